@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Kelvora and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_TESTS=OFF -DKELVORA_BUILD_BENCH=OFF >/dev/null
+cmake --build build/release --parallel "$(nproc)" --target kelvora
+exec build/release/app/kelvora "$@"
