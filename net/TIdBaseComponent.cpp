@@ -1,0 +1,5 @@
+#include "net/TIdBaseComponent.h"
+
+TIdBaseComponent::TIdBaseComponent(TIdBaseComponent *owner) noexcept : owner_(owner) {}
+
+TIdBaseComponent::~TIdBaseComponent() = default;

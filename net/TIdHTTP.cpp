@@ -1,0 +1,5 @@
+#include "net/TIdHTTP.h"
+
+TIdHTTP::TIdHTTP() = default;
+
+TIdHTTP::~TIdHTTP() = default;

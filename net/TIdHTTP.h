@@ -1,0 +1,10 @@
+#pragma once
+
+#include "net/TIdCustomHTTP.h"
+
+// The HTTP client component. Port is 80 from construction.
+class TIdHTTP final : public TIdCustomHTTP {
+public:
+    TIdHTTP();
+    ~TIdHTTP() override;
+};

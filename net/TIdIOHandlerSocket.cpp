@@ -1,0 +1,73 @@
+#include "net/TIdIOHandlerSocket.h"
+
+#include "net/TIdStack.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+TIdIOHandlerSocket::TIdIOHandlerSocket(TIdBaseComponent *owner) : TIdIOHandler(owner) {}
+
+TIdIOHandlerSocket::~TIdIOHandlerSocket() = default;
+
+TIdSocksInfo &TIdIOHandlerSocket::SocksInfo()
+{
+    if (!socksInfo_)
+        socksInfo_ = std::make_unique<TIdSocksInfo>();
+    return *socksInfo_;
+}
+
+void TIdIOHandlerSocket::CloseBinding() noexcept
+{
+    if (endpoint_)
+        endpoint_->ReleaseHandle();
+}
+
+bool TIdIOHandlerSocket::HasOpenSocket() const noexcept
+{
+    return endpoint_ && endpoint_->SocketOpen();
+}
+
+void TIdIOHandlerSocket::PrepareBinding()
+{
+    if (endpoint_)
+        endpoint_->ResetState();
+    else
+        endpoint_ = std::make_unique<TIdSocketHandle>();
+}
+
+void TIdIOHandlerSocket::ConnectTo(const std::string &host, std::int32_t port,
+                                   const std::string &boundIP, std::int32_t boundPort,
+                                   std::int32_t boundPortMin, std::int32_t boundPortMax,
+                                   std::int32_t timeout)
+{
+    CheckConnectTimeout(timeout);
+    if (!endpoint_)
+        PrepareBinding();
+    TIdSocketHandle &endpoint = *endpoint_;
+    endpoint.AllocateHandle();
+    endpoint.SetIP(boundIP);
+    endpoint.SetPort(boundPort);
+    endpoint.SetClientPortMin(boundPortMin);
+    endpoint.SetClientPortMax(boundPortMax);
+    endpoint.BindLocal();
+
+    if (!TIdStack::IsDottedAddress(host))
+        ReportStatus(hsResolving, host);
+    endpoint.SetRemoteIP(GStack()->ResolveName(host));
+    endpoint.SetRemotePort(port);
+    ReportStatus(hsConnecting, endpoint.RemoteIP());
+
+    if (SocksInfo().Version() == svNoSocks)
+        ConnectDirect(endpoint);
+}
+
+void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint)
+{
+    TIdStack &stack = *GStack();
+    if (!useNagle_) {
+        stack.CheckSocketResult(
+            stack.SysSetSockOpt(endpoint.OsSocket(), IPPROTO_TCP, TCP_NODELAY, 1));
+    }
+    stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET));
+}

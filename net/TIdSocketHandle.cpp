@@ -1,0 +1,179 @@
+#include "net/TIdSocketHandle.h"
+
+#include "net/IdException.h"
+#include "net/SocketErrors.h"
+#include "net/TIdStack.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace {
+
+TIdStack &Stack()
+{
+    TIdStack *stack = GStack();
+    if (stack == nullptr)
+        throw EIdStackError(MsgNoSocketStack);
+    return *stack;
+}
+
+// An IPv4 address; a port that does not fit 16 bits is refused rather than
+// truncated into some other port.
+sockaddr_in MakeAddress(TIdStack &stack, const std::string &ip, std::int32_t port)
+{
+    if (port < 0 || port > 65535)
+        stack.RaiseSocketError(WSAEINVAL);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (ip.empty())
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+    else
+        address.sin_addr = TIdStack::TranslateStringToInAddr(ip);
+    return address;
+}
+
+} // namespace
+
+TIdSocketHandle::TIdSocketHandle() noexcept = default;
+
+TIdSocketHandle::~TIdSocketHandle()
+{
+    TIdSocketHandle::ReleaseHandle();
+}
+
+TIdSocketHandle::TIdSocketHandle(TIdSocketHandle &&other) noexcept
+{
+    TakeFrom(other);
+}
+
+TIdSocketHandle &TIdSocketHandle::operator=(TIdSocketHandle &&other) noexcept
+{
+    if (this != &other) {
+        ReleaseHandle();
+        TakeFrom(other);
+    }
+    return *this;
+}
+
+void TIdSocketHandle::TakeFrom(TIdSocketHandle &other) noexcept
+{
+    osSocket_ = std::exchange(other.osSocket_, -1);
+    socketOpen_ = std::exchange(other.socketOpen_, false);
+    ip_ = std::move(other.ip_);
+    port_ = other.port_;
+    remoteIP_ = std::move(other.remoteIP_);
+    remotePort_ = other.remotePort_;
+    clientPortMin_ = other.clientPortMin_;
+    clientPortMax_ = other.clientPortMax_;
+    other.ResetState();
+}
+
+void TIdSocketHandle::AllocateHandle()
+{
+    if (socketOpen_)
+        ReleaseHandle();
+    osSocket_ = Stack().NewSocket(SOCK_STREAM, 0);
+    socketOpen_ = true;
+}
+
+void TIdSocketHandle::BindLocal()
+{
+    if (clientPortMin_ == 0 && clientPortMax_ == 0) {
+        if (!TryBindLocal())
+            throw EIdCouldNotBindSocket(MsgCouldNotBindSocket);
+        return;
+    }
+    for (std::int32_t port = clientPortMin_; port <= clientPortMax_; ++port) {
+        port_ = port;
+        if (TryBindLocal())
+            return;
+        if (port == clientPortMax_)
+            break; // the range may end at the largest integer
+    }
+    throw EIdCouldNotBindSocket(MsgCouldNotBindSocket);
+}
+
+bool TIdSocketHandle::TryBindLocal()
+{
+    TIdStack &stack = Stack();
+    const sockaddr_in local = MakeAddress(stack, ip_, port_);
+#ifdef IP_BIND_ADDRESS_NO_PORT
+    // Binding to any port would take an ephemeral port now, before the peer
+    // is known, and tight probe loops would run out of them while closed
+    // connections wait in TIME_WAIT. This lets connect choose it instead.
+    // Only a hint: its result is ignored.
+    if (port_ == 0)
+        stack.SysSetSockOpt(osSocket_, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, 1);
+#endif
+    if (stack.CheckSocketResult(stack.SysBind(osSocket_, local), {WSAEADDRINUSE}))
+        return false;
+    RefreshLocal();
+    return true;
+}
+
+void TIdSocketHandle::ReleaseHandle() noexcept
+{
+    if (!socketOpen_)
+        return;
+    socketOpen_ = false;
+    CloseOsSocket();
+}
+
+void TIdSocketHandle::CloseOsSocket() noexcept
+{
+    const int descriptor = std::exchange(osSocket_, -1);
+    if (TIdStack *stack = GStack()) {
+        stack->SysShutdown(descriptor, SHUT_WR);
+        stack->SysClose(descriptor);
+        return;
+    }
+    // The stack is gone (the handle outlived every network component): the
+    // descriptor must still not leak.
+    ::shutdown(descriptor, SHUT_WR);
+    ::close(descriptor);
+}
+
+void TIdSocketHandle::ResetState() noexcept
+{
+    ReleaseHandle();
+    osSocket_ = -1;
+    ip_.clear();
+    port_ = 0;
+    remoteIP_.clear();
+    remotePort_ = 0;
+}
+
+void TIdSocketHandle::RefreshLocal()
+{
+    TIdStack &stack = Stack();
+    sockaddr_in local{};
+    stack.CheckSocketResult(stack.SysGetSockName(osSocket_, local));
+    ip_ = TIdStack::TranslateInAddrToString(local.sin_addr);
+    port_ = ntohs(local.sin_port);
+}
+
+void TIdSocketHandle::RefreshPeer()
+{
+    TIdStack &stack = Stack();
+    sockaddr_in peer{};
+    stack.CheckSocketResult(stack.SysGetPeerName(osSocket_, peer));
+    remoteIP_ = TIdStack::TranslateInAddrToString(peer.sin_addr);
+    remotePort_ = ntohs(peer.sin_port);
+}
+
+int TIdSocketHandle::ConnectPeer(int family)
+{
+    TIdStack &stack = Stack();
+    sockaddr_in peer = MakeAddress(stack, remoteIP_, remotePort_);
+    peer.sin_family = static_cast<sa_family_t>(family);
+    const int result = stack.SysConnect(osSocket_, peer);
+    if (result != -1) {
+        RefreshLocal();
+        RefreshPeer();
+    }
+    return result;
+}

@@ -1,0 +1,5 @@
+#include "net/TIdSocksInfo.h"
+
+TIdSocksInfo::TIdSocksInfo(TIdBaseComponent *owner) : TIdComponent(owner) {}
+
+TIdSocksInfo::~TIdSocksInfo() = default;

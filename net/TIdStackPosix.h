@@ -1,0 +1,26 @@
+#pragma once
+
+#include "net/TIdStack.h"
+
+// The stack over POSIX sockets and getaddrinfo (IPv4 only). Failures are
+// recorded per thread as Windows Sockets numbers right after each call, so
+// nothing in between can disturb errno. Sockets are created close-on-exec.
+class TIdStackPosix final : public TIdStack {
+public:
+    TIdStackPosix();
+    ~TIdStackPosix() override;
+
+    int SysSocket(int family, int type, int protocol) override;
+    int SysSetSockOpt(int socket, int level, int option, int value) override;
+    int SysBind(int socket, const sockaddr_in &local) override;
+    int SysGetSockName(int socket, sockaddr_in &local) override;
+    int SysGetPeerName(int socket, sockaddr_in &peer) override;
+    int SysLookupIPv4(const std::string &name, in_addr &first) override;
+    int SysConnect(int socket, const sockaddr_in &peer) override;
+    int SysShutdown(int socket, int how) override;
+    int SysClose(int socket) override;
+    int SysLastError() override;
+
+    // Adds 11001 "Host not found." to the common table.
+    std::string SocketErrorText(int code) const override;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "net/TIdTCPConnection.h"
+
+#include <cstdint>
+#include <string>
+
+// A TCP client: connects to Host:Port from BoundIP:BoundPort. Nothing is
+// sent or received; the handshake and the close are the whole exchange.
+class TIdTCPClient : public TIdTCPConnection {
+public:
+    explicit TIdTCPClient(TIdBaseComponent *owner = nullptr);
+    ~TIdTCPClient() override;
+
+    // Stored unchanged: no parsing, trimming or check.
+    const std::string &Host() const noexcept { return host_; }
+    virtual void SetHost(const std::string &host);
+    std::int32_t Port() const noexcept { return port_; }
+    virtual void SetPort(std::int32_t port);
+
+    // Local address to bind; empty means any.
+    const std::string &BoundIP() const noexcept { return boundIP_; }
+    void SetBoundIP(const std::string &ip) { boundIP_ = ip; }
+    // Local port to bind; 0 means any.
+    std::int32_t BoundPort() const noexcept { return boundPort_; }
+    void SetBoundPort(std::int32_t port) noexcept { boundPort_ = port; }
+    // Local port range; 0 and 0 mean none.
+    std::int32_t BoundPortMin() const noexcept { return boundPortMin_; }
+    void SetBoundPortMin(std::int32_t port) noexcept { boundPortMin_ = port; }
+    std::int32_t BoundPortMax() const noexcept { return boundPortMax_; }
+    void SetBoundPortMax(std::int32_t port) noexcept { boundPortMax_ = port; }
+
+    void SetOnConnected(TIdNotifyEvent handler);
+
+    // Calls OnConnected when assigned.
+    virtual void NotifyConnected();
+
+    // Connects to Host:Port, blocking until the platform's connect attempt
+    // ends; reports hsConnected and notifies. `timeout` -1 or 0: no limit of
+    // the client's own; any other value raises EIdTimeoutNotSupported before
+    // anything changes.
+    //
+    // In Idle a socket I/O handler is created (with this client's OnStatus)
+    // and owned; in Failed the kept handler is reused; in Connected
+    // EIdAlreadyConnected is raised and nothing changes. On any failure the
+    // socket is closed and the error raised again; the handler stays (Failed)
+    // until CloseConnection. Errors: the EIdException family.
+    virtual void OpenConnection(std::int32_t timeout = -1);
+
+private:
+    std::string host_;
+    std::int32_t port_ = 0;
+    std::string boundIP_;
+    std::int32_t boundPort_ = 0;
+    std::int32_t boundPortMin_ = 0;
+    std::int32_t boundPortMax_ = 0;
+    TIdNotifyEvent onConnected_;
+};
