@@ -1,0 +1,349 @@
+#include "controls/TGaugePainter.h"
+
+#include "controls/TBltBitmap.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <numbers>
+
+namespace {
+
+// A rectangle by its edges, right and bottom excluded.
+struct Edges {
+    int L, T, R, B;
+};
+
+Edges PaintEdges(const TGaugeLook &look)
+{
+    if (look.borderStyle == bsSingle)
+        return {1, 1, look.width - 1, look.height - 1};
+    return {0, 0, look.width, look.height};
+}
+
+QRgb ToRgb(TColor color)
+{
+    const TColor rgb = ColorToRGB(color);
+    return qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+QColor ToQColor(TColor color)
+{
+    return QColor::fromRgb(ToRgb(color));
+}
+
+// The integer nearest to v, a half going to the even neighbour; independent
+// of the floating-point rounding mode in force.
+int RoundHalfEven(double v)
+{
+    const double below = std::floor(v);
+    const double fraction = v - below;
+    double result = below + 1;
+    if (fraction < 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) == 0))
+        result = below;
+    return static_cast<int>(result);
+}
+
+QFontMetrics TextMetrics(const QFont &font)
+{
+    // Measured against an image, as the text is drawn on one.
+    const QImage probe(1, 1, QImage::Format_RGB32);
+    return QFontMetrics(font, &probe);
+}
+
+// A one-pixel line from `from` towards `to`, the pixel at `to` not drawn;
+// each step along the longer axis sets one pixel, the shorter axis rounded to
+// the nearest pixel. Only pixels inside `clip` change.
+void DrawLine(QImage &image, QPoint from, QPoint to, QRgb colour, const QRect &clip)
+{
+    const QRect area = clip.intersected(image.rect());
+    const std::int64_t dx = std::int64_t(to.x()) - from.x();
+    const std::int64_t dy = std::int64_t(to.y()) - from.y();
+    const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+    for (std::int64_t i = 0; i < steps; ++i) {
+        // from + i/steps of the way, rounded half away from the start.
+        const auto offset = [&](std::int64_t d) {
+            const std::int64_t num = 2 * i * std::llabs(d) + steps;
+            const std::int64_t part = num / (2 * steps);
+            return d < 0 ? -part : part;
+        };
+        const std::int64_t x = from.x() + offset(dx);
+        const std::int64_t y = from.y() + offset(dy);
+        if (x >= area.left() && x <= area.right() && y >= area.top() && y <= area.bottom())
+            reinterpret_cast<QRgb *>(image.scanLine(int(y)))[x] = colour;
+    }
+}
+
+// A wedge of the ellipse in `box`, running counterclockwise on the screen
+// from the angle `start` to `start` + `sweep` (degrees on the ellipse's own
+// parameter); a sweep of a full turn or more is the whole ellipse. Filled with
+// the painter's brush, outlined with its pen.
+void FillWedge(QPainter &painter, const QRectF &box, double start, double sweep)
+{
+    QPainterPath path;
+    if (sweep >= 360.0) {
+        path.addEllipse(box);
+    } else {
+        path.moveTo(box.center());
+        path.arcTo(box, start, sweep);
+        path.closeSubpath();
+    }
+    painter.drawPath(path);
+}
+
+// The parameter angle, in degrees, at which the ray from the centre of the
+// box (l, t)-(r, b) through the centre of pixel `p` meets its ellipse.
+double ParameterAngle(int l, int t, int r, int b, QPointF p)
+{
+    const double rx = (r - l) / 2.0;
+    const double ry = (b - t) / 2.0;
+    const double cx = l + rx;
+    const double cy = t + ry;
+    const double x = (p.x() + 0.5 - cx) / rx;
+    const double y = -(p.y() + 0.5 - cy) / ry;
+    return std::atan2(y, x) * 180.0 / std::numbers::pi;
+}
+
+// The pie of the box (l, t)-(r, b) between the rays from its centre through
+// the radial pixels `first` and `second`, its arc running counterclockwise
+// from the first ray to the second; equal rays give the whole ellipse.
+void DrawPie(QPainter &painter, int l, int t, int r, int b, QPoint first, QPoint second)
+{
+    if (r <= l || b <= t)
+        return;
+    const double start = ParameterAngle(l, t, r, b, first);
+    double sweep = ParameterAngle(l, t, r, b, second) - start;
+    while (sweep <= 0)
+        sweep += 360.0;
+    // A path over the box itself covers the pixels l..r-1 and t..b-1 of the
+    // wedge, with its straight sides on the rows and columns of the rays.
+    FillWedge(painter, QRectF(l, t, r - l, b - t), start, sweep);
+}
+
+void PreparePainter(QPainter &painter, const QRect &clip)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRect(clip);
+}
+
+void SetPenAndBrush(QPainter &painter, TColor pen, TColor brush)
+{
+    painter.setPen(QPen(ToQColor(pen), 1));
+    painter.setBrush(ToQColor(brush));
+}
+
+void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &clip)
+{
+    int w = e.R - e.L;
+    int h = e.B - e.T;
+    if (look.borderStyle == bsSingle) {
+        ++w;
+        ++h;
+    }
+    {
+        QPainter painter(&image);
+        PreparePainter(painter, clip);
+        painter.fillRect(clip, ToQColor(look.color));
+        SetPenAndBrush(painter, look.foreColor, look.backColor);
+        // The dome's box keeps its right and bottom edges at w and 2h - 1
+        // even when the face is inset by a border.
+        DrawPie(painter, e.L, e.T, w, 2 * h - 1, {e.L + w, e.B - 1}, {e.L, e.B - 1});
+    }
+    const QRgb pen = ToRgb(look.foreColor);
+    DrawLine(image, {e.L, e.B}, {e.L + w, e.B}, pen, clip);
+    if (look.percent <= 0)
+        return;
+
+    // The pivot's x halves the whole control, not the face.
+    const int mx = look.width / 2;
+    const double theta = std::numbers::pi * look.percent / 100.0;
+    const QPoint tip(RoundHalfEven(mx * (1.0 - std::cos(theta))),
+                     RoundHalfEven((e.B - 1) * (1.0 - std::sin(theta))));
+    DrawLine(image, {mx, e.B - 1}, tip, pen, clip);
+}
+
+// The ellipse inscribed in (l, t)-(r, b), right and bottom edges excluded.
+// Qt's integer ellipse covers one pixel more than its rectangle's size, and
+// unlike a path's outline it leaves no gap at the extremes.
+void DrawEllipse(QPainter &painter, int l, int t, int r, int b)
+{
+    if (r <= l || b <= t)
+        return;
+    painter.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+}
+
+void DrawPieFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &clip)
+{
+    QPainter painter(&image);
+    PreparePainter(painter, clip);
+    painter.fillRect(clip, ToQColor(look.color));
+    SetPenAndBrush(painter, look.foreColor, look.backColor);
+    DrawEllipse(painter, e.L, e.T, e.R, e.B);
+    if (look.percent <= 0)
+        return;
+
+    // The wedge grows clockwise from twelve o'clock.
+    SetPenAndBrush(painter, look.foreColor, look.foreColor);
+    if (look.percent >= 100) {
+        DrawEllipse(painter, e.L, e.T, e.R, e.B);
+        return;
+    }
+    // Over the box the integer ellipse fills, so the wedge stays within it.
+    const QRectF box(e.L, e.T, e.R - e.L - 1, e.B - e.T - 1);
+    const double sweep = 2.0 * std::numbers::pi * look.percent / 100.0;
+    const double ray = std::numbers::pi / 2.0 - sweep;  // screen angle of the wedge's leading edge
+    const double start = std::atan2(std::sin(ray) * box.width(), std::cos(ray) * box.height())
+                       * 180.0 / std::numbers::pi;
+    double span = 90.0 - start;
+    while (span <= 0)
+        span += 360.0;
+    FillWedge(painter, box, start, span);
+}
+
+void DrawBarFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &clip)
+{
+    QPainter painter(&image);
+    PreparePainter(painter, clip);
+    painter.fillRect(clip, ToQColor(look.backColor));
+    const int percent = std::clamp(look.percent, 0, 100);
+    if (look.kind == gkHorizontalBar) {
+        const int length = int(std::int64_t(e.R - e.L) * percent / 100);
+        painter.fillRect(QRect(e.L, e.T, length, e.B - e.T), ToQColor(look.foreColor));
+    } else {
+        const int length = int(std::int64_t(e.B - e.T) * percent / 100);
+        painter.fillRect(QRect(e.L, e.B - length, e.R - e.L, length), ToQColor(look.foreColor));
+    }
+}
+
+struct TextPlacement {
+    QFont font;
+    QString text;
+    QPoint cell;  // top-left corner of the text cell
+    int ascent;
+};
+
+TextPlacement PlaceText(const TGaugeLook &look)
+{
+    const Edges e = PaintEdges(look);
+    TextPlacement placement{TGaugePainter::TextFont(look.font), TGaugePainter::Text(look.percent), {}, 0};
+    const QFontMetrics metrics = TextMetrics(placement.font);
+    const int tw = metrics.horizontalAdvance(placement.text);
+    const int th = metrics.height();
+    // Centred in the paint rectangle's size, not offset by its corner.
+    placement.cell = QPoint((e.R - e.L + 1 - tw) / 2, (e.B - e.T + 1 - th) / 2);
+    placement.ascent = metrics.ascent();
+    return placement;
+}
+
+} // namespace
+
+QRect TGaugePainter::PaintRect(const TGaugeLook &look)
+{
+    const Edges e = PaintEdges(look);
+    return QRect(e.L, e.T, std::max(0, e.R - e.L), std::max(0, e.B - e.T));
+}
+
+void TGaugePainter::DrawFace(QImage &image, const TGaugeLook &look)
+{
+    const Edges e = PaintEdges(look);
+    const QRect clip = PaintRect(look);
+    if (clip.isEmpty())
+        return;
+    switch (look.kind) {
+    case gkNeedle:
+        DrawNeedleFace(image, look, e, clip);
+        break;
+    case gkPie:
+        DrawPieFace(image, look, e, clip);
+        break;
+    case gkHorizontalBar:
+    case gkVerticalBar:
+        DrawBarFace(image, look, e, clip);
+        break;
+    case gkText:
+    default: {
+        QPainter painter(&image);
+        painter.fillRect(clip, ToQColor(look.backColor));
+        break;
+    }
+    }
+}
+
+QString TGaugePainter::Text(int percent)
+{
+    return QString::number(percent) + QLatin1Char('%');
+}
+
+QFont TGaugePainter::TextFont(const QFont &font)
+{
+    QFont result = font;
+    const auto strategy = (result.styleStrategy() & ~QFont::PreferAntialias) | QFont::NoAntialias;
+    result.setStyleStrategy(QFont::StyleStrategy(strategy));
+    return result;
+}
+
+QRect TGaugePainter::TextArea(const TGaugeLook &look)
+{
+    const QRect clip = PaintRect(look);
+    if (clip.isEmpty())
+        return {};
+    const TextPlacement placement = PlaceText(look);
+    const QFontMetrics metrics = TextMetrics(placement.font);
+    const QRect cell(placement.cell, QSize(metrics.horizontalAdvance(placement.text), metrics.height()));
+    const QRect ink = metrics.boundingRect(placement.text)
+                          .translated(placement.cell + QPoint(0, placement.ascent));
+    // Glyphs of bold or slanted faces may reach past both; leave room.
+    const int margin = 2 + metrics.height() / 4;
+    return cell.united(ink).adjusted(-margin, -margin, margin, margin).intersected(clip);
+}
+
+void TGaugePainter::DrawText(QImage &image, const TGaugeLook &look, QPoint origin)
+{
+    const QRect clip = PaintRect(look);
+    if (clip.isEmpty() || image.isNull())
+        return;
+    const TextPlacement placement = PlaceText(look);
+    QPainter painter(&image);
+    painter.translate(-origin);
+    painter.setClipRect(clip);
+    painter.setFont(placement.font);
+    painter.setPen(QColor(255, 255, 255));
+    painter.drawText(placement.cell + QPoint(0, placement.ascent), placement.text);
+}
+
+QImage TGaugePainter::Paint(const TGaugeLook &look)
+{
+    TBltBitmap base;
+    base.SetSize(look.width, look.height);
+    if (base.Empty())
+        return {};
+
+    // XOR-ing a face drawn on black into a black image leaves just the face:
+    // draw it straight onto the picture. With a border, the ring around the
+    // face stays black.
+    if (look.borderStyle == bsSingle) {
+        base.Blacken(QRect(0, 0, look.width, 1));
+        base.Blacken(QRect(0, look.height - 1, look.width, 1));
+        base.Blacken(QRect(0, 0, 1, look.height));
+        base.Blacken(QRect(look.width - 1, 0, 1, look.height));
+    }
+    DrawFace(base.Image(), look);
+
+    // The text is XOR-ed in from an image that covers only where it can show.
+    if (look.showText) {
+        const QRect area = TextArea(look);
+        if (!area.isEmpty()) {
+            TBltBitmap text;
+            text.SetSize(area.width(), area.height());
+            text.Blacken();
+            DrawText(text.Image(), look, area.topLeft());
+            base.Invert(text, area.topLeft());
+        }
+    }
+    return base.Take();
+}
