@@ -1,0 +1,165 @@
+#include "PrivateNetwork.h"
+
+#include "net/SocketErrors.h"
+#include "net/TIdStackPosix.h"
+
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+bool inPrivateNetwork = false;
+
+QString ErrnoText(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+bool BringLoopbackUp(QString *reason)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *reason = ErrnoText("socket");
+        return false;
+    }
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    bool ok = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    if (ok) {
+        request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP | IFF_RUNNING);
+        ok = ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    }
+    if (!ok)
+        *reason = ErrnoText("bringing up lo");
+    ::close(fd);
+    return ok;
+}
+
+sockaddr_in Loopback(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+class NoResolverStack final : public TIdStack {
+public:
+    explicit NoResolverStack(std::shared_ptr<ResolverRecord> record) : record_(std::move(record)) {}
+
+    int SysSocket(int family, int type, int protocol) override { return Use(posix_.SysSocket(family, type, protocol)); }
+    int SysSetSockOpt(int s, int level, int option, int value) override { return Use(posix_.SysSetSockOpt(s, level, option, value)); }
+    int SysBind(int s, const sockaddr_in &local) override { return Use(posix_.SysBind(s, local)); }
+    int SysGetSockName(int s, sockaddr_in &local) override { return Use(posix_.SysGetSockName(s, local)); }
+    int SysGetPeerName(int s, sockaddr_in &peer) override { return Use(posix_.SysGetPeerName(s, peer)); }
+    int SysConnect(int s, const sockaddr_in &peer) override { return Use(posix_.SysConnect(s, peer)); }
+    int SysShutdown(int s, int how) override { return Use(posix_.SysShutdown(s, how)); }
+    int SysClose(int s) override { return Use(posix_.SysClose(s)); }
+
+    int SysLookupIPv4(const std::string &name, in_addr &) override
+    {
+        record_->names.push_back(name);
+        lookupFailed_ = true;
+        return -1;
+    }
+
+    int SysLastError() override { return lookupFailed_ ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
+    std::string SocketErrorText(int code) const override { return posix_.SocketErrorText(code); }
+
+private:
+    int Use(int result)
+    {
+        lookupFailed_ = false;
+        return result;
+    }
+
+    std::shared_ptr<ResolverRecord> record_;
+    TIdStackPosix posix_;
+    bool lookupFailed_ = false;
+};
+
+} // namespace
+
+bool EnterPrivateNetwork(QString *reason)
+{
+    if (inPrivateNetwork)
+        return true;
+    if (::unshare(CLONE_NEWNET) != 0) {
+        *reason = ErrnoText("unshare(CLONE_NEWNET)");
+        return false;
+    }
+    inPrivateNetwork = BringLoopbackUp(reason);
+    return inPrivateNetwork;
+}
+
+bool InPrivateNetwork()
+{
+    return inPrivateNetwork;
+}
+
+LoopbackListener::LoopbackListener(std::uint16_t port, bool listening)
+{
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd_ < 0) {
+        error_ = ErrnoText("socket");
+        return;
+    }
+    const int yes = 1;
+    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address = Loopback(port);
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &length) != 0
+        || (listening && ::listen(fd_, 64) != 0)) {
+        error_ = ErrnoText("bind/listen");
+        Close();
+        return;
+    }
+    port_ = ntohs(address.sin_port);
+    if (listening) {
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { AcceptPending(); });
+    }
+}
+
+LoopbackListener::~LoopbackListener()
+{
+    Close();
+}
+
+int LoopbackListener::AcceptPending()
+{
+    while (fd_ >= 0) {
+        const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (peer < 0)
+            break;
+        ::close(peer);
+        ++accepted_;
+    }
+    return accepted_;
+}
+
+void LoopbackListener::Close()
+{
+    notifier_.reset();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+std::unique_ptr<TIdStack> MakeNoResolverStack(std::shared_ptr<ResolverRecord> record)
+{
+    return std::make_unique<NoResolverStack>(std::move(record));
+}

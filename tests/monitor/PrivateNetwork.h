@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QSocketNotifier;
+class TIdStack;
+
+// Moves the process into a network namespace of its own whose only interface
+// is a loopback that is up, so a test may listen on 127.0.0.1:80 and nothing
+// it does can reach another machine. Call it first thing in main(), before
+// any thread starts. Returns false with `reason` set when the platform does
+// not allow it (tests that need it then skip).
+bool EnterPrivateNetwork(QString *reason);
+
+// True once EnterPrivateNetwork has succeeded in this process.
+bool InPrivateNetwork();
+
+// A TCP socket bound to 127.0.0.1:`port` (0: the kernel chooses). When
+// `listening`, it accepts connections and closes each at once, counting them
+// (from the event loop, or on AcceptPending()); otherwise connections to it
+// are refused.
+class LoopbackListener final {
+public:
+    LoopbackListener(std::uint16_t port, bool listening);
+    ~LoopbackListener();
+    LoopbackListener(const LoopbackListener &) = delete;
+    LoopbackListener &operator=(const LoopbackListener &) = delete;
+
+    bool IsValid() const { return fd_ >= 0; }
+    QString Error() const { return error_; }
+    std::uint16_t Port() const { return port_; }
+    // Accepts what is waiting; returns the number accepted so far.
+    int AcceptPending();
+    int Accepted() const { return accepted_; }
+    // Stops listening and closes the socket: later connections are refused.
+    void Close();
+
+private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+    int accepted_ = 0;
+    QString error_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// A socket stack whose host lookups never leave the process: each name is
+// recorded and answered with "not found" (11001). Everything else goes to
+// the POSIX stack. Install with
+//   SetStackClass([record] { return MakeNoResolverStack(record); });
+struct ResolverRecord {
+    std::vector<std::string> names;
+};
+std::unique_ptr<TIdStack> MakeNoResolverStack(std::shared_ptr<ResolverRecord> record);
