@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+
+// A TCP server on 127.0.0.1 with a port the kernel chose. A thread of its own
+// accepts every connection and reads each to its end, counting the bytes; a
+// connection has ended when its peer closed the sending side (or reset it).
+// Raises std::runtime_error when it cannot listen.
+class LoopbackListener {
+public:
+    LoopbackListener();
+    ~LoopbackListener();
+    LoopbackListener(const LoopbackListener &) = delete;
+    LoopbackListener &operator=(const LoopbackListener &) = delete;
+
+    std::uint16_t Port() const noexcept { return port_; }
+
+    int Accepted() const noexcept { return accepted_.load(); } // connections so far
+    int Ended() const noexcept { return ended_.load(); }       // of them, ended by the peer
+    int Open() const noexcept { return Accepted() - Ended(); } // accepted, not yet ended
+    std::size_t BytesReceived() const noexcept { return bytes_.load(); }
+
+private:
+    void Serve();
+
+    int listenSocket_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<int> accepted_{0};
+    std::atomic<int> ended_{0};
+    std::atomic<std::size_t> bytes_{0};
+    std::thread thread_;
+};
+
+// A port on 127.0.0.1 that refuses connections: a socket bound to it that
+// never listens, held for the object's lifetime.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort &) = delete;
+    RefusingPort &operator=(const RefusingPort &) = delete;
+
+    std::uint16_t Port() const noexcept { return port_; }
+
+private:
+    int socket_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+// The number of open descriptors of this process.
+int OpenDescriptorCount();

@@ -1,0 +1,227 @@
+#include "ScriptedStack.h"
+
+#include "net/SocketErrors.h"
+
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+
+namespace {
+
+std::atomic<ScriptedStack *> current{nullptr};
+
+} // namespace
+
+std::string AddressText(const sockaddr_in &address)
+{
+    return TIdStack::TranslateInAddrToString(address.sin_addr) + ":"
+        + std::to_string(ntohs(address.sin_port));
+}
+
+ScriptedStack::ScriptedStack()
+{
+    current = this;
+}
+
+ScriptedStack::~ScriptedStack()
+{
+    ScriptedStack *self = this;
+    current.compare_exchange_strong(self, nullptr);
+}
+
+ScriptedStack *ScriptedStack::Current()
+{
+    return current.load();
+}
+
+void ScriptedStack::AnswerLookup(const std::string &name, const std::string &dotted)
+{
+    std::lock_guard lock(mutex_);
+    answers_[name] = dotted;
+}
+
+void ScriptedStack::FailLookup(const std::string &name, int code)
+{
+    std::lock_guard lock(mutex_);
+    lookupFailures_[name] = code;
+}
+
+void ScriptedStack::AllowRealLookups(bool allow)
+{
+    std::lock_guard lock(mutex_);
+    realLookups_ = allow;
+}
+
+void ScriptedStack::FailNext(Call call, int code, int times)
+{
+    std::lock_guard lock(mutex_);
+    failures_[call] = {code, times};
+}
+
+std::vector<ScriptedStack::Record> ScriptedStack::Records() const
+{
+    std::lock_guard lock(mutex_);
+    return records_;
+}
+
+int ScriptedStack::Count(Call call) const
+{
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count_if(records_.begin(), records_.end(),
+                                          [call](const Record &r) { return r.call == call; }));
+}
+
+std::vector<std::string> ScriptedStack::Details(Call call) const
+{
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> details;
+    for (const Record &record : records_) {
+        if (record.call == call)
+            details.push_back(record.detail);
+    }
+    return details;
+}
+
+void ScriptedStack::ClearRecords()
+{
+    std::lock_guard lock(mutex_);
+    records_.clear();
+}
+
+void ScriptedStack::Note(Call call, int socket, std::string detail)
+{
+    std::lock_guard lock(mutex_);
+    records_.push_back({call, socket, std::move(detail)});
+}
+
+bool ScriptedStack::TakeInjectedFailure(Call call)
+{
+    std::lock_guard lock(mutex_);
+    const auto found = failures_.find(call);
+    if (found == failures_.end() || found->second.second <= 0)
+        return false;
+    lastError_ = found->second.first;
+    if (--found->second.second == 0)
+        failures_.erase(found);
+    return true;
+}
+
+int ScriptedStack::Real(int result)
+{
+    if (result == -1) {
+        std::lock_guard lock(mutex_);
+        lastError_ = real_.SysLastError();
+    }
+    return result;
+}
+
+int ScriptedStack::SysSocket(int family, int type, int protocol)
+{
+    Note(Call::Socket, -1,
+         std::to_string(family) + "/" + std::to_string(type) + "/" + std::to_string(protocol));
+    if (TakeInjectedFailure(Call::Socket))
+        return -1;
+    return Real(real_.SysSocket(family, type, protocol));
+}
+
+int ScriptedStack::SysSetSockOpt(int socket, int level, int option, int value)
+{
+    Note(Call::SetSockOpt, socket,
+         std::to_string(level) + "/" + std::to_string(option) + "=" + std::to_string(value));
+    if (TakeInjectedFailure(Call::SetSockOpt))
+        return -1;
+    return Real(real_.SysSetSockOpt(socket, level, option, value));
+}
+
+int ScriptedStack::SysBind(int socket, const sockaddr_in &local)
+{
+    Note(Call::Bind, socket, AddressText(local));
+    if (TakeInjectedFailure(Call::Bind))
+        return -1;
+    return Real(real_.SysBind(socket, local));
+}
+
+int ScriptedStack::SysGetSockName(int socket, sockaddr_in &local)
+{
+    Note(Call::GetSockName, socket, {});
+    if (TakeInjectedFailure(Call::GetSockName))
+        return -1;
+    return Real(real_.SysGetSockName(socket, local));
+}
+
+int ScriptedStack::SysGetPeerName(int socket, sockaddr_in &peer)
+{
+    Note(Call::GetPeerName, socket, {});
+    if (TakeInjectedFailure(Call::GetPeerName))
+        return -1;
+    return Real(real_.SysGetPeerName(socket, peer));
+}
+
+int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
+{
+    Note(Call::Lookup, -1, name);
+    if (TakeInjectedFailure(Call::Lookup))
+        return -1;
+    std::unique_lock lock(mutex_);
+    if (const auto answer = answers_.find(name); answer != answers_.end()) {
+        first = TranslateStringToInAddr(answer->second);
+        return 0;
+    }
+    if (const auto failure = lookupFailures_.find(name); failure != lookupFailures_.end()) {
+        lastError_ = failure->second;
+        return -1;
+    }
+    if (!realLookups_) {
+        lastError_ = WSAHOST_NOT_FOUND;
+        return -1;
+    }
+    lock.unlock();
+    return Real(real_.SysLookupIPv4(name, first));
+}
+
+int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer)
+{
+    Note(Call::Connect, socket, AddressText(peer));
+    if (TakeInjectedFailure(Call::Connect))
+        return -1;
+    return Real(real_.SysConnect(socket, peer));
+}
+
+int ScriptedStack::SysShutdown(int socket, int how)
+{
+    Note(Call::Shutdown, socket, std::to_string(how));
+    const bool fail = TakeInjectedFailure(Call::Shutdown);
+    const int result = Real(real_.SysShutdown(socket, how));
+    return fail ? -1 : result;
+}
+
+int ScriptedStack::SysClose(int socket)
+{
+    Note(Call::Close, socket, {});
+    const bool fail = TakeInjectedFailure(Call::Close);
+    const int result = Real(real_.SysClose(socket));
+    return fail ? -1 : result;
+}
+
+int ScriptedStack::SysLastError()
+{
+    std::lock_guard lock(mutex_);
+    return lastError_;
+}
+
+std::string ScriptedStack::SocketErrorText(int code) const
+{
+    return real_.SocketErrorText(code);
+}
+
+ScopedScriptedStack::ScopedScriptedStack()
+{
+    SetStackClass([] { return std::make_unique<ScriptedStack>(); });
+}
+
+ScopedScriptedStack::~ScopedScriptedStack()
+{
+    SetStackClass({});
+}

@@ -1,0 +1,507 @@
+#include "net/IdException.h"
+#include "net/SocketErrors.h"
+#include "net/TIdHTTP.h"
+#include "net/TIdIOHandlerSocket.h"
+
+#include "LoopbackListener.h"
+#include "ScriptedStack.h"
+
+#include <QtTest>
+
+#include <netinet/tcp.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+using Call = ScriptedStack::Call;
+
+namespace {
+
+// Collects status reports as "<sender>/<status>/<text>", the sender being
+// "client" or "handler".
+struct StatusLog {
+    const TIdComponent *client = nullptr;
+    QStringList entries;
+
+    TIdStatusEvent Handler()
+    {
+        return [this](TIdComponent *sender, TIdStatus status, const std::string &text) {
+            entries << QStringLiteral("%1/%2/%3")
+                           .arg(sender == client ? "client" : "handler")
+                           .arg(int(status))
+                           .arg(QString::fromStdString(text));
+        };
+    }
+};
+
+TIdSocketHandle *EndpointOf(const TIdTCPConnection &client)
+{
+    auto *handler = dynamic_cast<TIdIOHandlerSocket *>(client.IOHandler());
+    return handler ? handler->Endpoint() : nullptr;
+}
+
+bool PeerIsConnected(int descriptor)
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    return ::getpeername(descriptor, reinterpret_cast<sockaddr *>(&peer), &length) == 0;
+}
+
+} // namespace
+
+// The client's open and close over real loopback sockets.
+class TestTcpClient : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void hostAndPortAreStoredAndMirrored();
+    void openAndCloseSendNothing();
+    void openFailures_data();
+    void openFailures();
+    void alreadyConnectedLeavesTheConnectionAlone();
+    void failedOpenCanBeRetriedWithoutClose();
+    void statusReports_data();
+    void statusReports();
+    void closeOnANeverOpenedClient();
+    void eventHandlerErrors();
+    void connectTimeouts_data();
+    void connectTimeouts();
+    void componentsLiveForOneConnection();
+    void callerOwnedHandler();
+    void boundAddress();
+    void noDescriptorLeaks_data();
+    void noDescriptorLeaks();
+    void hostNotFoundInAPrivateNetwork();
+};
+
+void TestTcpClient::init()
+{
+    QCOMPARE(NetComponentCount(), 0);
+}
+
+void TestTcpClient::hostAndPortAreStoredAndMirrored()
+{
+    TIdHTTP client;
+    QCOMPARE(client.Port(), 80);
+    QCOMPARE(client.URL().Port(), std::string("80"));
+    QCOMPARE(client.State(), csIdle);
+    const std::string untouched = "  http://Host Name\t";
+    client.SetHost(untouched);
+    client.SetPort(-8080);
+    QCOMPARE(client.Host(), untouched);
+    QCOMPARE(client.URL().Host(), untouched);
+    QCOMPARE(client.URL().Port(), std::string("-8080"));
+}
+
+void TestTcpClient::openAndCloseSendNothing()
+{
+    LoopbackListener listener;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    client.OpenConnection(-1);
+    QCOMPARE(client.State(), csConnected);
+    QVERIFY(client.OwnsIOHandler());
+    QCOMPARE(client.IOHandler()->Owner(), &client);
+    QCOMPARE(EndpointOf(client)->RemoteIP(), std::string("127.0.0.1"));
+    QCOMPARE(EndpointOf(client)->RemotePort(), int(listener.Port()));
+    QTRY_COMPARE(listener.Accepted(), 1);
+
+    client.CloseConnection();
+    QCOMPARE(client.State(), csIdle);
+    QVERIFY(client.IOHandler() == nullptr);
+    QTRY_COMPARE(listener.Ended(), 1);
+    QCOMPARE(listener.BytesReceived(), std::size_t(0));
+}
+
+void TestTcpClient::openFailures_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<bool>("refusingPort");
+    QTest::addColumn<int>("failingCall"); // a ScriptedStack::Call, or -1
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("className");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("lookups");
+    const QByteArray local("127.0.0.1");
+    const int none = -1;
+    QTest::newRow("refused") << local << true << none << 0 << QByteArray("EIdSocketError")
+                             << QByteArray("Socket Error # 10061\r\nConnection refused.") << 0;
+    QTest::newRow("host not found") << QByteArray("nowhere.test") << false << none << 0 << QByteArray("EIdSocketError")
+                                    << QByteArray("Socket Error # 11001\r\nHost not found.") << 1;
+    QTest::newRow("NUL in host") << QByteArray("127.0.0.1\0.evil", 15) << false << none << 0
+                                 << QByteArray("EIdSocketError") << QByteArray("Socket Error # 11001\r\nHost not found.") << 0;
+    QTest::newRow("overlong host") << QByteArray(300, 'h') << false << none << 0 << QByteArray("EIdSocketError")
+                                   << QByteArray("Socket Error # 11001\r\nHost not found.") << 0;
+    QTest::newRow("no socket") << local << false << int(Call::Socket) << WSAEMFILE << QByteArray("EIdInvalidSocket")
+                               << QByteArray("Cannot allocate socket.") << 0;
+    QTest::newRow("bind: address in use") << local << false << int(Call::Bind) << WSAEADDRINUSE
+                                          << QByteArray("EIdCouldNotBindSocket")
+                                          << QByteArray("Could not bind socket. Address and port are already in use.") << 0;
+    QTest::newRow("bind: access denied") << local << false << int(Call::Bind) << WSAEACCES << QByteArray("EIdSocketError")
+                                         << QByteArray("Socket Error # 10013\r\nAccess denied.") << 0;
+    QTest::newRow("connect: network unreachable") << local << false << int(Call::Connect) << WSAENETUNREACH
+                                                  << QByteArray("EIdSocketError")
+                                                  << QByteArray("Socket Error # 10051\r\nNetwork is unreachable.") << 0;
+    QTest::newRow("peer address unreadable") << local << false << int(Call::GetPeerName) << WSAENOTCONN
+                                             << QByteArray("EIdSocketError")
+                                             << QByteArray("Socket Error # 10057\r\nSocket is not connected.") << 0;
+}
+
+void TestTcpClient::openFailures()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(bool, refusingPort);
+    QFETCH(int, failingCall);
+    QFETCH(int, code);
+    QFETCH(QByteArray, className);
+    QFETCH(QByteArray, message);
+    QFETCH(int, lookups);
+    ScopedScriptedStack scripted;
+    LoopbackListener listener;
+    RefusingPort refusing;
+    TIdHTTP client;
+    ScriptedStack &stack = *ScriptedStack::Current();
+    client.SetHost(host.toStdString());
+    client.SetPort(refusingPort ? refusing.Port() : listener.Port());
+    if (failingCall >= 0)
+        stack.FailNext(Call(failingCall), code);
+    const int descriptors = OpenDescriptorCount();
+
+    try {
+        client.OpenConnection(-1);
+        QFAIL("the open succeeded");
+    } catch (const EIdException &error) {
+        QCOMPARE(QByteArray(error.ClassName()), className);
+        QCOMPARE(QByteArray::fromStdString(error.Message()), message);
+    }
+    QCOMPARE(client.State(), csFailed);
+    QCOMPARE(OpenDescriptorCount(), descriptors); // the socket made before the failure is closed
+    QCOMPARE(stack.Count(Call::Lookup), lookups);
+    client.CloseConnection();
+    QCOMPARE(client.State(), csIdle);
+}
+
+void TestTcpClient::alreadyConnectedLeavesTheConnectionAlone()
+{
+    LoopbackListener listener;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    client.OpenConnection();
+    const int descriptor = EndpointOf(client)->OsSocket();
+    try {
+        client.OpenConnection();
+        QFAIL("a second open was accepted");
+    } catch (const EIdAlreadyConnected &error) {
+        QCOMPARE(error.Message(), std::string("Already connected."));
+    }
+    QCOMPARE(client.State(), csConnected);
+    QCOMPARE(EndpointOf(client)->OsSocket(), descriptor);
+    QVERIFY(PeerIsConnected(descriptor));
+    client.CloseConnection();
+    QTRY_COMPARE(listener.Ended(), 1);
+    QCOMPARE(listener.Accepted(), 1);
+}
+
+void TestTcpClient::failedOpenCanBeRetriedWithoutClose()
+{
+    LoopbackListener listener;
+    RefusingPort refusing;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(refusing.Port());
+    QVERIFY_THROWS_EXCEPTION(EIdSocketError, client.OpenConnection());
+    TIdIOHandler *kept = client.IOHandler();
+    QVERIFY(kept != nullptr);
+
+    client.SetPort(listener.Port());
+    client.OpenConnection();
+    QCOMPARE(client.IOHandler(), kept);
+    QCOMPARE(client.State(), csConnected);
+    QCOMPARE(EndpointOf(client)->RemotePort(), int(listener.Port()));
+    client.CloseConnection();
+}
+
+void TestTcpClient::statusReports_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QStringList>("reports");
+    QTest::addColumn<int>("lookups");
+    const QString connecting = "handler/1/Connecting to 127.0.0.1.";
+    const QStringList connectedAndClosed = {"client/2/Connected.", "client/3/Disconnecting.",
+                                            "client/4/Disconnected."};
+    const QStringList closed = {"client/3/Disconnecting.", "client/4/Disconnected."};
+    QTest::newRow("named host") << QByteArray("probe.test") << false
+                                << QStringList{"handler/0/Resolving hostname probe.test.", connecting} + connectedAndClosed << 1;
+    QTest::newRow("LOCALHOST in mixed case") << QByteArray("LocalHost") << false
+                                             << QStringList{"handler/0/Resolving hostname LocalHost.", connecting} + connectedAndClosed << 0;
+    QTest::newRow("dotted address") << QByteArray("127.0.0.1") << false << QStringList{connecting} + connectedAndClosed << 0;
+    QTest::newRow("hexadecimal dotted address") << QByteArray("0x7f.0.0.1") << false
+                                                << QStringList{"handler/1/Connecting to 0x7f.0.0.1."} + connectedAndClosed << 0;
+    QTest::newRow("refused") << QByteArray("127.0.0.1") << true << QStringList{connecting} + closed << 0;
+    QTest::newRow("empty host") << QByteArray("") << false << QStringList{"handler/0/Resolving hostname ."} + closed << 1;
+}
+
+void TestTcpClient::statusReports()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(bool, refused);
+    QFETCH(QStringList, reports);
+    QFETCH(int, lookups);
+    ScopedScriptedStack scripted;
+    LoopbackListener listener;
+    RefusingPort refusing;
+    TIdHTTP client;
+    ScriptedStack &stack = *ScriptedStack::Current();
+    stack.AnswerLookup("probe.test", "127.0.0.1");
+    StatusLog log{&client, {}};
+    client.SetOnStatus(log.Handler());
+    client.SetHost(host.toStdString());
+    const int port = refused ? refusing.Port() : listener.Port();
+    client.SetPort(port);
+    try {
+        client.OpenConnection(-1);
+    } catch (const EIdSocketError &) {
+        QVERIFY(refused || host.isEmpty());
+    }
+    client.CloseConnection();
+    QCOMPARE(log.entries, reports);
+    QCOMPARE(stack.Count(Call::Lookup), lookups);
+    const std::vector<std::string> connects = stack.Details(Call::Connect);
+    if (host.isEmpty())
+        QVERIFY(connects.empty());
+    else
+        QCOMPARE(connects, std::vector<std::string>{"127.0.0.1:" + std::to_string(port)});
+}
+
+void TestTcpClient::closeOnANeverOpenedClient()
+{
+    TIdHTTP client;
+    StatusLog log{&client, {}};
+    client.SetOnStatus(log.Handler());
+    client.CloseConnection();
+    client.CloseConnection();
+    QCOMPARE(log.entries, QStringList({"client/3/Disconnecting.", "client/4/Disconnected.",
+                                       "client/3/Disconnecting.", "client/4/Disconnected."}));
+    QCOMPARE(client.State(), csIdle);
+}
+
+void TestTcpClient::eventHandlerErrors()
+{
+    LoopbackListener listener;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    QStringList events;
+    client.SetOnConnected([&](TIdComponent *sender) {
+        events << (sender == &client ? "connected" : "connected by another");
+        throw std::runtime_error("handler failed");
+    });
+    client.SetOnDisconnected([&](TIdComponent *sender) {
+        events << (sender == &client ? "disconnected" : "disconnected by another");
+    });
+    // An error of the connected handler fails the open: the socket is closed.
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, client.OpenConnection());
+    QCOMPARE(client.State(), csFailed);
+    QTRY_COMPARE(listener.Ended(), 1);
+
+    // An error of a status handler during the close still closes and frees.
+    client.SetOnConnected({});
+    client.OpenConnection();
+    client.SetOnStatus([](TIdComponent *, TIdStatus, const std::string &) { throw std::runtime_error("status"); });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, client.CloseConnection());
+    QVERIFY(client.IOHandler() == nullptr);
+    QTRY_COMPARE(listener.Ended(), 2);
+    QCOMPARE(events, QStringList({"connected"}));
+
+    client.SetOnStatus({});
+    client.CloseConnection();
+    QCOMPARE(events, QStringList({"connected", "disconnected"}));
+}
+
+void TestTcpClient::connectTimeouts_data()
+{
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("-1: no limit") << -1 << true;
+    QTest::newRow("0: no limit") << 0 << true;
+    QTest::newRow("one millisecond") << 1 << false;
+    QTest::newRow("thirty seconds") << 30000 << false;
+    QTest::newRow("-2") << -2 << false;
+}
+
+void TestTcpClient::connectTimeouts()
+{
+    QFETCH(int, timeout);
+    QFETCH(bool, accepted);
+    LoopbackListener listener;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    try {
+        client.OpenConnection(timeout);
+        QVERIFY(accepted);
+        QCOMPARE(client.State(), csConnected);
+    } catch (const EIdTimeoutNotSupported &error) {
+        QVERIFY(!accepted);
+        QCOMPARE(error.Message(), TimeoutNotSupportedMessage(timeout));
+        QVERIFY(client.IOHandler() == nullptr); // refused before anything changed
+    }
+    client.CloseConnection();
+    QTRY_COMPARE(listener.Accepted(), accepted ? 1 : 0);
+}
+
+void TestTcpClient::componentsLiveForOneConnection()
+{
+    LoopbackListener listener;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    int duringConnect = 0;
+    client.SetOnStatus([&](TIdComponent *, TIdStatus status, const std::string &) {
+        if (status == hsConnected)
+            duringConnect = NetComponentCount();
+    });
+    client.OpenConnection();
+    QCOMPARE(duringConnect, 3); // the client, its handler and the handler's proxy settings
+    client.CloseConnection();
+    QCOMPARE(NetComponentCount(), 1);
+}
+
+void TestTcpClient::callerOwnedHandler()
+{
+    ScopedScriptedStack scripted;
+    LoopbackListener listener;
+    TIdHTTP client;
+    TIdIOHandlerSocket handler;
+    handler.SetUseNagle(false);
+    client.SetIOHandler(&handler);
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    client.OpenConnection();
+    QCOMPARE(client.State(), csConnected);
+    client.CloseConnection();
+    QCOMPARE(client.IOHandler(), &handler);
+    QVERIFY(!client.OwnsIOHandler());
+    QVERIFY(!handler.HasOpenSocket());
+    QCOMPARE(client.State(), csIdle);
+    // No-delay is set before the connect when coalescing is off.
+    const auto records = ScriptedStack::Current()->Records();
+    const std::string noDelay = std::to_string(IPPROTO_TCP) + "/" + std::to_string(TCP_NODELAY) + "=1";
+    const auto option = std::find_if(records.begin(), records.end(), [&](const auto &r) { return r.detail == noDelay; });
+    const auto connect = std::find_if(records.begin(), records.end(), [](const auto &r) { return r.call == Call::Connect; });
+    QVERIFY(option < connect);
+}
+
+void TestTcpClient::boundAddress()
+{
+    ScopedScriptedStack scripted;
+    LoopbackListener listener;
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    client.SetBoundIP("0x7f.0.0.1");
+    client.OpenConnection();
+    QCOMPARE(ScriptedStack::Current()->Details(Call::Bind), std::vector<std::string>{"127.0.0.1:0"});
+    client.CloseConnection();
+
+    client.SetBoundIP("not an address");
+    QVERIFY_THROWS_EXCEPTION(EConvertError, client.OpenConnection());
+    QCOMPARE(client.State(), csFailed);
+    client.CloseConnection();
+}
+
+void TestTcpClient::noDescriptorLeaks_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<int>("cycles");
+    QTest::newRow("connect and close") << QByteArray("127.0.0.1") << false << 2000;
+    QTest::newRow("refused") << QByteArray("127.0.0.1") << true << 2000;
+    QTest::newRow("host not found") << QByteArray("nowhere.test") << false << 500;
+}
+
+void TestTcpClient::noDescriptorLeaks()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(bool, refused);
+    QFETCH(int, cycles);
+    ScopedScriptedStack scripted; // answers names without a resolver
+    LoopbackListener listener;
+    RefusingPort refusing;
+    TIdHTTP client;
+    client.SetHost(host.toStdString());
+    client.SetPort(refused ? refusing.Port() : listener.Port());
+    const int before = OpenDescriptorCount();
+    int failures = 0;
+    for (int i = 0; i < cycles; ++i) {
+        try {
+            client.OpenConnection(-1);
+        } catch (const EIdSocketError &) {
+            ++failures;
+        }
+        client.CloseConnection();
+    }
+    QCOMPARE(failures, host == "127.0.0.1" && !refused ? 0 : cycles);
+    QTRY_COMPARE(listener.Open(), 0); // the listener's own descriptors are gone too
+    QCOMPARE(OpenDescriptorCount(), before);
+}
+
+void TestTcpClient::hostNotFoundInAPrivateNetwork()
+{
+    // The resolver really runs here, but only inside a network namespace of a
+    // child process's own, where no packet can leave the machine.
+    QFile nsswitch("/etc/nsswitch.conf");
+    if (!nsswitch.open(QIODevice::ReadOnly)
+        || QFile::exists("/var/run/nscd/socket") || QFile::exists("/run/nscd/socket"))
+        QSKIP("the host lookup could reach a resolver daemon outside the namespace");
+    for (const QByteArray &line : nsswitch.readAll().split('\n')) {
+        if (line.startsWith("hosts:")) {
+            for (const QByteArray &source : line.mid(6).simplified().split(' ')) {
+                if (source != "files" && source != "dns")
+                    QSKIP("a host lookup source that may leave the namespace is configured");
+            }
+        }
+    }
+    int pipeEnds[2];
+    QCOMPARE(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    QVERIFY(child != -1);
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        std::string outcome = "no namespace";
+        if (::unshare(CLONE_NEWNET) == 0) {
+            try {
+                ScopedScriptedStack scripted;
+                TIdHTTP client;
+                ScriptedStack::Current()->AllowRealLookups(true);
+                client.SetHost("kelvora-no-such-host-label");
+                client.OpenConnection(-1);
+                outcome = "connected";
+            } catch (const Exception &error) {
+                outcome = error.Message();
+            }
+        }
+        [[maybe_unused]] const auto written = ::write(pipeEnds[1], outcome.data(), outcome.size());
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray outcome;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        outcome.append(buffer, got);
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (outcome == "no namespace")
+        QSKIP("no permission to create a network namespace");
+    QCOMPARE(outcome, QByteArray("Socket Error # 11001\r\nHost not found."));
+}
+
+QTEST_GUILESS_MAIN(TestTcpClient)
+#include "tst_tcpclient.moc"
