@@ -73,15 +73,6 @@ void RecordingView::Record(const QString &entry)
         throw EInvalidOperation("injected fault");
 }
 
-QStringList RecordingView::WithoutReads() const
-{
-    QStringList result;
-    for (const QString &entry : log)
-        if (!entry.contains(QLatin1String(" -> ")) || entry.startsWith(QLatin1String("CheckConnection")))
-            result << entry;
-    return result;
-}
-
 void RecordingView::SetWindowColor(TColor color)
 {
     Record(QStringLiteral("Form1.Color := ") + ColorText(color));

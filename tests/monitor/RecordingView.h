@@ -66,7 +66,6 @@ public:
     // --- what it recorded
     QStringList log;
     QStringList errors;                     // messages caught by the dispatch
-    QStringList WithoutReads() const;
 
     TColor windowColor = clYellow;
     TColor gaugeBackColor = clYellow;
