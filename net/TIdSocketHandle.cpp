@@ -101,17 +101,22 @@ bool TIdSocketHandle::TryBindLocal()
 {
     TIdStack &stack = Stack();
     const sockaddr_in local = MakeAddress(stack, ip_, port_);
+    bool portDeferred = false;
 #ifdef IP_BIND_ADDRESS_NO_PORT
     // Binding to any port would take an ephemeral port now, before the peer
     // is known, and tight probe loops would run out of them while closed
     // connections wait in TIME_WAIT. This lets connect choose it instead.
-    // Only a hint: its result is ignored.
     if (port_ == 0)
-        stack.SysSetSockOpt(osSocket_, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, 1);
+        portDeferred = stack.SysSetSockOpt(osSocket_, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, 1) == 0;
 #endif
     if (stack.CheckSocketResult(stack.SysBind(osSocket_, local), {WSAEADDRINUSE}))
         return false;
-    RefreshLocal();
+    if (port_ == 0 && !portDeferred) {
+        RefreshLocal(); // the kernel has just chosen the port
+    } else {
+        // Bound exactly as asked; reading it back would only cost a call.
+        ip_ = TIdStack::TranslateInAddrToString(local.sin_addr);
+    }
     return true;
 }
 

@@ -46,8 +46,9 @@ public:
     // range, when there is one) and EIdSocketError for other failures.
     void BindLocal();
 
-    // One bind to IP and Port, then RefreshLocal. False when the address is
-    // in use; other failures raise EIdSocketError.
+    // One bind to IP and Port; IP and Port then hold the bound address (read
+    // back when the kernel picked the port at once). False when the address
+    // is in use; other failures raise EIdSocketError.
     bool TryBindLocal();
 
     // Shuts down the sending direction and closes the socket when it is open

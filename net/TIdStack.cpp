@@ -204,13 +204,18 @@ std::string TIdStack::TranslateInAddrToString(const in_addr &address)
 {
     std::array<unsigned char, 4> bytes{};
     std::memcpy(bytes.data(), &address.s_addr, bytes.size());
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i != 0)
-            text += '.';
-        text += std::to_string(bytes[i]);
+    char text[16];
+    char *end = text;
+    for (const unsigned char byte : bytes) {
+        if (end != text)
+            *end++ = '.';
+        if (byte >= 100)
+            *end++ = static_cast<char>('0' + byte / 100);
+        if (byte >= 10)
+            *end++ = static_cast<char>('0' + byte / 10 % 10);
+        *end++ = static_cast<char>('0' + byte % 10);
     }
-    return text;
+    return std::string(text, end);
 }
 
 void SetStackClass(TIdStackFactory factory)

@@ -1,0 +1,237 @@
+// Cost of one connectivity probe through the client's layers, as a ratio to
+// the bare platform calls, both against the same loopback listener in the
+// same run. Prints "probe ratio (client/raw)" at the end.
+
+#include "net/IdException.h"
+#include "net/TIdHTTP.h"
+
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kIterations = 2000;
+// Rounds alternate the variants, so a change of the machine's load hits all
+// of them; the ratio is the median of the ratios within each round.
+constexpr int kRounds = 9;
+
+// Accepts every connection on 127.0.0.1 and closes it as soon as the peer
+// has closed its side, with a reset: neither side then keeps the connection
+// in TIME_WAIT, so the run cannot use up the loopback ports that other
+// programs on the machine need. (Resetting before the peer's close would make
+// the peer's reading back of the addresses fail.)
+class AcceptAndCloseServer {
+public:
+    AcceptAndCloseServer()
+    {
+        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        int wake[2];
+        if (listen_ == -1 || ::bind(listen_, reinterpret_cast<sockaddr *>(&address), sizeof address) == -1
+            || ::getsockname(listen_, reinterpret_cast<sockaddr *>(&address), &length) == -1
+            || ::listen(listen_, SOMAXCONN) == -1 || ::pipe2(wake, O_CLOEXEC) == -1)
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        port_ = ntohs(address.sin_port);
+        wakeRead_ = wake[0];
+        wakeWrite_ = wake[1];
+        thread_ = std::thread([this] { Serve(); });
+    }
+
+    ~AcceptAndCloseServer()
+    {
+        const char stop = 's';
+        [[maybe_unused]] const auto written = ::write(wakeWrite_, &stop, 1);
+        thread_.join();
+        ::close(wakeRead_);
+        ::close(wakeWrite_);
+        ::close(listen_);
+    }
+
+    std::uint16_t Port() const { return port_; }
+
+private:
+    void Serve()
+    {
+        std::vector<pollfd> watched{{wakeRead_, POLLIN, 0}, {listen_, POLLIN, 0}};
+        const linger abortive{1, 0};
+        while (::poll(watched.data(), watched.size(), -1) >= 0 && watched[0].revents == 0) {
+            if (watched[1].revents != 0) {
+                const int peer = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+                if (peer != -1)
+                    watched.push_back({peer, POLLIN, 0});
+            }
+            for (std::size_t i = 2; i < watched.size();) {
+                char byte;
+                if (watched[i].revents == 0 || ::read(watched[i].fd, &byte, 1) > 0) {
+                    ++i;
+                    continue;
+                }
+                ::setsockopt(watched[i].fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+                ::close(watched[i].fd);
+                watched.erase(watched.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        for (std::size_t i = 2; i < watched.size(); ++i)
+            ::close(watched[i].fd);
+    }
+
+    int listen_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::uint16_t port_ = 0;
+    std::thread thread_;
+};
+
+AcceptAndCloseServer *server = nullptr;
+
+void ClientProbe(benchmark::State &state)
+{
+    TIdHTTP client; // lives across probes, as the window's client does
+    client.SetHost("127.0.0.1");
+    client.SetPort(server->Port());
+    for (auto _ : state) {
+        try {
+            client.OpenConnection(-1);
+            client.CloseConnection();
+        } catch (const EIdException &error) {
+            state.SkipWithError(error.what());
+            break;
+        }
+    }
+}
+
+void RawProbe(benchmark::State &state)
+{
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(server->Port());
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (auto _ : state) {
+        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
+        const int failure = errno;
+        ::close(s);
+        errno = failure;
+        if (s == -1 || connected == -1) {
+            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(errno)).c_str());
+            break;
+        }
+    }
+}
+
+// The same platform calls that the client makes for one probe, without its
+// layers: the floor under the client's cost.
+void RawSameCalls(benchmark::State &state)
+{
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(server->Port());
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (auto _ : state) {
+        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int one = 1;
+        ::setsockopt(s, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        socklen_t length = sizeof local;
+        ::bind(s, reinterpret_cast<const sockaddr *>(&local), sizeof local);
+        ::getsockname(s, reinterpret_cast<sockaddr *>(&local), &length);
+        const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
+        const int failure = errno;
+        sockaddr_in back{};
+        length = sizeof back;
+        ::getsockname(s, reinterpret_cast<sockaddr *>(&back), &length);
+        length = sizeof back;
+        ::getpeername(s, reinterpret_cast<sockaddr *>(&back), &length);
+        ::shutdown(s, SHUT_WR);
+        ::close(s);
+        if (s == -1 || connected == -1) {
+            errno = failure;
+            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(errno)).c_str());
+            break;
+        }
+    }
+}
+
+// The console report, plus the ratio of the median times per probe.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const std::vector<double> &client = times_["ClientProbe"];
+        const std::vector<double> &raw = times_["RawProbe"];
+        const std::vector<double> &same = times_["RawSameCalls"];
+        if (client.empty() || client.size() != raw.size() || client.size() != same.size()) {
+            std::printf("probe ratio (client/raw): not measured\n");
+            return;
+        }
+        std::printf("probe ratio (client/raw): %.3f\n", MedianRatio(client, raw));
+        std::printf("  client over the same platform calls made directly: %.3f\n", MedianRatio(client, same));
+        std::printf("  those calls over the raw probe: %.3f\n", MedianRatio(same, raw));
+        std::printf("  median per probe: client %.2f us, raw %.2f us\n", Median(client), Median(raw));
+    }
+
+private:
+    static double Median(std::vector<double> values)
+    {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    }
+
+    static double MedianRatio(const std::vector<double> &numerator, const std::vector<double> &denominator)
+    {
+        std::vector<double> ratios;
+        for (std::size_t i = 0; i < numerator.size(); ++i)
+            ratios.push_back(numerator[i] / denominator[i]);
+        return Median(ratios);
+    }
+
+    std::map<std::string, std::vector<double>> times_;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    AcceptAndCloseServer listener;
+    server = &listener;
+    for (int round = 0; round < kRounds; ++round) {
+        benchmark::RegisterBenchmark("ClientProbe", ClientProbe)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("RawProbe", RawProbe)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("RawSameCalls", RawSameCalls)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
