@@ -1,0 +1,34 @@
+// The program's entry: start-up, event loop, shutdown.
+
+#include "app/DisplayCheck.h"
+#include "app/Program.h"
+#include "app/StartupMessages.h"
+#include "app/TApplication.h"
+#include "app/TerminationSignals.h"
+#include "ui/TForm1.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+std::unique_ptr<QWidget> CreateForm1()
+{
+    return std::make_unique<TForm1>();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (const auto message = MissingDisplayMessage(CurrentDisplayEnvironment(argc, argv))) {
+        std::fprintf(stderr, "%s\n", message->c_str());
+        return 1;
+    }
+    std::optional<StartupMessageGuard> startup(std::in_place);
+    TApplication application(argc, argv);
+    startup.reset();
+    TerminationSignals terminationSignals(application);
+    return RunProgram(application, CreateForm1);
+}

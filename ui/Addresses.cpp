@@ -1,0 +1,36 @@
+#include "ui/Addresses.h"
+
+#include <QDesktopServices>
+
+namespace {
+
+UrlOpener &InstalledOpener()
+{
+    static UrlOpener opener;
+    return opener;
+}
+
+} // namespace
+
+QUrl Addresses::HomePageUrl()
+{
+    return QUrl(QStringLiteral("http://") + kHomePage + QStringLiteral("/"));
+}
+
+UrlOpener SetUrlOpener(UrlOpener opener)
+{
+    UrlOpener previous = std::move(InstalledOpener());
+    InstalledOpener() = std::move(opener);
+    return previous;
+}
+
+void OpenHomePage()
+{
+    const QUrl url = Addresses::HomePageUrl();
+    if (const UrlOpener &opener = InstalledOpener()) {
+        opener(url);
+        return;
+    }
+    // Failure (no handler registered) is not reported.
+    (void)QDesktopServices::openUrl(url);
+}
