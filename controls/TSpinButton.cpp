@@ -1,0 +1,156 @@
+#include "controls/TSpinButton.h"
+
+#include "base/ErrorReport.h"
+#include "controls/SpinGlyphs.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+TSpinButton::TSpinButton(QWidget *parent)
+    : QWidget(parent), up_(new TTimerSpeedButton(this)), down_(new TTimerSpeedButton(this)),
+      focused_(up_)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumWidth(kMinimumWidth);
+    // Over a text field the pointer should not keep the text cursor shape.
+    setCursor(Qt::ArrowCursor);
+
+    up_->SetGlyph(SpinUpGlyph());
+    down_->SetGlyph(SpinDownGlyph());
+    for (TTimerSpeedButton *button : {up_, down_}) {
+        button->SetOnClick([this, button] { ButtonClick(button); });
+        button->SetOnMouseDown([this, button](Qt::MouseButton mouseButton) {
+            ButtonMouseDown(button, mouseButton);
+        });
+    }
+    resize(sizeHint());
+    LayoutButtons();
+}
+
+TSpinButton::~TSpinButton() = default;
+
+QSize TSpinButton::sizeHint() const
+{
+    return {20, 25};
+}
+
+void TSpinButton::SetUpGlyph(const QImage &glyph)
+{
+    up_->SetGlyph(glyph.isNull() ? SpinUpGlyph() : glyph);
+}
+
+void TSpinButton::SetDownGlyph(const QImage &glyph)
+{
+    down_->SetGlyph(glyph.isNull() ? SpinDownGlyph() : glyph);
+}
+
+bool TSpinButton::TabStop() const noexcept
+{
+    return (focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void TSpinButton::SetTabStop(bool value)
+{
+    if (value == TabStop())
+        return;
+    setFocusPolicy(value ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void TSpinButton::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LayoutButtons();
+}
+
+void TSpinButton::LayoutButtons()
+{
+    const int w = width();
+    const int upHeight = height() / 2;
+    up_->setGeometry(0, 0, w, upHeight);
+    down_->setGeometry(0, upHeight - 1, w, height() - upHeight + 1);
+}
+
+void TSpinButton::paintEvent(QPaintEvent *)
+{
+    // The buttons cover the pair; this only shows while they are laid out anew.
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().brush(QPalette::Button));
+}
+
+bool TSpinButton::CanTakeFocus(const QWidget *widget) const
+{
+    return widget->isEnabled() && widget->isVisible() && widget->focusPolicy() != Qt::NoFocus;
+}
+
+void TSpinButton::ButtonMouseDown(TTimerSpeedButton *button, Qt::MouseButton mouseButton)
+{
+    if (mouseButton != Qt::LeftButton)
+        return;
+    SetFocusedButton(button);
+    QWidget *control = focusControl_;
+    if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control) &&
+        !control->hasFocus())
+        control->setFocus(Qt::OtherFocusReason);
+    else if (TabStop() && !hasFocus())
+        setFocus(Qt::OtherFocusReason);
+}
+
+void TSpinButton::ButtonClick(TTimerSpeedButton *button)
+{
+    const TNotifyEvent &handler = button == up_ ? onUpClick_ : onDownClick_;
+    if (handler) {
+        // Copy: the handler may replace itself while it runs.
+        const TNotifyEvent call = handler;
+        call();
+    }
+}
+
+void TSpinButton::SetFocusedButton(TTimerSpeedButton *button)
+{
+    if (!TabStop() || !CanTakeFocus(this) || button == focused_)
+        return;
+    focused_ = button;
+    UpdateFocusRects();
+}
+
+void TSpinButton::UpdateFocusRects()
+{
+    up_->SetDrawFocus(hasFocus() && focused_ == up_);
+    down_->SetDrawFocus(hasFocus() && focused_ == down_);
+}
+
+void TSpinButton::keyPressEvent(QKeyEvent *event)
+{
+    TTimerSpeedButton *target = nullptr;
+    switch (event->key()) {
+    case Qt::Key_Space:
+        target = focused_;
+        break;
+    case Qt::Key_Up:
+        SetFocusedButton(up_);
+        target = up_;
+        break;
+    case Qt::Key_Down:
+        SetFocusedButton(down_);
+        target = down_;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    CallGuarded([target] { target->Click(); });
+}
+
+void TSpinButton::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    UpdateFocusRects();
+}
+
+void TSpinButton::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    UpdateFocusRects();
+}

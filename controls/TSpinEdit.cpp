@@ -1,0 +1,379 @@
+#include "controls/TSpinEdit.h"
+
+#include "base/ErrorReport.h"
+#include "base/IntegerText.h"
+#include "controls/Beep.h"
+
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The sunken 3D border is two pixels wide on every side; the button pair and
+// the text area are placed in the client area inside it.
+constexpr int kBorder = 2;
+// Height of a thin window border line.
+constexpr int kBorderLine = 1;
+constexpr int kButtonWidth = 15;
+constexpr int kButtonHeight = 17;
+
+constexpr char16_t kBackspace = 8;
+constexpr char16_t kTab = 9;
+constexpr char16_t kLineFeed = 10;
+constexpr char16_t kCarriageReturn = 13;
+constexpr char16_t kEscape = 27;
+constexpr char16_t kDelete = 127;
+
+bool controlChordOnly(Qt::KeyboardModifiers modifiers)
+{
+    modifiers &= ~Qt::KeypadModifier;
+    return modifiers == Qt::ControlModifier ||
+           modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+// The characters a key press types, as character codes: editing keys that type
+// nothing (Delete, arrows) give none; Ctrl with a letter gives its control code.
+QString typedCharacters(const QKeyEvent &event)
+{
+    const bool control = (event.modifiers() & Qt::ControlModifier) != 0;
+    switch (event.key()) {
+    case Qt::Key_Delete:
+        return {};
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QString(QChar(control ? kLineFeed : kCarriageReturn));
+    case Qt::Key_Backspace:
+        return QString(QChar(kBackspace));
+    case Qt::Key_Tab:
+        return QString(QChar(kTab));
+    case Qt::Key_Escape:
+        return QString(QChar(kEscape));
+    default:
+        break;
+    }
+    const QString text = event.text();
+    if (text.isEmpty())
+        return {};
+    if (controlChordOnly(event.modifiers())) {
+        const char16_t first = text.at(0).unicode();
+        if (first < 32)
+            return text.left(1);
+        const QChar upper = text.at(0).toUpper();
+        if (upper >= u'A' && upper <= u'Z')
+            return QString(QChar(char16_t(upper.unicode() - u'A' + 1)));
+        return {};
+    }
+    QString typed = text;
+    typed.remove(QChar(kDelete));
+    return typed;
+}
+
+std::int32_t saturate(std::int64_t value)
+{
+    return std::int32_t(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                 std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent), button_(new TSpinButton(this))
+{
+    setText(QStringLiteral("0"));
+    QLineEdit::setMaxLength(std::numeric_limits<int>::max());
+    button_->resize(kButtonWidth, kButtonHeight);
+    button_->SetFocusControl(this);
+    button_->SetOnUpClick([this] { UpClick(); });
+    button_->SetOnDownClick([this] { DownClick(); });
+    connect(this, &QLineEdit::textChanged, this, [this] { TextChangedByControl(); });
+    UpdateMinimumHeight();
+    LayoutButton();
+}
+
+TSpinEdit::~TSpinEdit() = default;
+
+std::int32_t TSpinEdit::Value() const
+{
+    const QByteArray utf8 = text().toUtf8();
+    if (const auto value = TryStrToInt(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
+        return *value;
+    return minValue_;
+}
+
+std::int32_t TSpinEdit::CheckValue(std::int32_t value) const noexcept
+{
+    if (minValue_ == maxValue_)
+        return value;
+    if (value < minValue_)
+        return minValue_;
+    if (value > maxValue_)
+        return maxValue_;
+    return value;
+}
+
+void TSpinEdit::SetValue(std::int32_t value)
+{
+    const QString newText = QString::number(CheckValue(value));
+    if (newText == text())
+        return;
+    {
+        const QScopedValueRollback writing(writingText_, true);
+        setText(newText);
+    }
+    RaiseChange();
+}
+
+void TSpinEdit::SetMinValue(std::int32_t value)
+{
+    minValue_ = value;
+}
+
+void TSpinEdit::SetMaxValue(std::int32_t value)
+{
+    maxValue_ = value;
+}
+
+void TSpinEdit::SetIncrement(std::int32_t value)
+{
+    increment_ = value;
+}
+
+void TSpinEdit::SetEditorEnabled(bool value)
+{
+    if (value == editorEnabled_)
+        return;
+    editorEnabled_ = value;
+    ApplyEditingState();
+}
+
+void TSpinEdit::SetReadOnly(bool value)
+{
+    if (value == readOnly_)
+        return;
+    readOnly_ = value;
+    ApplyEditingState();
+}
+
+void TSpinEdit::ApplyEditingState()
+{
+    // The edit control itself refuses every user edit (deleting, undo, paste,
+    // cut, drops) unless the text is both editable and writable.
+    QLineEdit::setReadOnly(readOnly_ || !editorEnabled_);
+}
+
+void TSpinEdit::SetAutoSelect(bool value)
+{
+    autoSelect_ = value;
+}
+
+void TSpinEdit::SetMaxLength(int value)
+{
+    if (value == maxLength_)
+        return;
+    maxLength_ = value;
+    QLineEdit::setMaxLength(value > 0 ? value : std::numeric_limits<int>::max());
+}
+
+void TSpinEdit::UpClick()
+{
+    Step(increment_);
+}
+
+void TSpinEdit::DownClick()
+{
+    Step(-std::int64_t(increment_));
+}
+
+void TSpinEdit::Step(std::int64_t delta)
+{
+    if (readOnly_) {
+        MessageBeep();
+        return;
+    }
+    SetValue(saturate(std::int64_t(Value()) + delta));
+}
+
+void TSpinEdit::RaiseChange()
+{
+    if (onChange_) {
+        // Copy: the handler may replace itself while it runs.
+        const TNotifyEvent handler = onChange_;
+        handler();
+    }
+}
+
+void TSpinEdit::TextChangedByControl()
+{
+    if (writingText_)
+        return;
+    CallGuarded([this] { RaiseChange(); });
+}
+
+bool TSpinEdit::IsAcceptableCharacter(QChar character) const
+{
+    const char16_t code = character.unicode();
+    const bool acceptable = character == u'+' || character == u'-' ||
+                            (character >= u'0' && character <= u'9') ||
+                            QString(character) == QLocale().decimalPoint() ||
+                            (code < 32 && code != kCarriageReturn);
+    if (!acceptable)
+        return false;
+    return editorEnabled_ || (code < 32 && code != kBackspace);
+}
+
+QString TSpinEdit::FilterTyped(const QString &text, bool *refused) const
+{
+    QString accepted;
+    *refused = false;
+    for (const QChar character : text) {
+        if (IsAcceptableCharacter(character)) {
+            accepted += character;
+        } else {
+            *refused = true;
+            MessageBeep();
+        }
+    }
+    return accepted;
+}
+
+void TSpinEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        // The step comes first; the key then goes on to the edit control.
+        CallGuarded([this, up = event->key() == Qt::Key_Up] { up ? UpClick() : DownClick(); });
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    bool refused = false;
+    QString accepted;
+    CallGuarded([&] { accepted = FilterTyped(typedCharacters(*event), &refused); });
+    if (!refused) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (accepted.isEmpty())
+        return;
+    QKeyEvent filtered(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                       event->nativeVirtualKey(), event->nativeModifiers(), accepted,
+                       event->isAutoRepeat(), event->count());
+    QLineEdit::keyPressEvent(&filtered);
+}
+
+void TSpinEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    bool refused = false;
+    QString accepted;
+    CallGuarded([&] { accepted = FilterTyped(event->commitString(), &refused); });
+    if (!refused) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(accepted, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+}
+
+void TSpinEdit::focusInEvent(QFocusEvent *event)
+{
+    const bool hadSelection = hasSelectedText();
+    QLineEdit::focusInEvent(event);
+    if (!autoSelect_) {
+        // The line edit selects everything on Tab by itself.
+        if (!hadSelection)
+            deselect();
+        return;
+    }
+    // A pop-up closing hands the focus back; the field was never left. A left
+    // press on the text places the cursor right after this and so clears the
+    // selection again.
+    if (event->reason() != Qt::PopupFocusReason)
+        selectAll();
+}
+
+void TSpinEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    CallGuarded([this] {
+        const std::int32_t value = Value();
+        if (CheckValue(value) != value)
+            SetValue(value);
+    });
+}
+
+int TSpinEdit::MinimumFieldHeight() const
+{
+    const int fieldFont = QFontMetrics(font()).height();
+    const int screenFont =
+        QFontMetrics(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).height();
+    return fieldFont + std::min(fieldFont, screenFont) / 4 + 4 * kBorderLine + 2;
+}
+
+void TSpinEdit::UpdateMinimumHeight()
+{
+    // Qt raises any lower height to this minimum, which then resizes the field.
+    setMinimumHeight(MinimumFieldHeight());
+}
+
+void TSpinEdit::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    CallGuarded([this] { LayoutButton(); });
+}
+
+void TSpinEdit::changeEvent(QEvent *event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        CallGuarded([this] {
+            UpdateMinimumHeight();
+            LayoutButton();
+        });
+}
+
+void TSpinEdit::LayoutButton()
+{
+    if (height() < MinimumFieldHeight())
+        return; // the minimum height resizes the field; the layout follows then
+    const int pairWidth = button_->width();
+    const int border = hasFrame() ? kBorder : 0;
+    const int clientWidth = width() - 2 * border;
+    if (hasFrame())
+        button_->setGeometry(border + width() - pairWidth - 5, border, pairWidth, height() - 5);
+    else
+        button_->setGeometry(width() - pairWidth, 1, pairWidth, height() - 3);
+
+    // Keep the text left of the buttons and the frame drawn around them.
+    const int textRight = border + clientWidth - pairWidth - 2;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    setTextMargins(0, 0, std::max(0, contents.right() + 1 - textRight), 0);
+}
+
+void TSpinEdit::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    if (!button_->isVisible())
+        return;
+    // A sunken one-pixel frame just outside the button pair.
+    QPainter painter(this);
+    const QRect frame = button_->geometry().adjusted(-1, -1, 1, 1);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(frame.left(), frame.top(), frame.right() - 1, frame.top());
+    painter.drawLine(frame.left(), frame.top(), frame.left(), frame.bottom() - 1);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(frame.left(), frame.bottom(), frame.right(), frame.bottom());
+    painter.drawLine(frame.right(), frame.top(), frame.right(), frame.bottom());
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "base/ErrorReport.h"
+#include "controls/Beep.h"
+#include "controls/TSpinEdit.h"
+
+#include <QFont>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+#include <exception>
+
+// Counts beeps and collects reported errors while it lives.
+class SpinRecorders {
+public:
+    SpinRecorders()
+    {
+        SetBeepHandlerForTesting([this] { ++beeps; });
+        SetErrorHandler([this](const std::exception &error) { errors << QString::fromUtf8(error.what()); });
+    }
+    ~SpinRecorders()
+    {
+        SetBeepHandlerForTesting({});
+        SetErrorHandler({});
+    }
+    SpinRecorders(const SpinRecorders &) = delete;
+    SpinRecorders &operator=(const SpinRecorders &) = delete;
+
+    int beeps = 0;
+    QStringList errors;
+};
+
+// A window that records the keys its children let through.
+class KeyRecordingWindow final : public QWidget {
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override { keys << event->key(); }
+};
+
+// The interval field as the main window holds it: 73 x 22, 11 px bold, first
+// in tab order, Value 30 written before OnChange is attached; OnChange records
+// the text at each change. A plain line edit next to it takes the focus away.
+class SpinWindow {
+public:
+    SpinWindow()
+    {
+        window.resize(200, 60);
+        field = new TSpinEdit(&window);
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setPixelSize(11);
+        font.setBold(true);
+        field->setFont(font);
+        field->setGeometry(10, 10, 73, 22);
+        field->SetValue(30);
+        partner = new QLineEdit(&window);
+        partner->setGeometry(100, 10, 80, 22);
+        field->SetOnChange([this] { changes << field->text(); });
+    }
+
+    // Shows the window and waits until it is active, with the focus in the field.
+    bool Show()
+    {
+        window.show();
+        return QTest::qWaitForWindowActive(&window) && field->hasFocus();
+    }
+
+    KeyRecordingWindow window;
+    TSpinEdit *field = nullptr;
+    QLineEdit *partner = nullptr;
+    QStringList changes;
+};
