@@ -90,7 +90,9 @@ private:
     std::atomic<std::int32_t> lastSocketError_{0};
 };
 
-// Creates the stack instance when the first network component is built.
+// Creates the stack instance when the first network component is built. It
+// runs while StackLock is held, so it must not build network components or
+// select a stack class itself.
 using TIdStackFactory = std::function<std::unique_ptr<TIdStack>()>;
 
 // Selects the stack class for the next time a stack is created (a stack that

@@ -179,8 +179,10 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
                 times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+                cpuTimes_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
+            }
         }
     }
 
@@ -198,6 +200,11 @@ public:
         std::printf("  client over the same platform calls made directly: %.3f\n", MedianRatio(client, same));
         std::printf("  those calls over the raw probe: %.3f\n", MedianRatio(same, raw));
         std::printf("  median per probe: client %.2f us, raw %.2f us\n", Median(client), Median(raw));
+        // Time on the probing thread's processor, which other programs' load
+        // on the machine disturbs far less than the wall clock.
+        std::printf("  the same by processor time: client/raw %.3f, client/same calls %.3f\n",
+                    MedianRatio(cpuTimes_["ClientProbe"], cpuTimes_["RawProbe"]),
+                    MedianRatio(cpuTimes_["ClientProbe"], cpuTimes_["RawSameCalls"]));
     }
 
 private:
@@ -216,6 +223,7 @@ private:
     }
 
     std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, std::vector<double>> cpuTimes_;
 };
 
 } // namespace

@@ -42,12 +42,6 @@ void ScriptedStack::AnswerLookup(const std::string &name, const std::string &dot
     answers_[name] = dotted;
 }
 
-void ScriptedStack::FailLookup(const std::string &name, int code)
-{
-    std::lock_guard lock(mutex_);
-    lookupFailures_[name] = code;
-}
-
 void ScriptedStack::AllowRealLookups(bool allow)
 {
     std::lock_guard lock(mutex_);
@@ -84,12 +78,6 @@ std::vector<std::string> ScriptedStack::Details(Call call) const
     return details;
 }
 
-void ScriptedStack::ClearRecords()
-{
-    std::lock_guard lock(mutex_);
-    records_.clear();
-}
-
 void ScriptedStack::Note(Call call, int socket, std::string detail)
 {
     std::lock_guard lock(mutex_);
@@ -119,44 +107,29 @@ int ScriptedStack::Real(int result)
 
 int ScriptedStack::SysSocket(int family, int type, int protocol)
 {
-    Note(Call::Socket, -1,
-         std::to_string(family) + "/" + std::to_string(type) + "/" + std::to_string(protocol));
-    if (TakeInjectedFailure(Call::Socket))
-        return -1;
-    return Real(real_.SysSocket(family, type, protocol));
+    const std::string detail = std::to_string(family) + "/" + std::to_string(type) + "/" + std::to_string(protocol);
+    return Pass(Call::Socket, -1, detail, [&] { return real_.SysSocket(family, type, protocol); });
 }
 
 int ScriptedStack::SysSetSockOpt(int socket, int level, int option, int value)
 {
-    Note(Call::SetSockOpt, socket,
-         std::to_string(level) + "/" + std::to_string(option) + "=" + std::to_string(value));
-    if (TakeInjectedFailure(Call::SetSockOpt))
-        return -1;
-    return Real(real_.SysSetSockOpt(socket, level, option, value));
+    const std::string detail = std::to_string(level) + "/" + std::to_string(option) + "=" + std::to_string(value);
+    return Pass(Call::SetSockOpt, socket, detail, [&] { return real_.SysSetSockOpt(socket, level, option, value); });
 }
 
 int ScriptedStack::SysBind(int socket, const sockaddr_in &local)
 {
-    Note(Call::Bind, socket, AddressText(local));
-    if (TakeInjectedFailure(Call::Bind))
-        return -1;
-    return Real(real_.SysBind(socket, local));
+    return Pass(Call::Bind, socket, AddressText(local), [&] { return real_.SysBind(socket, local); });
 }
 
 int ScriptedStack::SysGetSockName(int socket, sockaddr_in &local)
 {
-    Note(Call::GetSockName, socket, {});
-    if (TakeInjectedFailure(Call::GetSockName))
-        return -1;
-    return Real(real_.SysGetSockName(socket, local));
+    return Pass(Call::GetSockName, socket, {}, [&] { return real_.SysGetSockName(socket, local); });
 }
 
 int ScriptedStack::SysGetPeerName(int socket, sockaddr_in &peer)
 {
-    Note(Call::GetPeerName, socket, {});
-    if (TakeInjectedFailure(Call::GetPeerName))
-        return -1;
-    return Real(real_.SysGetPeerName(socket, peer));
+    return Pass(Call::GetPeerName, socket, {}, [&] { return real_.SysGetPeerName(socket, peer); });
 }
 
 int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
@@ -169,10 +142,6 @@ int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
         first = TranslateStringToInAddr(answer->second);
         return 0;
     }
-    if (const auto failure = lookupFailures_.find(name); failure != lookupFailures_.end()) {
-        lastError_ = failure->second;
-        return -1;
-    }
     if (!realLookups_) {
         lastError_ = WSAHOST_NOT_FOUND;
         return -1;
@@ -183,10 +152,7 @@ int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
 
 int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer)
 {
-    Note(Call::Connect, socket, AddressText(peer));
-    if (TakeInjectedFailure(Call::Connect))
-        return -1;
-    return Real(real_.SysConnect(socket, peer));
+    return Pass(Call::Connect, socket, AddressText(peer), [&] { return real_.SysConnect(socket, peer); });
 }
 
 int ScriptedStack::SysShutdown(int socket, int how)

@@ -31,8 +31,6 @@ public:
 
     // `name` resolves to `dotted`.
     void AnswerLookup(const std::string &name, const std::string &dotted);
-    // `name` fails with `code`.
-    void FailLookup(const std::string &name, int code);
     // Unscripted names go to the real resolver. Only for a process that runs
     // inside a network namespace of its own.
     void AllowRealLookups(bool allow);
@@ -45,7 +43,6 @@ public:
     int Count(Call call) const;
     // Details of the recorded calls of one kind, in order.
     std::vector<std::string> Details(Call call) const;
-    void ClearRecords();
 
     int SysSocket(int family, int type, int protocol) override;
     int SysSetSockOpt(int socket, int level, int option, int value) override;
@@ -63,13 +60,19 @@ private:
     void Note(Call call, int socket, std::string detail);
     bool TakeInjectedFailure(Call call);
     int Real(int result);
+    // Records the call, then fails it as scripted or makes it for real.
+    template <class RealCall>
+    int Pass(Call call, int socket, std::string detail, RealCall realCall)
+    {
+        Note(call, socket, std::move(detail));
+        return TakeInjectedFailure(call) ? -1 : Real(realCall());
+    }
 
     TIdStackPosix real_;
     mutable std::mutex mutex_;
     std::vector<Record> records_;
     std::map<Call, std::pair<int, int>> failures_; // call -> (code, times left)
     std::map<std::string, std::string> answers_;
-    std::map<std::string, int> lookupFailures_;
     bool realLookups_ = false;
     int lastError_ = 0;
 };

@@ -25,7 +25,6 @@ private slots:
     void isDottedAddress();
     void addressConversion_data();
     void addressConversion();
-    void malformedAddressPartIsAConvertError();
     void resolveName_data();
     void resolveName();
     void nothingIsCached();
@@ -46,7 +45,6 @@ void TestIdStack::isDottedAddress_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("dotted");
     QTest::newRow("four numbers") << QByteArray("192.168.0.1") << true;
-    QTest::newRow("zeros and maxima") << QByteArray("0.255.0.255") << true;
     QTest::newRow("leading blanks before numbers") << QByteArray(" 127. 0.  0.1") << true;
     QTest::newRow("hexadecimal part") << QByteArray("0x7f.0.0.1") << true;
     QTest::newRow("dollar hexadecimal") << QByteArray("$7F.0.0.$1") << true;
@@ -58,7 +56,6 @@ void TestIdStack::isDottedAddress_data()
     QTest::newRow("trailing blank") << QByteArray("127.0.0.1 ") << false;
     QTest::newRow("empty part") << QByteArray("127..0.1") << false;
     QTest::newRow("empty text") << QByteArray("") << false;
-    QTest::newRow("host name") << QByteArray("localhost") << false;
     QTest::newRow("NUL inside a number") << QByteArray("127.0.0.1\0002", 11) << false;
 }
 
@@ -87,11 +84,6 @@ void TestIdStack::addressConversion()
     QCOMPARE(QByteArray::fromStdString(TIdStack::TranslateInAddrToString(address)), canonical);
 }
 
-void TestIdStack::malformedAddressPartIsAConvertError()
-{
-    QVERIFY_THROWS_EXCEPTION(EConvertError, TIdStack::TranslateStringToInAddr("not.an.ip.address"));
-}
-
 void TestIdStack::resolveName_data()
 {
     QTest::addColumn<QByteArray>("host");
@@ -100,7 +92,6 @@ void TestIdStack::resolveName_data()
     const QByteArray notFound;
     QTest::newRow("LOCALHOST") << QByteArray("LOCALHOST") << QByteArray("127.0.0.1") << false;
     QTest::newRow("localhost in mixed case") << QByteArray("LocalHost") << QByteArray("127.0.0.1") << false;
-    QTest::newRow("localhost with a trailing dot") << QByteArray("localhost.") << notFound << true;
     QTest::newRow("dotted address unchanged") << QByteArray("0x7f.0.0.1") << QByteArray("0x7f.0.0.1") << false;
     QTest::newRow("scripted name") << QByteArray("probe.test") << QByteArray("127.0.0.9") << true;
     QTest::newRow("unknown name") << QByteArray("nowhere.test") << notFound << true;
@@ -109,7 +100,6 @@ void TestIdStack::resolveName_data()
     QTest::newRow("non-ASCII goes as bytes") << QByteArray("хост.test") << notFound << true;
     QTest::newRow("control characters go as bytes") << QByteArray("a\tb\x7f") << notFound << true;
     QTest::newRow("NUL would cut the name") << QByteArray("probe.test\0evil", 15) << notFound << false;
-    QTest::newRow("NUL at the end") << QByteArray("probe.test\0", 11) << notFound << false;
     QTest::newRow("253 bytes is a name") << (QByteArray(63, 'a') + '.' + QByteArray(63, 'b') + '.'
                                              + QByteArray(63, 'c') + '.' + QByteArray(61, 'd'))
                                          << notFound << true;

