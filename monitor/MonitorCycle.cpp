@@ -5,11 +5,17 @@
 namespace {
 
 // The check period in milliseconds for an interval field value in seconds.
-// The product is kept to its low 32 bits, as the timer's period holds no
-// more; forming it in 64 bits first avoids signed overflow.
+// Values up to 4294967 s give the exact product. A longer interval would wrap
+// to a short period and check every few hundred milliseconds instead of
+// almost never, so it is held at the longest period the timer can take. A
+// negative product (only reachable when a negative value is entered while a
+// check runs) keeps its low 32 bits.
 std::uint32_t CheckPeriodMs(std::int32_t seconds)
 {
-    return static_cast<std::uint32_t>(static_cast<std::int64_t>(seconds) * 1000);
+    const std::int64_t product = static_cast<std::int64_t>(seconds) * 1000;
+    if (product > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
+        return std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::uint32_t>(product);
 }
 
 } // namespace

@@ -297,11 +297,11 @@ void TestMonitorCycle::states_data()
         << QStringList{"create 2147483"} << "yellow" << "armed" << "armed" << 2147483000u << 2147483 << 0 << 0 << none;
     QTest::newRow("value 4294967: the last exact period")
         << QStringList{"create 4294967"} << "yellow" << "armed" << "armed" << 4294967000u << 4294967 << 0 << 0 << none;
-    QTest::newRow("value 4294968: the period keeps its low 32 bits")
-        << QStringList{"create 4294968"} << "yellow" << "armed" << "armed" << 704u << 4294968 << 0 << 0 << none;
-    QTest::newRow("value 2147483647: the period keeps its low 32 bits")
+    QTest::newRow("value 4294968: the period is held at the longest one")
+        << QStringList{"create 4294968"} << "yellow" << "armed" << "armed" << 4294967295u << 4294968 << 0 << 0 << none;
+    QTest::newRow("value 2147483647: the period is held at the longest one")
         << QStringList{"create 30", "change 2147483647"}
-        << "yellow" << "armed" << "armed" << 4294966296u << 2147483647 << 0 << 0 << none;
+        << "yellow" << "armed" << "armed" << 4294967295u << 2147483647 << 0 << 0 << none;
     QTest::newRow("value -2147483648 halts with a period of 0")
         << QStringList{"create 30", "change -2147483648"}
         << "yellow" << "off" << "off" << 0u << 30 << 0 << 0 << QStringList{kBarRange};
