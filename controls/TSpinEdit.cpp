@@ -367,8 +367,11 @@ void TSpinEdit::paintEvent(QPaintEvent *event)
     QLineEdit::paintEvent(event);
     if (!button_->isVisible())
         return;
-    // A sunken one-pixel frame just outside the button pair.
+    // A sunken one-pixel frame just outside the button pair, within the
+    // client area: the field's own border stays as it is above the pair.
     QPainter painter(this);
+    const int border = hasFrame() ? kBorder : 0;
+    painter.setClipRect(rect().adjusted(border, border, -border, -border));
     const QRect frame = button_->geometry().adjusted(-1, -1, 1, 1);
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawLine(frame.left(), frame.top(), frame.right() - 1, frame.top());
