@@ -1,0 +1,137 @@
+// Cost of one gauge paint (the picture, before it is copied to the window) at
+// three sizes, as a ratio to a baseline measured in the same run: making an
+// image of the same size, filling it and copying it.
+// Goal: the paint costs at most three baselines at every size.
+
+#include "GaugeReferencePaint.h"
+
+#include "controls/TGauge.h"
+#include "controls/TGaugePainter.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+TGaugeLook StoredLook(int width, int height)
+{
+    TGaugeLook look;
+    look.width = width;
+    look.height = height;
+    look.kind = gkNeedle;
+    look.borderStyle = bsNone;
+    look.foreColor = clBlue;
+    look.backColor = clYellow;
+    look.color = clYellow;
+    look.percent = 37;
+    look.font = TGauge::LayoutFont();
+    return look;
+}
+
+// A new image, filled, copied onto a surface that exists already (as a paint
+// ends by copying its picture onto the window).
+void Baseline(benchmark::State &state)
+{
+    const QSize size(int(state.range(0)), int(state.range(1)));
+    QImage surface(size, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(qRgb(255, 255, 0));
+        std::memcpy(surface.bits(), image.constBits(), std::size_t(image.sizeInBytes()));
+        benchmark::DoNotOptimize(surface.constBits());
+        benchmark::ClobberMemory();
+    }
+}
+
+void Paint(benchmark::State &state)
+{
+    const TGaugeLook look = StoredLook(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        QImage image = TGaugePainter::Paint(look);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void StepByStepPaint(benchmark::State &state)
+{
+    const TGaugeLook look = StoredLook(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        QImage image = ReferenceGaugePaint(look);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void Sizes(benchmark::internal::Benchmark *bench)
+{
+    bench->Args({858, 521})->Args({1920, 1080})->Args({3840, 2160});
+    bench->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(Baseline)->Apply(Sizes);
+BENCHMARK(Paint)->Apply(Sizes);
+BENCHMARK(StepByStepPaint)->Apply(Sizes);
+
+// The console report, then each paint's time as a multiple of the baseline.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            const std::string name = run.benchmark_name();
+            const std::size_t slash = name.find('/');
+            const double time = run.GetAdjustedRealTime();
+            auto &best = times_[name.substr(0, slash)][name.substr(slash + 1)];
+            best = best == 0 ? time : std::min(best, time);
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const auto &baseline = times_["Baseline"];
+        for (const char *kind : {"Paint", "StepByStepPaint"}) {
+            for (const auto &[size, time] : times_[kind]) {
+                const auto base = baseline.find(size);
+                if (base == baseline.end() || base->second <= 0)
+                    continue;
+                const double ratio = time / base->second;
+                std::printf("%-16s %-10s %9.1f us  baseline %9.1f us  ratio %5.2f%s\n", kind,
+                            size.c_str(), time, base->second, ratio,
+                            ratio <= 3.0 ? "" : "  (above the goal of 3)");
+            }
+        }
+    }
+
+private:
+    std::map<std::string, std::map<std::string, double>> times_;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

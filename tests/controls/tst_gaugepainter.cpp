@@ -1,0 +1,350 @@
+#include "GaugeReferencePaint.h"
+
+#include "base/Exception.h"
+#include "controls/TBltBitmap.h"
+#include "controls/TGauge.h"
+#include "controls/TGaugePainter.h"
+
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+
+constexpr QRgb kBlue = 0xFF0000FF;
+constexpr QRgb kYellow = 0xFFFFFF00;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlack = 0xFF000000;
+
+// The stored layout's gauge, its corners red so that they tell from the dial.
+TGaugeLook StoredLook(int percent, bool showText = false, QSize size = {858, 521})
+{
+    TGaugeLook look;
+    look.width = size.width();
+    look.height = size.height();
+    look.kind = gkNeedle;
+    look.borderStyle = bsNone;
+    look.foreColor = clBlue;
+    look.backColor = clYellow;
+    look.color = clRed;
+    look.percent = percent;
+    look.showText = showText;
+    look.font = TGauge::LayoutFont();
+    return look;
+}
+
+QRgb At(const QImage &image, QPoint p)
+{
+    return image.pixel(p) | 0xFF000000u;
+}
+
+// The bounding box of the pixels where two pictures differ.
+QRect Difference(const QImage &a, const QImage &b)
+{
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(TGaugeLook)
+
+class TestGaugePainter : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { TBltBitmap::SetFailAfterForTesting(-1); }
+    void needleFollowsWorkedExample_data();
+    void needleFollowsWorkedExample();
+    void needlePivotHalvesWholeWidth_data();
+    void needlePivotHalvesWholeWidth();
+    void domeFillsFaceInsideFrame_data();
+    void domeFillsFaceInsideFrame();
+    void textInvertsWhatLiesBeneath_data();
+    void textInvertsWhatLiesBeneath();
+    void textIsCentredInFaceSizeAndClipped();
+    void otherKinds_data();
+    void otherKinds();
+    void matchesStepByStepPaint_data();
+    void matchesStepByStepPaint();
+    void emptyTinyAndFailedImages();
+};
+
+void TestGaugePainter::needleFollowsWorkedExample_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QPoint>("middle");    // a needle pixel inside the dial
+    QTest::addColumn<QPoint>("lastDrawn"); // the needle pixel before the end point
+    QTest::addColumn<QPoint>("end");       // the end point (858, 521)
+    QTest::addColumn<QRgb>("endColour");   // 0: the end lies on the outline or outside
+
+    QTest::newRow("3% tip just inside the rim") << 3 << QPoint(229, 497) << QPoint(3, 471) << QPoint(2, 471) << kYellow;
+    QTest::newRow("10%") << 10 << QPoint(229, 441) << QPoint(22, 359) << QPoint(21, 359) << 0u;
+    QTest::newRow("30%") << 30 << QPoint(303, 310) << QPoint(178, 100) << QPoint(177, 99) << 0u;
+    QTest::newRow("50% upright") << 50 << QPoint(429, 260) << QPoint(429, 1) << QPoint(429, 0) << 0u;
+    QTest::newRow("70%") << 70 << QPoint(555, 310) << QPoint(680, 100) << QPoint(681, 99) << 0u;
+    QTest::newRow("90% tip beyond the rim") << 90 << QPoint(629, 441) << QPoint(835, 360) << QPoint(837, 359) << kRed;
+    QTest::newRow("96% tip beyond the rim") << 96 << QPoint(629, 489) << QPoint(853, 455) << QPoint(855, 455) << kRed;
+    QTest::newRow("100% flat to the right") << 100 << QPoint(629, 520) << QPoint(857, 520) << QPoint(858, 520) << 0u;
+}
+
+void TestGaugePainter::needleFollowsWorkedExample()
+{
+    QFETCH(int, percent);
+    QFETCH(QPoint, middle);
+    QFETCH(QPoint, lastDrawn);
+    QFETCH(QPoint, end);
+    QFETCH(QRgb, endColour);
+
+    const QImage image = TGaugePainter::Paint(StoredLook(percent));
+    const QImage bare = TGaugePainter::Paint(StoredLook(0));  // 0 %: no needle
+    QCOMPARE(At(image, middle), kBlue);
+    QCOMPARE(At(bare, middle), middle.y() == 520 ? kBlue : kYellow);
+    QCOMPARE(At(image, lastDrawn), kBlue);
+    if (endColour != 0)
+        QCOMPARE(At(image, end), endColour);
+}
+
+void TestGaugePainter::needlePivotHalvesWholeWidth_data()
+{
+    QTest::addColumn<int>("border");
+    QTest::newRow("no border") << int(bsNone);
+    QTest::newRow("single border: still the whole width halved") << int(bsSingle);
+}
+
+void TestGaugePainter::needlePivotHalvesWholeWidth()
+{
+    QFETCH(int, border);
+    TGaugeLook look = StoredLook(50, false, {101, 200});
+    look.borderStyle = TBorderStyle(border);
+    const QImage image = TGaugePainter::Paint(look);
+    for (int y : {20, 100, 180}) {
+        QCOMPARE(At(image, {50, y}), kBlue);
+        QCOMPARE(At(image, {49, y}), kYellow);
+        QCOMPARE(At(image, {51, y}), kYellow);
+    }
+}
+
+void TestGaugePainter::domeFillsFaceInsideFrame_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("border");
+    QTest::addColumn<int>("percent");
+
+    QTest::newRow("stored size") << QSize(858, 521) << int(bsNone) << 0;
+    QTest::newRow("odd width") << QSize(101, 200) << int(bsNone) << 0;
+    QTest::newRow("wide and low") << QSize(300, 40) << int(bsNone) << 0;
+    QTest::newRow("tiny") << QSize(14, 8) << int(bsNone) << 0;
+    QTest::newRow("framed, text on, upright") << QSize(200, 120) << int(bsSingle) << 50;
+    QTest::newRow("framed, needle tip on the frame") << QSize(200, 120) << int(bsSingle) << 1;
+    QTest::newRow("framed, needle flat to the frame") << QSize(200, 120) << int(bsSingle) << 100;
+}
+
+void TestGaugePainter::domeFillsFaceInsideFrame()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, border);
+    QFETCH(int, percent);
+
+    TGaugeLook look = StoredLook(percent, border == bsSingle, size);
+    look.borderStyle = TBorderStyle(border);
+    const QImage image = TGaugePainter::Paint(look);
+    const int in = border == bsSingle ? 1 : 0;  // the face's first pixel
+    const int right = size.width() - 1 - in;
+    const int bottom = size.height() - 1 - in;
+
+    for (int x = 0; x < size.width() && in; ++x)
+        QVERIFY(At(image, {x, 0}) == kBlack && At(image, {x, size.height() - 1}) == kBlack);
+    for (int y = 0; y < size.height() && in; ++y)
+        QVERIFY(At(image, {0, y}) == kBlack && At(image, {size.width() - 1, y}) == kBlack);
+    QCOMPARE(At(image, {in, in}), kRed);                 // corners in the control's colour
+    QCOMPARE(At(image, {right, in}), kRed);
+    QCOMPARE(At(image, {size.width() / 2, in}), kBlue);  // the top row touched
+    for (int x = in; x <= right; ++x)                    // straight side along the face's bottom row
+        QCOMPARE(At(image, {x, bottom}), kBlue);
+    QCOMPARE(At(image, {in, bottom - 1}), kBlue);        // the full width
+    QCOMPARE(At(image, {right, bottom - 1}), kBlue);
+    QCOMPARE(At(image, {size.width() / 2 + 2, bottom - 1}), kYellow);
+}
+
+void TestGaugePainter::textInvertsWhatLiesBeneath_data()
+{
+    QTest::addColumn<TColor>("background");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QRgb>("glyph");
+    QTest::addColumn<int>("column");  // where to look for the glyph colour (-1: anywhere)
+
+    QTest::newRow("yellow dial shows blue") << clYellow << 37 << QRgb(0xFF0000FF) << -1;
+    QTest::newRow("lime dial shows magenta") << clLime << 37 << QRgb(0xFFFF00FF) << -1;
+    QTest::newRow("red dial shows cyan") << clRed << 37 << QRgb(0xFF00FFFF) << -1;
+    QTest::newRow("orange dial shows azure") << clStatusChecking << 37 << QRgb(0xFF007FFF) << -1;
+    QTest::newRow("blue needle under text shows yellow") << clLime << 50 << QRgb(0xFFFFFF00) << 429;
+}
+
+void TestGaugePainter::textInvertsWhatLiesBeneath()
+{
+    QFETCH(TColor, background);
+    QFETCH(int, percent);
+    QFETCH(QRgb, glyph);
+    QFETCH(int, column);
+
+    TGaugeLook look = StoredLook(percent, true);
+    look.backColor = background;
+    look.color = background;
+    look.font.setStyleStrategy(QFont::PreferAntialias);  // drawn unsmoothed all the same
+    const QImage withText = TGaugePainter::Paint(look);
+    look.showText = false;
+    const QImage without = TGaugePainter::Paint(look);
+
+    // A pixel is either untouched or exactly inverted: no smoothed edges.
+    int inverted = 0;
+    int glyphColoured = 0;
+    for (int y = 0; y < withText.height(); ++y) {
+        for (int x = 0; x < withText.width(); ++x) {
+            const QRgb before = At(without, {x, y});
+            const QRgb after = At(withText, {x, y});
+            if (after == before)
+                continue;
+            QCOMPARE(after, before ^ 0x00FFFFFFu);
+            ++inverted;
+            glyphColoured += after == glyph && (column < 0 || x == column);
+        }
+    }
+    QVERIFY2(inverted > 200, qPrintable(QString::number(inverted)));
+    QVERIFY(glyphColoured > (column < 0 ? 200 : 3));
+}
+
+void TestGaugePainter::textIsCentredInFaceSizeAndClipped()
+{
+    for (int percent : {7, 42, 100}) {
+        TGaugeLook look = StoredLook(percent, true, {200, 100});
+        look.kind = gkText;
+        QImage blank(200, 100, QImage::Format_RGB32);
+        blank.fill(kYellow);
+        const QRect plain = Difference(TGaugePainter::Paint(look), blank);
+        QVERIFY(std::abs(plain.left() - (199 - plain.right())) <= 4);
+        // The border's face is two pixels smaller; the text is centred in its
+        // size but not moved by the border, so it sits one pixel up and left.
+        look.borderStyle = bsSingle;
+        const QImage framed = TGaugePainter::Paint(look);
+        QImage bareFrame = framed.copy();
+        QPainter(&bareFrame).fillRect(1, 1, 198, 98, QColor(kYellow));
+        QCOMPARE(Difference(framed, bareFrame), plain.translated(-1, -1));
+    }
+
+    // Wider than the face: clipped to it, the frame stays black.
+    TGaugeLook look = StoredLook(100, true, {30, 24});
+    look.kind = gkText;
+    look.borderStyle = bsSingle;
+    const QImage image = TGaugePainter::Paint(look);
+    QImage frameOnly(30, 24, QImage::Format_RGB32);
+    frameOnly.fill(kBlack);
+    QPainter(&frameOnly).fillRect(1, 1, 28, 22, QColor(kYellow));
+    const QRect text = Difference(image, frameOnly);
+    QVERIFY(!text.isEmpty());
+    QVERIFY(QRect(1, 1, 28, 22).contains(text));
+}
+
+void TestGaugePainter::otherKinds_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QPoint>("fore");  // a pixel in the foreground colour (x < 0: none)
+    QTest::addColumn<QPoint>("back");  // a pixel in the background colour (x < 0: none)
+    QTest::addColumn<QRgb>("corner");  // the face's top-left pixel
+
+    // 102 × 102 with a border: the face is the 100 × 100 square from (1, 1).
+    QTest::newRow("text kind is plain background") << int(gkText) << 60 << QPoint(-1, -1) << QPoint(5, 5) << kYellow;
+    QTest::newRow("horizontal bar, last column in") << int(gkHorizontalBar) << 25 << QPoint(25, 90) << QPoint(26, 90) << kBlue;
+    QTest::newRow("horizontal bar, empty") << int(gkHorizontalBar) << 0 << QPoint(-1, -1) << QPoint(1, 90) << kYellow;
+    QTest::newRow("vertical bar, top row in") << int(gkVerticalBar) << 50 << QPoint(90, 51) << QPoint(90, 50) << kYellow;
+    QTest::newRow("vertical bar, full") << int(gkVerticalBar) << 100 << QPoint(50, 1) << QPoint(-1, -1) << kBlue;
+    QTest::newRow("pie, first quarter") << int(gkPie) << 25 << QPoint(70, 30) << QPoint(30, 70) << kRed;
+    QTest::newRow("pie, full") << int(gkPie) << 100 << QPoint(30, 70) << QPoint(-1, -1) << kRed;
+}
+
+void TestGaugePainter::otherKinds()
+{
+    QFETCH(int, kind);
+    QFETCH(int, percent);
+    QFETCH(QPoint, fore);
+    QFETCH(QPoint, back);
+    QFETCH(QRgb, corner);
+
+    TGaugeLook look = StoredLook(percent, false, {102, 102});
+    look.kind = TGaugeKind(kind);
+    look.borderStyle = bsSingle;
+    const QImage image = TGaugePainter::Paint(look);
+    QVERIFY(fore.x() < 0 || At(image, fore) == kBlue);
+    QVERIFY(back.x() < 0 || At(image, back) == kYellow);
+    QCOMPARE(At(image, {1, 1}), corner);
+    QCOMPARE(At(image, {0, 0}), kBlack);
+}
+
+void TestGaugePainter::matchesStepByStepPaint_data()
+{
+    QTest::addColumn<TGaugeLook>("look");
+
+    const struct { const char *name; TGaugeKind kind; } kinds[] = {
+        {"needle", gkNeedle}, {"text", gkText}, {"hbar", gkHorizontalBar},
+        {"vbar", gkVerticalBar}, {"pie", gkPie}};
+    const QSize sizes[] = {{858, 521}, {101, 60}, {37, 23}, {3, 3}};
+    const int percents[] = {0, 3, 50, 99, 100};
+    int row = 0;
+    for (const auto &kind : kinds) {
+        for (const QSize &size : sizes) {
+            for (TBorderStyle border : {bsNone, bsSingle}) {
+                // Percentage and colours vary along the rows (system colours too).
+                TGaugeLook look = StoredLook(percents[row % 5], true, size);
+                look.kind = kind.kind;
+                look.borderStyle = border;
+                look.backColor = row % 3 == 0 ? clWindow : clStatusChecking;
+                look.foreColor = row % 2 == 0 ? clBlue : clWindowText;
+                look.color = clYellow;
+                ++row;
+                QTest::addRow("%s %dx%d %s %d%%", kind.name, size.width(), size.height(),
+                              border == bsNone ? "bsNone" : "bsSingle", look.percent) << look;
+            }
+        }
+    }
+    TGaugeLook hd = StoredLook(37, true, {1920, 1080});
+    hd.backColor = clLime;
+    QTest::newRow("needle 1920x1080 37%") << hd;
+    TGaugeLook uhd = StoredLook(63, true, {3840, 2160});
+    uhd.borderStyle = bsSingle;
+    QTest::newRow("needle 3840x2160 bsSingle 63%") << uhd;
+}
+
+void TestGaugePainter::matchesStepByStepPaint()
+{
+    QFETCH(TGaugeLook, look);
+    const QImage fast = TGaugePainter::Paint(look);
+    QCOMPARE(fast.size(), QSize(look.width, look.height));
+    QVERIFY(fast == ReferenceGaugePaint(look));
+}
+
+void TestGaugePainter::emptyTinyAndFailedImages()
+{
+    for (const QSize size : {QSize(0, 10), QSize(10, 0), QSize(0, 0)})
+        QVERIFY(TGaugePainter::Paint(StoredLook(50, true, size)).isNull());
+    for (const QSize size : {QSize(1, 1), QSize(2, 2), QSize(2, 7)}) {
+        TGaugeLook look = StoredLook(50, true, size);
+        look.borderStyle = bsSingle;
+        QImage allBlack(size, QImage::Format_RGB32);
+        allBlack.fill(kBlack);
+        QVERIFY(TGaugePainter::Paint(look) == allBlack);
+    }
+
+    const TGaugeLook look = StoredLook(40, true);
+    for (int successes : {0, 1}) {  // the picture itself, then the text image
+        TBltBitmap::SetFailAfterForTesting(successes);
+        QVERIFY_THROWS_EXCEPTION(EOutOfResources, TGaugePainter::Paint(look));
+    }
+    TBltBitmap::SetFailAfterForTesting(-1);
+    QCOMPARE(TGaugePainter::Paint(look).size(), QSize(858, 521));
+}
+
+QTEST_MAIN(TestGaugePainter)
+#include "tst_gaugepainter.moc"
