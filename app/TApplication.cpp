@@ -82,6 +82,8 @@ TApplication *TApplication::Instance()
 QWidget *TApplication::CreateForm(FormFactory factory)
 {
     std::unique_ptr<QWidget> form = factory();
+    if (!form)
+        throw EInvalidOperation("No window was built");
     QWidget *created = form.get();
     if (!mainForm_) {
         // The native window exists from here on, still hidden.

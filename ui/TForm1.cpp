@@ -366,6 +366,8 @@ void TForm1::AnnounceStatus(TColor color)
     // Colour alone would be the only sign of the status; the description
     // change is announced to assistive technology.
     setAccessibleDescription(text);
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 // View operations -------------------------------------------------------------
