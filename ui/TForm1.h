@@ -4,12 +4,12 @@
 // window, its small handlers and the view operations through which the
 // monitor cycle and the connectivity probe show their state.
 
+#include "controls/TSpinEdit.h"
 #include "monitor/ConnectivityProbe.h"
 #include "monitor/MonitorCycle.h"
 #include "monitor/MonitorView.h"
 #include "monitor/ProbeView.h"
 #include "ui/LayoutScaling.h"
-#include "ui/PlainIntervalField.h"
 #include "ui/TForm.h"
 
 #include <memory>
@@ -24,7 +24,7 @@ class TProgressBar;
 class TTimer;
 
 // The interval field of the layout.
-using IntervalField = PlainIntervalField;
+using IntervalField = TSpinEdit;
 
 // Building the window loads the whole layout (controls in creation order,
 // then Timer1, IdHTTP1 and Timer2, which brings up the socket stack), sizes
