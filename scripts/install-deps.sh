@@ -7,8 +7,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libbenchmark-dev
-  fonts-liberation2 fonts-dejavu-core
-  xvfb xauth x11-utils imagemagick
+  fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+  xvfb xauth x11-utils imagemagick xdotool libxcb1-dev
   iproute2 util-linux
 )
 

@@ -1,0 +1,246 @@
+#include "E2eDesktop.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr int kPollMs = 100;
+
+xcb_atom_t Atom(xcb_connection_t *connection, const char *name)
+{
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+} // namespace
+
+E2eDesktop::E2eDesktop() = default;
+
+E2eDesktop::~E2eDesktop()
+{
+    for (auto *process : {program_.get(), server_.get()}) {
+        if (process != nullptr && process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+}
+
+QStringList E2eDesktop::MissingTools()
+{
+    QStringList missing;
+    for (const char *tool : {"Xvfb", "xwininfo", "xdotool", "import"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            missing << QString::fromLatin1(tool);
+    }
+    return missing;
+}
+
+bool E2eDesktop::Start(QString *error)
+{
+    server_ = std::make_unique<QProcess>();
+    server_->setProcessChannelMode(QProcess::SeparateChannels);
+    // -displayfd: the server picks a free display and writes its number.
+    server_->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                            QStringLiteral("-screen"), QStringLiteral("0"),
+                                            QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                            QStringLiteral("tcp")});
+    QByteArray number;
+    const QDeadlineTimer deadline(20000);
+    while (!number.contains('\n') && !deadline.hasExpired()) {
+        if (!server_->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+            break;
+        number += server_->readAllStandardOutput();
+    }
+    if (!number.contains('\n')) {
+        *error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(server_->readAllStandardError());
+        return false;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    return true;
+}
+
+void E2eDesktop::Launch(const QString &program, const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display_);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    program_ = std::make_unique<QProcess>();
+    program_->setProcessEnvironment(environment);
+    program_->start(program, arguments);
+}
+
+bool E2eDesktop::Running() const
+{
+    return program_ && program_->state() != QProcess::NotRunning;
+}
+
+std::optional<int> E2eDesktop::WaitForExit(int timeoutMs)
+{
+    if (!program_->waitForFinished(timeoutMs) || program_->exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return program_->exitCode();
+}
+
+bool E2eDesktop::RunTool(const QString &tool, const QStringList &arguments, QByteArray *output,
+                         int timeoutMs)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display_);
+    process.setProcessEnvironment(environment);
+    process.start(tool, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    if (output != nullptr)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+std::optional<E2eWindow> E2eDesktop::WaitForWindow(const QString &title, int timeoutMs)
+{
+    // A line of `xwininfo -root -tree`:  0x200006 "Kelvora 1.1": ("kelvora" "Kelvora")  863x606+204+192  +204+192
+    const QRegularExpression line(
+        QStringLiteral("^\\s*(0x[0-9a-f]+) \"%1\": .*?\\s(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)\\s")
+            .arg(QRegularExpression::escape(title)),
+        QRegularExpression::MultilineOption);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QByteArray tree;
+        if (RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &tree)) {
+            const QRegularExpressionMatch match = line.match(QString::fromUtf8(tree));
+            if (match.hasMatch()) {
+                E2eWindow window;
+                window.id = match.captured(1).toUInt(nullptr, 16);
+                window.title = title;
+                window.geometry = QRect(match.captured(4).toInt(), match.captured(5).toInt(),
+                                        match.captured(2).toInt(), match.captured(3).toInt());
+                QByteArray info;
+                // Only a mapped (viewable) window counts.
+                if (RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), match.captured(1)}, &info)
+                    && info.contains("IsViewable"))
+                    return window;
+            }
+        }
+        if (!Running())
+            return std::nullopt;
+        QThread::msleep(kPollMs);
+    }
+    return std::nullopt;
+}
+
+QImage E2eDesktop::Screenshot()
+{
+    QByteArray png;
+    if (!RunTool(QStringLiteral("import"),
+                 {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")}, &png))
+        return {};
+    return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+QImage E2eDesktop::Shot(const E2eWindow &window)
+{
+    return Screenshot().copy(window.geometry);
+}
+
+void E2eDesktop::Click(QPoint screen)
+{
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screen.x()),
+                                        QString::number(screen.y()), QStringLiteral("click"),
+                                        QStringLiteral("1")});
+}
+
+void E2eDesktop::TripleClick(QPoint screen)
+{
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screen.x()),
+                                        QString::number(screen.y()), QStringLiteral("click"),
+                                        QStringLiteral("--repeat"), QStringLiteral("3"),
+                                        QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("1")});
+}
+
+void E2eDesktop::Type(const QString &text)
+{
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
+                                        QStringLiteral("30"), text});
+}
+
+bool E2eDesktop::RequestClose(const E2eWindow &window)
+{
+    xcb_connection_t *connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window.id;
+    message.type = Atom(connection, "WM_PROTOCOLS");
+    message.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, window.id, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char *>(&message));
+    const bool sent = xcb_flush(connection) > 0;
+    xcb_disconnect(connection);
+    return sent;
+}
+
+StalledPort80::StalledPort80()
+{
+    QFile retries(QStringLiteral("/proc/sys/net/ipv4/tcp_syn_retries"));
+    if (!retries.open(QIODevice::WriteOnly) || retries.write("1\n") != 2) {
+        error_ = QStringLiteral("cannot cut the SYN retries: ") + retries.errorString();
+        return;
+    }
+    retries.close();
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(80);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const auto *peer = reinterpret_cast<const sockaddr *>(&address);
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int yes = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (listener_ < 0 || ::bind(listener_, peer, sizeof address) != 0 || ::listen(listener_, 0) != 0) {
+        error_ = QStringLiteral("listening on 127.0.0.1:80: ") + QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
+    for (int &filler : fillers_) {
+        filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (filler < 0 || (::connect(filler, peer, sizeof address) != 0 && errno != EINPROGRESS)) {
+            error_ = QStringLiteral("filling the queue: ") + QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+    }
+    valid_ = true;
+}
+
+StalledPort80::~StalledPort80()
+{
+    for (const int fd : {fillers_[0], fillers_[1], listener_}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}

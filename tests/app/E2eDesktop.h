@@ -1,0 +1,89 @@
+#pragma once
+
+// End-to-end runs of the real program: a private X server, the program
+// started on it, and what a user does and sees (clicks, typing, the window's
+// close request, screenshots). Call EnterPrivateNetwork (tests/monitor) first
+// thing in main(), so the program, whatever host it is given, can reach
+// nothing but this process's own loopback.
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+struct E2eWindow {
+    std::uint32_t id = 0;
+    QString title;
+    QRect geometry; // in root-window coordinates
+};
+
+class E2eDesktop final {
+public:
+    E2eDesktop();
+    ~E2eDesktop();
+    E2eDesktop(const E2eDesktop &) = delete;
+    E2eDesktop &operator=(const E2eDesktop &) = delete;
+
+    // Tools this needs that are missing (empty when all are there).
+    static QStringList MissingTools();
+
+    // Starts Xvfb on a free display (1280 x 1024, 24 bits).
+    bool Start(QString *error);
+    QString Display() const { return display_; }
+
+    // Starts `program` on the display with a clean environment: DISPLAY
+    // set, no Wayland, the X11 platform.
+    void Launch(const QString &program, const QStringList &arguments = {});
+    QProcess &Program() { return *program_; }
+    // Waits for the program to end; its exit code, or nullopt when it did not
+    // end in time or crashed.
+    std::optional<int> WaitForExit(int timeoutMs);
+    bool Running() const;
+
+    // The top-level window with exactly this title, once it is mapped.
+    std::optional<E2eWindow> WaitForWindow(const QString &title, int timeoutMs);
+
+    QImage Screenshot();
+    // The window's area of a fresh screenshot.
+    QImage Shot(const E2eWindow &window);
+
+    void Click(QPoint screen);
+    void TripleClick(QPoint screen);
+    void Type(const QString &text);
+    // Asks the window to close as a window manager's close box does
+    // (WM_DELETE_WINDOW).
+    bool RequestClose(const E2eWindow &window);
+
+private:
+    bool RunTool(const QString &tool, const QStringList &arguments, QByteArray *output = nullptr,
+                 int timeoutMs = 10000);
+
+    std::unique_ptr<QProcess> server_;
+    std::unique_ptr<QProcess> program_;
+    QString display_;
+};
+
+// Port 80 on 127.0.0.1 of the private network made so that connecting hangs:
+// a listener with a backlog of 0 that never accepts, its queue filled by
+// connections of its own; the kernel's SYN retries are cut to one, so a
+// connect gives up after about 3 seconds instead of two minutes.
+class StalledPort80 final {
+public:
+    StalledPort80();
+    ~StalledPort80();
+    StalledPort80(const StalledPort80 &) = delete;
+    StalledPort80 &operator=(const StalledPort80 &) = delete;
+
+    bool IsValid() const { return valid_; }
+    QString Error() const { return error_; }
+
+private:
+    int listener_ = -1;
+    int fillers_[2] = {-1, -1};
+    bool valid_ = false;
+    QString error_;
+};

@@ -1,0 +1,179 @@
+// The real program, started as a user would, on a private X server inside a
+// network namespace of its own.
+
+#include "E2eDesktop.h"
+#include "../monitor/PrivateNetwork.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+namespace {
+
+const QString kProgram = QStringLiteral(KELVORA_EXECUTABLE);
+const QString kTitle = QStringLiteral("Kelvora 1.1");
+// Generous: the sanitizer build starts slowly.
+constexpr int kStartMs = 30000;
+
+QString g_noNamespace;
+
+QPoint ExitButton(const E2eWindow &window)
+{
+    // "Выход" at 801, 528, 57 x 33 in the layout's client area.
+    return window.geometry.topLeft() + QPoint(801 + 28, 528 + 16);
+}
+
+} // namespace
+
+class TestE2eKelvora : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsAsAYellowWindowAndExitEndsWithZero();
+    void windowManagerCloseEndsWithZero();
+    void terminationSignalEndsWithZero();
+    void exitClickedDuringABlockingCheckEndsAfterTheCheck();
+    void withoutADisplayItSaysSoInOneLine_data();
+    void withoutADisplayItSaysSoInOneLine();
+
+private:
+    std::unique_ptr<E2eDesktop> desktop_;
+    std::optional<E2eWindow> Started();
+};
+
+void TestE2eKelvora::initTestCase()
+{
+    if (!g_noNamespace.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no private network namespace: ") + g_noNamespace));
+    const QStringList missing = E2eDesktop::MissingTools();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("missing tools: ") + missing.join(u' ')));
+}
+
+void TestE2eKelvora::init()
+{
+    desktop_ = std::make_unique<E2eDesktop>();
+    QString error;
+    QVERIFY2(desktop_->Start(&error), qPrintable(error));
+}
+
+void TestE2eKelvora::cleanup()
+{
+    desktop_.reset();
+}
+
+std::optional<E2eWindow> TestE2eKelvora::Started()
+{
+    desktop_->Launch(kProgram);
+    return desktop_->WaitForWindow(kTitle, kStartMs);
+}
+
+void TestE2eKelvora::startsAsAYellowWindowAndExitEndsWithZero()
+{
+    const auto window = Started();
+    QVERIFY2(window, desktop_->Program().readAllStandardError().constData());
+    // The client area of the layout, centred on the 1280 x 1024 desktop by
+    // the layout's outer size 871 x 640.
+    QCOMPARE(window->geometry, QRect(204, 192, 863, 606));
+    const QImage shot = desktop_->Shot(*window);
+    QVERIFY(!shot.isNull());
+    const QColor yellow(255, 255, 0);
+    for (const QPoint point : {QPoint(1, 300), QPoint(862, 300), QPoint(200, 400), QPoint(600, 450)})
+        QCOMPARE(shot.pixelColor(point), yellow);
+
+    desktop_->Click(ExitButton(*window));
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+}
+
+void TestE2eKelvora::windowManagerCloseEndsWithZero()
+{
+    const auto window = Started();
+    QVERIFY(window);
+    QVERIFY(desktop_->RequestClose(*window));
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+}
+
+void TestE2eKelvora::terminationSignalEndsWithZero()
+{
+    const auto window = Started();
+    QVERIFY(window);
+    desktop_->Program().terminate();
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+}
+
+void TestE2eKelvora::exitClickedDuringABlockingCheckEndsAfterTheCheck()
+{
+    StalledPort80 stalled;
+    QVERIFY2(stalled.IsValid(), qPrintable(stalled.Error()));
+    const auto window = Started();
+    QVERIFY(window);
+    const QPoint client = window->geometry.topLeft();
+    // Host 127.0.0.1 first, then a one-second interval: the first check
+    // starts a second later and hangs for about 3 seconds.
+    desktop_->TripleClick(client + QPoint(96, 15));
+    desktop_->Type(QStringLiteral("127.0.0.1"));
+    desktop_->TripleClick(client + QPoint(270, 553));
+    desktop_->Type(QStringLiteral("1"));
+
+    const QColor orange(255, 128, 0);
+    QElapsedTimer clock;
+    clock.start();
+    bool checking = false;
+    while (!checking && clock.elapsed() < 15000)
+        checking = desktop_->Shot(*window).pixelColor(1, 300) == orange;
+    QVERIFY2(checking, "no check started");
+
+    desktop_->Click(ExitButton(*window));
+    QElapsedTimer afterClick;
+    afterClick.start();
+    // The click waits in the queue until the connection attempt gives up.
+    QVERIFY(!desktop_->Program().waitForFinished(300));
+    QCOMPARE(desktop_->WaitForExit(15000), std::optional<int>(0));
+    QVERIFY(afterClick.elapsed() >= 300);
+}
+
+void TestE2eKelvora::withoutADisplayItSaysSoInOneLine_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("no display at all") << QString() << QStringLiteral("DISPLAY");
+    QTest::newRow("display that is not there") << QStringLiteral(":4242") << QStringLiteral("could not connect to display");
+}
+
+void TestE2eKelvora::withoutADisplayItSaysSoInOneLine()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, says);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
+    program.setProcessEnvironment(environment);
+    program.start(kProgram, {});
+    QVERIFY(program.waitForFinished(kStartMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+    const QStringList lines = error.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.front().startsWith(QStringLiteral("kelvora: ")), qPrintable(error));
+    QVERIFY2(lines.front().contains(says), qPrintable(error));
+}
+
+int main(int argc, char **argv)
+{
+    // Before any thread exists: the namespace is per thread, and everything
+    // started from here (the X server, the program) inherits it.
+    if (!EnterPrivateNetwork(&g_noNamespace) && g_noNamespace.isEmpty())
+        g_noNamespace = QStringLiteral("unknown reason");
+    QCoreApplication application(argc, argv);
+    TestE2eKelvora test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_e2e_kelvora.moc"
