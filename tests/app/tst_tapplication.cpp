@@ -6,7 +6,6 @@
 #include "base/Exception.h"
 #include "base/TTimer.h"
 
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -155,7 +154,6 @@ private slots:
     void timerHandlerErrorIsShownAndLoopGoesOn();
     void errorEscapingAnEventOverrideIsShown();
     void pendingEventsStepHandlesWhatIsWaiting();
-    void pendingEventsStepReturnsWhenNothingWaits();
     void quitRequestInPendingEventsOnlySetsTheFlag();
     void runEndsAfterTheHandlerThatTookTheQuitRequest();
     void secondQuitRequestChangesNothing();
@@ -326,16 +324,6 @@ void TestTApplication::pendingEventsStepHandlesWhatIsWaiting()
     // Including the event its handler posted while the step ran.
     QCOMPARE(counter.count, 2);
     QVERIFY(window.paints > paintsBefore);
-}
-
-void TestTApplication::pendingEventsStepReturnsWhenNothingWaits()
-{
-    QTimer far;
-    far.start(60000);
-    QElapsedTimer clock;
-    clock.start();
-    App().ProcessPendingEvents();
-    QVERIFY2(clock.elapsed() < 5000, "the pending-events step waited for an event");
 }
 
 void TestTApplication::quitRequestInPendingEventsOnlySetsTheFlag()

@@ -21,9 +21,7 @@ class TestTImage : public QObject {
     Q_OBJECT
 private slots:
     void autoSizeTakesThePictureSize();
-    void transparentColourIsTheLowerLeftPixel();
     void transparentPartsShowWhatLiesBelow();
-    void opaquePictureCoversItsRectangle();
     void clickWorksOverTheWholeRectangle_data();
     void clickWorksOverTheWholeRectangle();
     void theShippedLogoIsUsable();
@@ -42,15 +40,6 @@ void TestTImage::autoSizeTakesThePictureSize()
     QCOMPARE(asked, QSize(50, 30));
 }
 
-void TestTImage::transparentColourIsTheLowerLeftPixel()
-{
-    TImage image;
-    QImage picture = Logo();
-    picture.setPixelColor(0, 59, QColor(255, 255, 255));
-    image.SetPicture(picture);
-    QCOMPARE(image.TransparentColor(), QColor(255, 255, 255));
-}
-
 void TestTImage::transparentPartsShowWhatLiesBelow()
 {
     QWidget host;
@@ -66,18 +55,6 @@ void TestTImage::transparentPartsShowWhatLiesBelow()
     const QImage shot = host.grab().toImage();
     QCOMPARE(shot.pixelColor(0, 59), QColor(255, 255, 0));
     QCOMPARE(shot.pixelColor(10, 10), QColor(255, 255, 0));
-    QCOMPARE(shot.pixelColor(50, 30), QColor(0, 0, 255));
-}
-
-void TestTImage::opaquePictureCoversItsRectangle()
-{
-    QWidget host;
-    host.resize(100, 60);
-    auto *image = new TImage(&host);
-    image->SetAutoSize(true);
-    image->SetPicture(Logo());
-    const QImage shot = host.grab().toImage();
-    QCOMPARE(shot.pixelColor(0, 59), QColor(192, 192, 192));
     QCOMPARE(shot.pixelColor(50, 30), QColor(0, 0, 255));
 }
 

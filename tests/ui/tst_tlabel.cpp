@@ -13,8 +13,6 @@ private slots:
     void sizesItselfToItsText_data();
     void sizesItselfToItsText();
     void longerTextGrowsToTheRight();
-    void newFontResizes();
-    void hostIsAskedForTheNewSize();
     void opaqueLabelFillsWithItsColour();
     void transparentLabelShowsWhatLiesBelow();
     void colourFollowsTheWindowUntilSet();
@@ -62,29 +60,6 @@ void TestTLabel::longerTextGrowsToTheRight()
     QCOMPARE(label->pos(), before.topLeft());
     QVERIFY(label->width() > before.width());
     QCOMPARE(label->height(), before.height());
-}
-
-void TestTLabel::newFontResizes()
-{
-    TLabel label;
-    label.setFont(WindowFont(11));
-    label.SetCaption(QStringLiteral("секунд"));
-    const QSize small = label.size();
-    label.setFont(WindowFont(22));
-    QVERIFY(label.width() > small.width());
-    QVERIFY(label.height() > small.height());
-}
-
-void TestTLabel::hostIsAskedForTheNewSize()
-{
-    TLabel label;
-    label.resize(5, 5);
-    QSize asked;
-    label.SetOnResize([&](QSize size) { asked = size; });
-    label.SetCaption(QStringLiteral("Хост:"));
-    QCOMPARE(asked, label.TextExtent());
-    // The host decides; the label did not resize itself.
-    QCOMPARE(label.size(), QSize(5, 5));
 }
 
 void TestTLabel::opaqueLabelFillsWithItsColour()

@@ -18,7 +18,6 @@ private slots:
     void positionIsKeptInRange_data();
     void positionIsKeptInRange();
     void smallerRangeKeepsPositionInside();
-    void showsNoText();
     void ringTakesTheWindowColour();
     void emptyRangeShowsAnEmptyBar();
 };
@@ -119,12 +118,6 @@ void TestTProgressBar::smallerRangeKeepsPositionInside()
     QCOMPARE(bar.Position(), 30);
     bar.SetMax(0);
     QCOMPARE(bar.Position(), 0);
-}
-
-void TestTProgressBar::showsNoText()
-{
-    TProgressBar bar;
-    QVERIFY(!bar.NativeBar()->isTextVisible());
 }
 
 void TestTProgressBar::ringTakesTheWindowColour()
