@@ -200,9 +200,14 @@ bool E2eDesktop::RequestClose(const E2eWindow &window)
     message.type = Atom(connection, "WM_PROTOCOLS");
     message.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
     message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, window.id, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char *>(&message));
-    const bool sent = xcb_flush(connection) > 0;
+    // Checked: the reply is a round trip, so the server has delivered the
+    // message before the connection closes (closing at once may drop it).
+    const xcb_void_cookie_t cookie =
+        xcb_send_event_checked(connection, 0, window.id, XCB_EVENT_MASK_NO_EVENT,
+                               reinterpret_cast<const char *>(&message));
+    xcb_generic_error_t *error = xcb_request_check(connection, cookie);
+    const bool sent = error == nullptr;
+    std::free(error);
     xcb_disconnect(connection);
     return sent;
 }
