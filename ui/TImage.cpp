@@ -2,13 +2,9 @@
 
 #include "base/ErrorReport.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
-TImage::TImage(QWidget *parent) : QWidget(parent)
-{
-    setFocusPolicy(Qt::NoFocus);
-}
+TImage::TImage(QWidget *parent) : TGraphicControl(parent) {}
 
 TImage::~TImage() = default;
 
@@ -69,10 +65,7 @@ void TImage::ApplyAutoSize()
 {
     if (!autoSize_ || picture_.isNull())
         return;
-    if (onResize_)
-        onResize_(picture_.size());
-    else
-        resize(picture_.size());
+    RequestSize(picture_.size());
 }
 
 void TImage::paintEvent(QPaintEvent *)
@@ -85,22 +78,3 @@ void TImage::paintEvent(QPaintEvent *)
     });
 }
 
-void TImage::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        pressed_ = true;
-    event->accept();
-}
-
-void TImage::mouseReleaseEvent(QMouseEvent *event)
-{
-    const bool click = pressed_ && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        pressed_ = false;
-    event->accept();
-    if (click && onClick_) {
-        const TNotifyEvent handler = onClick_;
-        CallGuarded(handler);
-    }
-}

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "ui/TGraphicControl.h"
+
 #include <QImage>
 #include <QPixmap>
-#include <QWidget>
-
-#include <functional>
 
 // A drawn picture, shown unscaled at the control's top-left corner.
 //
@@ -16,12 +15,9 @@
 // - The whole rectangle takes the pointer, transparent parts included; a
 //   click (left button pressed and released over it) runs OnClick, whose
 //   errors go to the application's error display.
-class TImage final : public QWidget {
+class TImage final : public TGraphicControl {
     Q_OBJECT
 public:
-    using TNotifyEvent = std::function<void()>;
-    using ResizeRequest = std::function<void(QSize)>;
-
     explicit TImage(QWidget *parent = nullptr);
     ~TImage() override;
 
@@ -37,13 +33,9 @@ public:
     // The colour that Transparent leaves out: the lower-left pixel's.
     QColor TransparentColor() const;
 
-    void SetOnResize(ResizeRequest request) { onResize_ = std::move(request); }
-    void SetOnClick(TNotifyEvent handler) { onClick_ = std::move(handler); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void RebuildPixmap();
@@ -53,7 +45,4 @@ private:
     QPixmap shown_;
     bool autoSize_ = false;
     bool transparent_ = false;
-    bool pressed_ = false;
-    ResizeRequest onResize_;
-    TNotifyEvent onClick_;
 };

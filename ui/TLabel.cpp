@@ -3,13 +3,12 @@
 #include "base/ErrorReport.h"
 #include "ui/QtColor.h"
 
+#include <QEvent>
 #include <QFontMetrics>
-#include <QMouseEvent>
 #include <QPainter>
 
-TLabel::TLabel(QWidget *parent) : QWidget(parent)
+TLabel::TLabel(QWidget *parent) : TGraphicControl(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
@@ -70,11 +69,7 @@ QSize TLabel::TextExtent() const
 
 void TLabel::AdjustBounds()
 {
-    const QSize extent = TextExtent();
-    if (onResize_)
-        onResize_(extent);
-    else
-        resize(extent);
+    RequestSize(TextExtent());
 }
 
 void TLabel::paintEvent(QPaintEvent *)
@@ -89,27 +84,6 @@ void TLabel::paintEvent(QPaintEvent *)
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs,
                          caption_);
     });
-}
-
-void TLabel::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        pressed_ = true;
-    event->accept();
-}
-
-void TLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    const bool click = pressed_ && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        pressed_ = false;
-    event->accept();
-    if (click && onClick_) {
-        // A copy: the handler may replace itself.
-        const TNotifyEvent handler = onClick_;
-        CallGuarded(handler);
-    }
 }
 
 void TLabel::changeEvent(QEvent *event)

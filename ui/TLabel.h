@@ -2,10 +2,9 @@
 
 #include "base/TColor.h"
 
-#include <QString>
-#include <QWidget>
+#include "ui/TGraphicControl.h"
 
-#include <functional>
+#include <QString>
 
 // A drawn text label: one line of text at its top-left corner, sized to the
 // text.
@@ -21,12 +20,9 @@
 // - The whole rectangle takes the pointer; a click (left button pressed and
 //   released over the label) runs OnClick. Errors from OnClick go to the
 //   application's error display.
-class TLabel final : public QWidget {
+class TLabel final : public TGraphicControl {
     Q_OBJECT
 public:
-    using TNotifyEvent = std::function<void()>;
-    using ResizeRequest = std::function<void(QSize)>;
-
     explicit TLabel(QWidget *parent = nullptr);
     ~TLabel() override;
 
@@ -51,13 +47,8 @@ public:
     // Applies TextExtent through OnResize or by resizing.
     void AdjustBounds();
 
-    void SetOnResize(ResizeRequest request) { onResize_ = std::move(request); }
-    void SetOnClick(TNotifyEvent handler) { onClick_ = std::move(handler); }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -66,7 +57,4 @@ private:
     TColor color_ = clWindow;
     bool transparent_ = false;
     bool parentColor_ = true;
-    bool pressed_ = false;
-    ResizeRequest onResize_;
-    TNotifyEvent onClick_;
 };
