@@ -87,7 +87,7 @@ int main(int argc, char **argv)
         view.Attach(cycle);
         view.onCheckDone = [&view, &options] {
             // Leaves the loop once the handler that ran this check is done.
-            if (view.Checks() >= options.checks)
+            if (view.checks >= options.checks)
                 QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
         };
         CallGuarded([&cycle] { cycle.FormCreate(); });

@@ -2,7 +2,6 @@
 
 #include "base/Exception.h"
 
-#include <algorithm>
 
 void FakeTimer::SetEnabled(bool value)
 {
@@ -46,113 +45,15 @@ bool FakeTimer::Fire()
     return true;
 }
 
-QString ColorText(TColor color)
+void RecordingView::Trace(const QString &line)
 {
-    switch (color) {
-    case clStatusWaiting: return QStringLiteral("yellow");
-    case clStatusChecking: return QStringLiteral("orange");
-    case clStatusOnline: return QStringLiteral("lime");
-    case clStatusOffline: return QStringLiteral("red");
-    default: return QStringLiteral("0x%1").arg(color, 8, 16, QLatin1Char('0'));
-    }
-}
-
-namespace {
-
-QString Flag(bool value)
-{
-    return value ? QStringLiteral("true") : QStringLiteral("false");
-}
-
-} // namespace
-
-void RecordingView::Record(const QString &entry)
-{
-    log << entry;
+    log << line;
     if (log.size() - 1 == failAt_)
         throw EInvalidOperation("injected fault");
 }
 
-void RecordingView::SetWindowColor(TColor color)
+void RecordingView::DispatchPendingEvents()
 {
-    Record(QStringLiteral("Form1.Color := ") + ColorText(color));
-    windowColor = color;
-}
-
-void RecordingView::SetGaugeBackColor(TColor color)
-{
-    Record(QStringLiteral("Gauge1.BackColor := ") + ColorText(color));
-    gaugeBackColor = color;
-}
-
-std::int32_t RecordingView::IntervalValue()
-{
-    Record(QStringLiteral("SpinEdit1.Value -> %1").arg(intervalValue));
-    return intervalValue;
-}
-
-void RecordingView::SetCheckTimerInterval(std::uint32_t milliseconds)
-{
-    Record(QStringLiteral("Timer1.Interval := %1").arg(milliseconds));
-    timer1.SetInterval(milliseconds);
-}
-
-void RecordingView::SetCheckTimerEnabled(bool enabled)
-{
-    Record(QStringLiteral("Timer1.Enabled := ") + Flag(enabled));
-    timer1.SetEnabled(enabled);
-}
-
-void RecordingView::SetTickTimerEnabled(bool enabled)
-{
-    Record(QStringLiteral("Timer2.Enabled := ") + Flag(enabled));
-    timer2.SetEnabled(enabled);
-}
-
-std::int32_t RecordingView::ProgressBarMax()
-{
-    Record(QStringLiteral("ProgressBar1.Max -> %1").arg(barMax));
-    return barMax;
-}
-
-void RecordingView::SetProgressBarMax(std::int32_t value)
-{
-    Record(QStringLiteral("ProgressBar1.Max := %1").arg(value));
-    if (value < 0)
-        throw EInvalidOperation("TProgressBar property out of range");
-    barMax = value;
-}
-
-void RecordingView::SetProgressBarPosition(std::int32_t value)
-{
-    Record(QStringLiteral("ProgressBar1.Position := %1").arg(value));
-    barPosition = value;
-}
-
-std::int32_t RecordingView::GaugeMaxValue()
-{
-    Record(QStringLiteral("Gauge1.MaxValue -> %1").arg(gaugeMax));
-    return gaugeMax;
-}
-
-void RecordingView::SetGaugeMaxValue(std::int32_t value)
-{
-    Record(QStringLiteral("Gauge1.MaxValue := %1").arg(value));
-    if (value < 0)
-        throw EInvalidOperation("Value must be between 1 and 2147483647");
-    gaugeMax = value;
-    gaugeProgress = std::min(gaugeProgress, gaugeMax);
-}
-
-void RecordingView::SetGaugeProgress(std::int32_t value)
-{
-    Record(QStringLiteral("Gauge1.Progress := %1").arg(value));
-    gaugeProgress = std::clamp(value, 0, gaugeMax);
-}
-
-void RecordingView::ProcessPendingEvents()
-{
-    Record(QStringLiteral("ProcessPendingEvents"));
     while (!pending_.empty()) {
         const auto action = std::move(pending_.front());
         pending_.pop_front();
@@ -166,9 +67,8 @@ void RecordingView::ProcessPendingEvents()
     }
 }
 
-bool RecordingView::CheckConnection()
+bool RecordingView::MakeCheck()
 {
-    ++checks;
     if (onCheck)
         onCheck();
     bool result = true;
@@ -176,19 +76,5 @@ bool RecordingView::CheckConnection()
         result = checkResults.front();
         checkResults.pop_front();
     }
-    Record(QStringLiteral("CheckConnection -> ") + Flag(result));
     return result;
-}
-
-QString RecordingView::HostText()
-{
-    Record(QStringLiteral("Edit1.Text -> ") + hostText.left(40));
-    return hostText;
-}
-
-void RecordingView::SetReadoutCaption(ReadoutLabel label, const QString &text)
-{
-    const int index = static_cast<int>(label);
-    Record(QStringLiteral("Label%1.Caption := ").arg(index + 7) + text);
-    readout[static_cast<std::size_t>(index)] = text;
 }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "monitor/MonitorView.h"
-#include "monitor/ProbeView.h"
+#include "TracingView.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -41,19 +39,14 @@ private:
     int starts_ = 0;
 };
 
-// A window stand-in that records every view operation, in order, as text:
-//   "Form1.Color := orange"      a write
-//   "ProgressBar1.Max -> 30"     a read, with the value it returned
-//   "ProcessPendingEvents", "CheckConnection -> true"
-//   "error: <message>"           an error the event dispatch caught
-// Its bar and gauge keep the controls' range rules, its timers are FakeTimers,
-// and ProcessPendingEvents runs the actions queued with Post(), nested, each
-// guarded as the real dispatch is.
-class RecordingView final : public MonitorView, public ProbeView {
+// A window stand-in that records every view operation, in order, in `log`
+// (the lines TracingView describes), plus "error: <message>" for an error the
+// event dispatch caught. Its timers are FakeTimers, and ProcessPendingEvents
+// runs the actions queued with Post(), nested, each guarded as the real
+// dispatch is.
+class RecordingView final : public TracingView {
 public:
     // --- scripting
-    std::int32_t intervalValue = 30;        // SpinEdit1.Value
-    QString hostText;                       // Edit1.Text
     std::deque<bool> checkResults;          // results of CheckConnection; true when empty
     std::function<void()> onCheck;          // runs inside CheckConnection (to look at the view)
 
@@ -66,41 +59,20 @@ public:
     // --- what it recorded
     QStringList log;
     QStringList errors;                     // messages caught by the dispatch
-
-    TColor windowColor = clYellow;
-    TColor gaugeBackColor = clYellow;
-    std::int32_t barMax = 100, barPosition = 0;
-    std::int32_t gaugeMax = 100, gaugeProgress = 0;
     FakeTimer timer1, timer2;
-    std::array<QString, 5> readout;
-    int checks = 0;
 
-    // --- MonitorView
-    void SetWindowColor(TColor color) override;
-    void SetGaugeBackColor(TColor color) override;
-    std::int32_t IntervalValue() override;
-    void SetCheckTimerInterval(std::uint32_t milliseconds) override;
-    void SetCheckTimerEnabled(bool enabled) override;
-    void SetTickTimerEnabled(bool enabled) override;
-    std::int32_t ProgressBarMax() override;
-    void SetProgressBarMax(std::int32_t value) override;
-    void SetProgressBarPosition(std::int32_t value) override;
-    std::int32_t GaugeMaxValue() override;
-    void SetGaugeMaxValue(std::int32_t value) override;
-    void SetGaugeProgress(std::int32_t value) override;
-    void ProcessPendingEvents() override;
-    bool CheckConnection() override;
-
-    // --- ProbeView
-    QString HostText() override;
-    void SetReadoutCaption(ReadoutLabel label, const QString &text) override;
+protected:
+    void Trace(const QString &line) override;
+    void ApplyCheckTimerInterval(std::uint32_t milliseconds) override { timer1.SetInterval(milliseconds); }
+    void ApplyCheckTimerEnabled(bool enabled) override { timer1.SetEnabled(enabled); }
+    void ApplyTickTimerEnabled(bool enabled) override { timer2.SetEnabled(enabled); }
+    void DispatchPendingEvents() override;
+    bool MakeCheck() override;
 
 private:
-    void Record(const QString &entry);
-
     std::deque<std::function<void()>> pending_;
     int failAt_ = -1;
 };
 
 // Text of a colour as the log shows it: the status colour's name, or hex.
-QString ColorText(TColor color);
+inline QString ColorText(TColor color) { return StatusColorName(color); }

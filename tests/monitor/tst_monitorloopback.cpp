@@ -79,23 +79,23 @@ void TestMonitorLoopback::statusFollowsTheListener()
     QElapsedTimer sinceStart;
     sinceStart.start();
     cycle.FormCreate();
-    QCOMPARE(view.WindowColor(), clStatusWaiting);
+    QCOMPARE(view.windowColor, clStatusWaiting);
 
     // The first check comes one interval after start-up, not at once.
-    QTRY_VERIFY_WITH_TIMEOUT(view.Checks() >= 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(view.checks >= 1, 10000);
     QVERIFY2(sinceStart.elapsed() >= 900, qPrintable(QString::number(sinceStart.elapsed())));
-    QCOMPARE(view.WindowColor(), clStatusOnline);
+    QCOMPARE(view.windowColor, clStatusOnline);
     QCOMPARE(CheckLines(lines, 0), ExpectedCheck("127.0.0.1", true));
     QTRY_VERIFY(listener.Accepted() >= 1);
 
     listener.Close();
     const qsizetype mark = lines.size();
-    const int checksBefore = view.Checks();
-    QTRY_VERIFY_WITH_TIMEOUT(view.Checks() > checksBefore, 10000);
-    QCOMPARE(view.WindowColor(), clStatusOffline);
+    const int checksBefore = view.checks;
+    QTRY_VERIFY_WITH_TIMEOUT(view.checks > checksBefore, 10000);
+    QCOMPARE(view.windowColor, clStatusOffline);
     QCOMPARE(CheckLines(lines, mark), ExpectedCheck("127.0.0.1", false));
-    QVERIFY(view.Readout().startsWith(QStringLiteral("Пинг: ")));
-    QCOMPARE(lines.count(QStringLiteral("CheckConnection")), view.Checks());
+    QVERIFY(view.readout[4].startsWith(QStringLiteral("Пинг: ")));
+    QCOMPARE(lines.count(QStringLiteral("CheckConnection")), view.checks);
     QCOMPARE(errors, QStringList{});
 }
 
