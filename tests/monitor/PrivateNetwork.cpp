@@ -108,7 +108,7 @@ bool InPrivateNetwork()
     return inPrivateNetwork;
 }
 
-LoopbackListener::LoopbackListener(std::uint16_t port, bool listening)
+NamespaceListener::NamespaceListener(std::uint16_t port, bool listening)
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) {
@@ -134,12 +134,12 @@ LoopbackListener::LoopbackListener(std::uint16_t port, bool listening)
     }
 }
 
-LoopbackListener::~LoopbackListener()
+NamespaceListener::~NamespaceListener()
 {
     Close();
 }
 
-int LoopbackListener::AcceptPending()
+int NamespaceListener::AcceptPending()
 {
     while (fd_ >= 0) {
         const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -151,7 +151,7 @@ int LoopbackListener::AcceptPending()
     return accepted_;
 }
 
-void LoopbackListener::Close()
+void NamespaceListener::Close()
 {
     notifier_.reset();
     if (fd_ >= 0)

@@ -24,12 +24,12 @@ bool InPrivateNetwork();
 // `listening`, it accepts connections and closes each at once, counting them
 // (from the event loop, or on AcceptPending()); otherwise connections to it
 // are refused.
-class LoopbackListener final {
+class NamespaceListener final {
 public:
-    LoopbackListener(std::uint16_t port, bool listening);
-    ~LoopbackListener();
-    LoopbackListener(const LoopbackListener &) = delete;
-    LoopbackListener &operator=(const LoopbackListener &) = delete;
+    NamespaceListener(std::uint16_t port, bool listening);
+    ~NamespaceListener();
+    NamespaceListener(const NamespaceListener &) = delete;
+    NamespaceListener &operator=(const NamespaceListener &) = delete;
 
     bool IsValid() const { return fd_ >= 0; }
     QString Error() const { return error_; }

@@ -241,9 +241,9 @@ void TestConnectivityProbe::realLoopbackOnPort80()
     if (!InPrivateNetwork())
         QSKIP("needs a private network namespace to use port 80");
     const bool listening = peer == QLatin1String("listening");
-    std::unique_ptr<LoopbackListener> listener;
+    std::unique_ptr<NamespaceListener> listener;
     if (peer != QLatin1String("nothing")) {
-        listener = std::make_unique<LoopbackListener>(80, listening);
+        listener = std::make_unique<NamespaceListener>(80, listening);
         QVERIFY2(listener->IsValid(), qPrintable(listener->Error()));
     }
     TIdHTTP client;

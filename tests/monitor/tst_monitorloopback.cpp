@@ -69,7 +69,7 @@ void TestMonitorLoopback::statusFollowsTheListener()
 {
     QStringList errors;
     SetErrorHandler([&errors](const std::exception &error) { errors << QString::fromUtf8(error.what()); });
-    LoopbackListener listener(80, true);
+    NamespaceListener listener(80, true);
     QVERIFY2(listener.IsValid(), qPrintable(listener.Error()));
 
     QStringList lines;

@@ -566,7 +566,7 @@ void TestTForm1::checksAgainstALoopbackListenerTurnTheWindowLimeThenRed()
 {
     if (!InPrivateNetwork())
         QSKIP("needs a private network namespace to listen on port 80");
-    LoopbackListener listener(80, true);
+    NamespaceListener listener(80, true);
     QVERIFY2(listener.IsValid(), qPrintable(listener.Error()));
     TForm1 &w = Shown();
     w.Edit1->setText(QStringLiteral("127.0.0.1"));
