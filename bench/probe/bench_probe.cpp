@@ -119,12 +119,19 @@ void ClientProbe(benchmark::State &state)
     }
 }
 
-void RawProbe(benchmark::State &state)
+// The benchmark server's address on 127.0.0.1.
+sockaddr_in ServerAddress()
 {
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(server->Port());
     peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return peer;
+}
+
+void RawProbe(benchmark::State &state)
+{
+    const sockaddr_in peer = ServerAddress();
     for (auto _ : state) {
         const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
@@ -142,10 +149,7 @@ void RawProbe(benchmark::State &state)
 // layers: the floor under the client's cost.
 void RawSameCalls(benchmark::State &state)
 {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(server->Port());
-    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in peer = ServerAddress();
     for (auto _ : state) {
         const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int one = 1;

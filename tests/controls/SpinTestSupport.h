@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ErrorReport.h"
+#include "base/Exception.h"
 #include "controls/Beep.h"
 #include "controls/TSpinEdit.h"
 
@@ -67,6 +68,18 @@ public:
     {
         window.show();
         return QTest::qWaitForWindowActive(&window) && field->hasFocus();
+    }
+
+    // Starts the field at 0 with a change handler that, like the monitor's,
+    // refuses a negative value with the progress bar's range error.
+    void FailBelowZero()
+    {
+        field->SetValue(0);
+        field->SetOnChange([this] {
+            changes << field->text();
+            if (field->Value() < 0)
+                throw EInvalidOperation("TProgressBar property out of range");
+        });
     }
 
     KeyRecordingWindow window;

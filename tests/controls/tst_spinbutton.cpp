@@ -317,12 +317,7 @@ void TestSpinButton::repeatErrorStopsTheTimerAndIsReportedOnce()
     SpinRecorders recorders;
     SpinWindow w;
     QVERIFY(w.Show());
-    w.field->SetValue(0);
-    w.field->SetOnChange([&] {
-        w.changes << w.field->text();
-        if (w.field->Value() < 0)
-            throw EInvalidOperation("TProgressBar property out of range");
-    });
+    w.FailBelowZero();
     w.changes.clear();
     TTimerSpeedButton *down = w.field->Button()->DownButton();
     QTest::mousePress(down, Qt::LeftButton, {}, QPoint(7, 5));

@@ -537,12 +537,7 @@ void TestSpinEdit::stepErrorIsReportedWithTextReplaced()
     SpinRecorders recorders;
     SpinWindow w;
     QVERIFY(w.Show());
-    w.field->SetValue(0);
-    w.field->SetOnChange([&] {
-        w.changes << w.field->text();
-        if (w.field->Value() < 0)
-            throw EInvalidOperation("TProgressBar property out of range");
-    });
+    w.FailBelowZero();
     if (source == "key") {
         QTest::keyClick(w.field, Qt::Key_Down);
     } else if (source == "click") {

@@ -56,3 +56,19 @@ struct ResolverRecord {
     std::vector<std::string> names;
 };
 std::unique_ptr<TIdStack> MakeNoResolverStack(std::shared_ptr<ResolverRecord> record);
+
+// main() for a QtCore test that runs inside a network namespace of its own
+// where the platform allows one. The namespace is per thread, so it is entered
+// before anything can start a thread; without it the port-80 cases skip.
+#define KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestClass)                                  \
+    int main(int argc, char **argv)                                                   \
+    {                                                                                 \
+        QString reason;                                                               \
+        if (!EnterPrivateNetwork(&reason))                                            \
+            qWarning("no private network namespace (%s): port 80 cases skip",         \
+                     qPrintable(reason));                                             \
+        QCoreApplication app(argc, argv);                                             \
+        TestClass test;                                                               \
+        QTEST_SET_MAIN_SOURCE_PATH                                                    \
+        return QTest::qExec(&test, argc, argv);                                       \
+    }

@@ -271,16 +271,6 @@ void TestConnectivityProbe::steadyClockIsTheDefault()
     QVERIFY(before <= reading && reading <= after);
 }
 
-int main(int argc, char **argv)
-{
-    // Before any thread exists: the namespace is per thread.
-    QString reason;
-    if (!EnterPrivateNetwork(&reason))
-        qWarning("no private network namespace (%s): port 80 cases skip", qPrintable(reason));
-    QCoreApplication app(argc, argv);
-    TestConnectivityProbe test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestConnectivityProbe)
 
 #include "tst_connectivityprobe.moc"

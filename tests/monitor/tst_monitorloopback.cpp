@@ -99,16 +99,6 @@ void TestMonitorLoopback::statusFollowsTheListener()
     QCOMPARE(errors, QStringList{});
 }
 
-int main(int argc, char **argv)
-{
-    // Before any thread exists: the namespace is per thread.
-    QString reason;
-    if (!EnterPrivateNetwork(&reason))
-        qWarning("no private network namespace (%s)", qPrintable(reason));
-    QCoreApplication app(argc, argv);
-    TestMonitorLoopback test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestMonitorLoopback)
 
 #include "tst_monitorloopback.moc"

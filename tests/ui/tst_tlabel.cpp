@@ -135,7 +135,7 @@ void TestTLabel::clickNeedsPressAndReleaseOverTheLabel()
     QFETCH(Qt::MouseButton, button);
     QFETCH(int, clicks);
     TLabel label;
-    label.SetCaption(QStringLiteral("www.varnholt.example"));
+    label.SetCaption(QStringLiteral("home page link"));
     int clicked = 0;
     label.SetOnClick([&] { ++clicked; });
     QTest::mousePress(&label, button, {}, press);
