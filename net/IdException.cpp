@@ -15,5 +15,5 @@ EIdSocketError::~EIdSocketError() = default;
 std::string TimeoutNotSupportedMessage(std::int32_t timeout)
 {
     return "A connect time limit of " + std::to_string(timeout)
-        + " ms is not supported; use -1 or 0 (no limit).";
+        + " ms is not supported; use -1 or 0 (the platform's limit) or a positive number.";
 }

@@ -2,10 +2,13 @@
 
 #include "net/IdException.h"
 
-void CheckConnectTimeout(std::int32_t timeout)
+std::int32_t ConnectTimeLimitMs(std::int32_t timeout)
 {
+    if (timeout > 0)
+        return timeout;
     if (timeout != -1 && timeout != 0)
         throw EIdTimeoutNotSupported(TimeoutNotSupportedMessage(timeout));
+    return kPlatformConnectTimeoutMs;
 }
 
 TIdIOHandler::TIdIOHandler(TIdBaseComponent *owner) : TIdComponent(owner) {}

@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <string>
 
-// Connect time limits the client offers: -1 and 0 both mean none (the
-// connect blocks until the platform gives up). Raises
-// EIdTimeoutNotSupported for any other value.
-void CheckConnectTimeout(std::int32_t timeout);
+// How long a connect may wait when nothing else is asked: the time after
+// which the platform the client was first written for gives up on a host
+// that never answers. Linux would wait over two minutes.
+inline constexpr std::int32_t kPlatformConnectTimeoutMs = 21000;
+
+// The connect time limit in milliseconds for a `timeout` given to
+// OpenConnection: -1 and 0 mean the platform's limit above, a positive value
+// is the limit itself. Raises EIdTimeoutNotSupported for other values.
+std::int32_t ConnectTimeLimitMs(std::int32_t timeout);
 
 // How a connection reaches the network. A connection asks its handler to
 // prepare, to connect and to close; the handler owns whatever that needs.

@@ -41,7 +41,7 @@ void TIdIOHandlerSocket::ConnectTo(const std::string &host, std::int32_t port,
                                    std::int32_t boundPortMin, std::int32_t boundPortMax,
                                    std::int32_t timeout)
 {
-    CheckConnectTimeout(timeout);
+    const std::int32_t timeLimit = ConnectTimeLimitMs(timeout);
     if (!endpoint_)
         PrepareBinding();
     TIdSocketHandle &endpoint = *endpoint_;
@@ -59,15 +59,15 @@ void TIdIOHandlerSocket::ConnectTo(const std::string &host, std::int32_t port,
     ReportStatus(hsConnecting, endpoint.RemoteIP());
 
     if (SocksInfo().Version() == svNoSocks)
-        ConnectDirect(endpoint);
+        ConnectDirect(endpoint, timeLimit);
 }
 
-void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint)
+void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint, std::int32_t timeLimitMs)
 {
     TIdStack &stack = *GStack();
     if (!useNagle_) {
         stack.CheckSocketResult(
             stack.SysSetSockOpt(endpoint.OsSocket(), IPPROTO_TCP, TCP_NODELAY, 1));
     }
-    stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET));
+    stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET, timeLimitMs));
 }

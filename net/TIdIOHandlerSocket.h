@@ -37,7 +37,7 @@ public:
     void PrepareBinding() override;
 
 private:
-    void ConnectDirect(TIdSocketHandle &endpoint);
+    void ConnectDirect(TIdSocketHandle &endpoint, std::int32_t timeLimitMs);
 
     // Declared first so that it goes last: the proxy settings are freed
     // before the socket.

@@ -64,11 +64,12 @@ public:
     void RefreshLocal();
     void RefreshPeer();
 
-    // Connects to RemoteIP:RemotePort, blocking; on success reads both
-    // addresses back. Returns the platform's result (-1 on failure, the code
-    // then waits in the stack's SysLastError). A port outside 0..65535 raises
-    // EIdSocketError 10022 instead of reaching another port.
-    virtual int ConnectPeer(int family);
+    // Connects to RemoteIP:RemotePort, blocking for at most `timeoutMs`; on
+    // success reads both addresses back. Returns the platform's result (-1 on
+    // failure, the code then waits in the stack's SysLastError). A port
+    // outside 0..65535 raises EIdSocketError 10022 instead of reaching
+    // another port.
+    virtual int ConnectPeer(int family, int timeoutMs);
 
 private:
     void CloseOsSocket() noexcept;

@@ -3,7 +3,6 @@
 #include "base/IntegerText.h"
 #include "net/IdException.h"
 #include "net/SocketErrors.h"
-#include "net/TIdStackPosix.h"
 
 #include <sys/socket.h>
 
@@ -273,7 +272,7 @@ void RegisterNetComponent()
         return;
     try {
         std::unique_ptr<TIdStack> stack =
-            stackClass ? (*stackClass)() : std::make_unique<TIdStackPosix>();
+            stackClass ? (*stackClass)() : MakeDefaultStack();
         if (!stack)
             throw EIdStackError("The socket stack class created no stack.");
         globalStack = stack.release();

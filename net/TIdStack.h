@@ -37,8 +37,11 @@ public:
     // Host lookup: stores the first IPv4 address of `name` in `first` and
     // returns 0, or returns -1. Each call asks afresh; nothing is cached.
     virtual int SysLookupIPv4(const std::string &name, in_addr &first) = 0;
-    // Blocks until the connection is made or the platform gives up.
-    virtual int SysConnect(int socket, const sockaddr_in &peer) = 0;
+    // Blocks until the connection is made, the platform gives up, or
+    // `timeoutMs` (at least 1) have passed, whichever comes first; the time
+    // limit fails with WSAETIMEDOUT. A connect also fails, at once, with
+    // WSAEINTR once connects are interrupted (ConnectInterrupt.h).
+    virtual int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) = 0;
     virtual int SysShutdown(int socket, int how) = 0;
     virtual int SysClose(int socket) = 0;
     // The code of the calling thread's last failed platform call.
@@ -96,9 +99,12 @@ private:
 using TIdStackFactory = std::function<std::unique_ptr<TIdStack>()>;
 
 // Selects the stack class for the next time a stack is created (a stack that
-// exists already stays). An empty factory selects the POSIX stack, which is
-// also the choice at program start.
+// exists already stays). An empty factory selects the platform's stack
+// (MakeDefaultStack), which is also the choice at program start.
 void SetStackClass(TIdStackFactory factory);
+
+// A new instance of the platform's stack class.
+std::unique_ptr<TIdStack> MakeDefaultStack();
 
 // The process-wide stack (GlobalStack): present exactly while at least one
 // network component lives; nullptr otherwise.

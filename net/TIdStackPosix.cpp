@@ -1,12 +1,16 @@
 #include "net/TIdStackPosix.h"
 
+#include "net/ConnectInterrupt.h"
 #include "net/SocketErrors.h"
 
+#include <fcntl.h>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
 namespace {
 
@@ -30,10 +34,76 @@ sockaddr *AsGeneric(sockaddr_in &address) noexcept
     return reinterpret_cast<sockaddr *>(&address);
 }
 
+int Failed(int wsaCode) noexcept
+{
+    lastError = wsaCode;
+    return -1;
+}
+
+// Puts a descriptor into non-blocking mode for the lifetime of the guard and
+// back as it was afterwards; sockets of this stack are non-blocking already.
+class NonBlockingScope final {
+public:
+    explicit NonBlockingScope(int fd) noexcept : fd_(fd), flags_(::fcntl(fd, F_GETFL))
+    {
+        if (flags_ != -1 && !(flags_ & O_NONBLOCK))
+            ::fcntl(fd_, F_SETFL, flags_ | O_NONBLOCK);
+    }
+    ~NonBlockingScope()
+    {
+        if (flags_ != -1 && !(flags_ & O_NONBLOCK))
+            ::fcntl(fd_, F_SETFL, flags_);
+    }
+    NonBlockingScope(const NonBlockingScope &) = delete;
+    NonBlockingScope &operator=(const NonBlockingScope &) = delete;
+
+private:
+    int fd_;
+    int flags_;
+};
+
+// Waits for a connect in progress on `socket` to end: its outcome, a time-out
+// after `timeoutMs`, or an interruption. Signals that arrive meanwhile do not
+// end the wait early; only an interruption does.
+int AwaitConnect(int socket, int timeoutMs) noexcept
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    pollfd watched[2] = {{socket, POLLOUT, 0}, {ConnectInterruptDescriptor(), POLLIN, 0}};
+    const nfds_t count = watched[1].fd >= 0 ? 2 : 1;
+    while (true) {
+        if (ConnectsInterrupted())
+            return Failed(WSAEINTR);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return Failed(WSAETIMEDOUT);
+        const int ready = ::poll(watched, count, int(left.count()));
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return Failed(WsaCodeFromErrno(errno));
+        }
+        if (ready == 0)
+            continue; // the deadline check above ends it
+        if (count == 2 && watched[1].revents != 0)
+            return Failed(WSAEINTR);
+        if (watched[0].revents != 0)
+            break;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return Failed(WsaCodeFromErrno(errno));
+    if (error != 0)
+        return Failed(WsaCodeFromErrno(error));
+    return 0;
+}
+
 } // namespace
 
 TIdStackPosix::TIdStackPosix()
 {
+    PrepareConnectInterrupt();
     // POSIX sockets need no start-up call; the layer counts as started.
     if (!SocketLayerStarted())
         MarkSocketLayerStarted();
@@ -43,7 +113,7 @@ TIdStackPosix::~TIdStackPosix() = default;
 
 int TIdStackPosix::SysSocket(int family, int type, int protocol)
 {
-    return Checked(::socket(family, type | SOCK_CLOEXEC, protocol));
+    return Checked(::socket(family, type | SOCK_CLOEXEC | SOCK_NONBLOCK, protocol));
 }
 
 int TIdStackPosix::SysSetSockOpt(int socket, int level, int option, int value)
@@ -97,9 +167,16 @@ int TIdStackPosix::SysLookupIPv4(const std::string &name, in_addr &first)
     return 0;
 }
 
-int TIdStackPosix::SysConnect(int socket, const sockaddr_in &peer)
+int TIdStackPosix::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs)
 {
-    return Checked(::connect(socket, AsGeneric(peer), sizeof peer));
+    if (ConnectsInterrupted())
+        return Failed(WSAEINTR);
+    const NonBlockingScope nonBlocking(socket);
+    if (::connect(socket, AsGeneric(peer), sizeof peer) == 0)
+        return 0;
+    if (errno != EINPROGRESS)
+        return Checked(-1);
+    return AwaitConnect(socket, timeoutMs < 1 ? 1 : timeoutMs);
 }
 
 int TIdStackPosix::SysShutdown(int socket, int how)

@@ -4,7 +4,9 @@
 
 // The stack over POSIX sockets and getaddrinfo (IPv4 only). Failures are
 // recorded per thread as Windows Sockets numbers right after each call, so
-// nothing in between can disturb errno. Sockets are created close-on-exec.
+// nothing in between can disturb errno. Sockets are created close-on-exec
+// and non-blocking: a connect waits in poll, so that it can end at its time
+// limit or when connects are interrupted, and still blocks its caller.
 class TIdStackPosix final : public TIdStack {
 public:
     TIdStackPosix();
@@ -16,7 +18,7 @@ public:
     int SysGetSockName(int socket, sockaddr_in &local) override;
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
-    int SysConnect(int socket, const sockaddr_in &peer) override;
+    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;

@@ -33,7 +33,7 @@ void TIdTCPClient::NotifyConnected()
 
 void TIdTCPClient::OpenConnection(std::int32_t timeout)
 {
-    CheckConnectTimeout(timeout);
+    ConnectTimeLimitMs(timeout); // refuses an unusable limit before anything changes
     if (IOHandler() == nullptr) {
         auto handler = std::make_unique<TIdIOHandlerSocket>(this);
         handler->SetOnStatus(OnStatus());

@@ -35,10 +35,13 @@ public:
     // Calls OnConnected when assigned.
     virtual void NotifyConnected();
 
-    // Connects to Host:Port, blocking until the platform's connect attempt
-    // ends; reports hsConnected and notifies. `timeout` -1 or 0: no limit of
-    // the client's own; any other value raises EIdTimeoutNotSupported before
-    // anything changes.
+    // Connects to Host:Port, blocking until the connect attempt ends;
+    // reports hsConnected and notifies. `timeout` -1 or 0: the attempt ends
+    // after kPlatformConnectTimeoutMs (21 s) with WSAETIMEDOUT; a positive
+    // value: after that many milliseconds; any other value raises
+    // EIdTimeoutNotSupported before anything changes. Host resolution is not
+    // covered by the limit. Once connects are interrupted
+    // (ConnectInterrupt.h) the attempt fails at once with WSAEINTR.
     //
     // In Idle a socket I/O handler is created (with this client's OnStatus)
     // and owned; in Failed the kept handler is reused; in Connected

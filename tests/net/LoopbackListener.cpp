@@ -21,16 +21,27 @@ namespace {
     throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
 }
 
-// A socket bound to 127.0.0.1 on a port the kernel picks; returns it and
-// stores the port.
+sockaddr_in LoopbackAddress(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// A socket bound to 127.0.0.1 on `port` (0: one the kernel picks); returns
+// it and stores the port.
 int BoundLoopbackSocket(std::uint16_t &port)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s == -1)
         Fail("socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (port != 0) {
+        const int yes = 1;
+        ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    }
+    sockaddr_in address = LoopbackAddress(port);
     socklen_t length = sizeof address;
     if (::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == -1
         || ::getsockname(s, reinterpret_cast<sockaddr *>(&address), &length) == -1) {
@@ -106,6 +117,46 @@ void LoopbackListener::Serve()
     }
     for (std::size_t i = 2; i < watched.size(); ++i)
         ::close(watched[i].fd);
+}
+
+SilentPort::SilentPort(std::uint16_t port) : port_(port)
+{
+    listener_ = BoundLoopbackSocket(port_);
+    if (::listen(listener_, 0) == -1) {
+        ::close(listener_);
+        Fail("listen");
+    }
+    // A queue of length 0 still takes one connection and drops the SYNs of
+    // the rest; two are made so that it is surely full.
+    const sockaddr_in peer = LoopbackAddress(port_);
+    for (int &filler : fillers_) {
+        filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (filler == -1
+            || (::connect(filler, reinterpret_cast<const sockaddr *>(&peer), sizeof peer) == -1
+                && errno != EINPROGRESS)) {
+            const int error = errno;
+            Close();
+            errno = error;
+            Fail("filling the queue");
+        }
+    }
+}
+
+SilentPort::~SilentPort()
+{
+    Close();
+}
+
+void SilentPort::Close() noexcept
+{
+    for (int &fd : fillers_) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    if (listener_ >= 0)
+        ::close(listener_);
+    listener_ = -1;
 }
 
 RefusingPort::RefusingPort()

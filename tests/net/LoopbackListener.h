@@ -52,5 +52,25 @@ private:
     std::uint16_t port_ = 0;
 };
 
+// A port on 127.0.0.1 that never answers: a listener with a queue of length
+// 0 that never accepts, its queue filled by connections of its own, so the
+// SYNs of every further connect are dropped. `port` 0: one the kernel picks.
+class SilentPort {
+public:
+    explicit SilentPort(std::uint16_t port = 0);
+    ~SilentPort();
+    SilentPort(const SilentPort &) = delete;
+    SilentPort &operator=(const SilentPort &) = delete;
+
+    std::uint16_t Port() const noexcept { return port_; }
+
+private:
+    void Close() noexcept;
+
+    int listener_ = -1;
+    int fillers_[2] = {-1, -1};
+    std::uint16_t port_ = 0;
+};
+
 // The number of open descriptors of this process.
 int OpenDescriptorCount();

@@ -150,9 +150,20 @@ int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
     return Real(real_.SysLookupIPv4(name, first));
 }
 
-int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer)
+int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs)
 {
-    return Pass(Call::Connect, socket, AddressText(peer), [&] { return real_.SysConnect(socket, peer); });
+    {
+        const std::lock_guard lock(mutex_);
+        connectTimeouts_.push_back(timeoutMs);
+    }
+    return Pass(Call::Connect, socket, AddressText(peer),
+                [&] { return real_.SysConnect(socket, peer, timeoutMs); });
+}
+
+std::vector<int> ScriptedStack::ConnectTimeouts() const
+{
+    const std::lock_guard lock(mutex_);
+    return connectTimeouts_;
 }
 
 int ScriptedStack::SysShutdown(int socket, int how)

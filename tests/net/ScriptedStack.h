@@ -43,6 +43,8 @@ public:
     int Count(Call call) const;
     // Details of the recorded calls of one kind, in order.
     std::vector<std::string> Details(Call call) const;
+    // The time limit of every connect call, in order.
+    std::vector<int> ConnectTimeouts() const;
 
     int SysSocket(int family, int type, int protocol) override;
     int SysSetSockOpt(int socket, int level, int option, int value) override;
@@ -50,7 +52,7 @@ public:
     int SysGetSockName(int socket, sockaddr_in &local) override;
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
-    int SysConnect(int socket, const sockaddr_in &peer) override;
+    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;
@@ -71,6 +73,7 @@ private:
     TIdStackPosix real_;
     mutable std::mutex mutex_;
     std::vector<Record> records_;
+    std::vector<int> connectTimeouts_;
     std::map<Call, std::pair<int, int>> failures_; // call -> (code, times left)
     std::map<std::string, std::string> answers_;
     bool realLookups_ = false;

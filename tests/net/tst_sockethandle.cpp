@@ -182,7 +182,7 @@ void TestSocketHandle::portsOutsideSixteenBitsAreRefused()
     try {
         if (remote) {
             handle.SetRemotePort(port);
-            handle.ConnectPeer(AF_INET);
+            handle.ConnectPeer(AF_INET, 1000);
         } else {
             handle.SetPort(port);
             handle.BindLocal();
