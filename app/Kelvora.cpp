@@ -22,6 +22,14 @@ std::unique_ptr<QWidget> CreateForm1()
 
 int main(int argc, char **argv)
 {
+    // Until the handler is in place, a stop request waits instead of
+    // killing the process.
+    TerminationSignals::BlockSignals();
+#ifdef KELVORA_ANNOUNCE_MAIN
+    // Start-up tests send signals at moments counted from here.
+    std::fputs("kelvora: main\n", stderr);
+    std::fflush(stderr);
+#endif
     if (const auto message = MissingDisplayMessage(CurrentDisplayEnvironment(argc, argv))) {
         std::fprintf(stderr, "%s\n", message->c_str());
         return 1;

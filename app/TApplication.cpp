@@ -89,7 +89,6 @@ QWidget *TApplication::CreateForm(FormFactory factory)
         // The native window exists from here on, still hidden.
         (void)form->winId();
         mainForm_ = std::move(form);
-        terminated_ = false;
     } else {
         form.release()->setParent(mainForm_.get(), Qt::Window);
     }
@@ -203,4 +202,5 @@ void TApplication::Shutdown()
     }
     mainForm_.reset();
     QCoreApplication::removePostedEvents(this, kQuitRequest);
+    terminated_ = false;
 }

@@ -41,9 +41,10 @@ public:
     void SetTitle(const QString &title) { title_ = title; }
 
     // Builds a window with `factory`. The first window built becomes the main
-    // window, owned by the application from then on, and starts a new run
-    // (terminate flag cleared). An error raised while the window is built
-    // propagates; no window is kept then.
+    // window, owned by the application from then on. A quit request taken
+    // while the window was built (in its creation handler's pending-events
+    // step) keeps the terminate flag set, so Run ends at once. An error
+    // raised while the window is built propagates; no window is kept then.
     QWidget *CreateForm(FormFactory factory);
     QWidget *MainForm() const { return mainForm_.get(); }
 
@@ -81,8 +82,8 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     // Hides the windows and destroys the main window with all it owns; quit
-    // requests still queued die with it. Runs after the event loop and from
-    // the destructor; does nothing when there is nothing left.
+    // requests still queued die with it, and the terminate flag is cleared
+    // for a later run. Runs after the event loop and from the destructor.
     void Shutdown();
 
 protected:

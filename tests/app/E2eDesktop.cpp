@@ -1,5 +1,7 @@
 #include "E2eDesktop.h"
 
+#include "LoopbackListener.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -212,40 +214,19 @@ bool E2eDesktop::RequestClose(const E2eWindow &window)
     return sent;
 }
 
-StalledPort80::StalledPort80()
+StalledPort80::StalledPort80(bool cutRetries)
 {
     QFile retries(QStringLiteral("/proc/sys/net/ipv4/tcp_syn_retries"));
-    if (!retries.open(QIODevice::WriteOnly) || retries.write("1\n") != 2) {
-        error_ = QStringLiteral("cannot cut the SYN retries: ") + retries.errorString();
+    if (!retries.open(QIODevice::WriteOnly) || retries.write(cutRetries ? "1\n" : "6\n") != 2) {
+        error_ = QStringLiteral("cannot set the SYN retries: ") + retries.errorString();
         return;
     }
     retries.close();
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(80);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const auto *peer = reinterpret_cast<const sockaddr *>(&address);
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    if (listener_ < 0 || ::bind(listener_, peer, sizeof address) != 0 || ::listen(listener_, 0) != 0) {
-        error_ = QStringLiteral("listening on 127.0.0.1:80: ") + QString::fromLocal8Bit(std::strerror(errno));
-        return;
+    try {
+        port_ = std::make_unique<SilentPort>(80);
+    } catch (const std::exception &error) {
+        error_ = QStringLiteral("stalling 127.0.0.1:80: ") + QString::fromLocal8Bit(error.what());
     }
-    for (int &filler : fillers_) {
-        filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (filler < 0 || (::connect(filler, peer, sizeof address) != 0 && errno != EINPROGRESS)) {
-            error_ = QStringLiteral("filling the queue: ") + QString::fromLocal8Bit(std::strerror(errno));
-            return;
-        }
-    }
-    valid_ = true;
 }
 
-StalledPort80::~StalledPort80()
-{
-    for (const int fd : {fillers_[0], fillers_[1], listener_}) {
-        if (fd >= 0)
-            ::close(fd);
-    }
-}
+StalledPort80::~StalledPort80() = default;

@@ -67,23 +67,23 @@ private:
     QString display_;
 };
 
-// Port 80 on 127.0.0.1 of the private network made so that connecting hangs:
-// a listener with a backlog of 0 that never accepts, its queue filled by
-// connections of its own; the kernel's SYN retries are cut to one, so a
-// connect gives up after about 3 seconds instead of two minutes.
+class SilentPort;
+
+// Port 80 on 127.0.0.1 of the private network made so that connecting hangs
+// (a SilentPort). With `cutRetries` the kernel's SYN retries are cut to one,
+// so a connect gives up after about 3 seconds; otherwise it waits for the
+// client's own limit.
 class StalledPort80 final {
 public:
-    StalledPort80();
+    explicit StalledPort80(bool cutRetries = true);
     ~StalledPort80();
     StalledPort80(const StalledPort80 &) = delete;
     StalledPort80 &operator=(const StalledPort80 &) = delete;
 
-    bool IsValid() const { return valid_; }
+    bool IsValid() const { return port_ != nullptr; }
     QString Error() const { return error_; }
 
 private:
-    int listener_ = -1;
-    int fillers_[2] = {-1, -1};
-    bool valid_ = false;
+    std::unique_ptr<SilentPort> port_;
     QString error_;
 };

@@ -7,9 +7,13 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/types.h>
+
 namespace {
 
 const QString kProgram = QStringLiteral(KELVORA_EXECUTABLE);
+const QString kAnnouncingProgram = QStringLiteral(KELVORA_ANNOUNCING_EXECUTABLE);
 const QString kTitle = QStringLiteral("Kelvora 1.1");
 // Generous: the sanitizer build starts slowly.
 constexpr int kStartMs = 30000;
@@ -35,12 +39,17 @@ private slots:
     void windowManagerCloseEndsWithZero();
     void terminationSignalEndsWithZero();
     void exitClickedDuringABlockingCheckEndsAfterTheCheck();
+    void terminationSignalDuringAHungCheckEndsAtOnce_data();
+    void terminationSignalDuringAHungCheckEndsAtOnce();
+    void signalAtAnyMomentOfStartUpEndsWithZero_data();
+    void signalAtAnyMomentOfStartUpEndsWithZero();
     void withoutADisplayItSaysSoInOneLine_data();
     void withoutADisplayItSaysSoInOneLine();
 
 private:
     std::unique_ptr<E2eDesktop> desktop_;
     std::optional<E2eWindow> Started();
+    std::optional<E2eWindow> CheckingLoopback();
 };
 
 void TestE2eKelvora::initTestCase()
@@ -132,6 +141,104 @@ void TestE2eKelvora::exitClickedDuringABlockingCheckEndsAfterTheCheck()
     QVERIFY(!desktop_->Program().waitForFinished(300));
     QCOMPARE(desktop_->WaitForExit(15000), std::optional<int>(0));
     QVERIFY(afterClick.elapsed() >= 300);
+}
+
+std::optional<E2eWindow> TestE2eKelvora::CheckingLoopback()
+{
+    const auto window = Started();
+    if (!window)
+        return std::nullopt;
+    const QPoint client = window->geometry.topLeft();
+    desktop_->TripleClick(client + QPoint(96, 15));
+    desktop_->Type(QStringLiteral("127.0.0.1"));
+    desktop_->TripleClick(client + QPoint(270, 553));
+    desktop_->Type(QStringLiteral("1"));
+    const QColor orange(255, 128, 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 15000) {
+        if (desktop_->Shot(*window).pixelColor(1, 300) == orange)
+            return window;
+    }
+    return std::nullopt;
+}
+
+void TestE2eKelvora::terminationSignalDuringAHungCheckEndsAtOnce_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void TestE2eKelvora::terminationSignalDuringAHungCheckEndsAtOnce()
+{
+    QFETCH(int, signal);
+    // The kernel keeps its SYN retries: left alone, the check would wait for
+    // the client's limit of 21 seconds.
+    StalledPort80 stalled(false);
+    QVERIFY2(stalled.IsValid(), qPrintable(stalled.Error()));
+    QVERIFY2(CheckingLoopback(), "no check started");
+    QThread::msleep(300);
+    QElapsedTimer afterSignal;
+    afterSignal.start();
+    QCOMPARE(::kill(pid_t(desktop_->Program().processId()), signal), 0);
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+    // Generous for the sanitizer build's slow shutdown; a check left to run
+    // would take over 20 seconds.
+    QVERIFY2(afterSignal.elapsed() < 3000, qPrintable(QString::number(afterSignal.elapsed())));
+    qInfo("ended %lld ms after the signal", afterSignal.elapsed());
+}
+
+void TestE2eKelvora::signalAtAnyMomentOfStartUpEndsWithZero_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<double>("moment"); // share of the time from main to the mapped window
+    const struct {
+        const char *name;
+        int number;
+    } kinds[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+    for (const auto &entry : kinds) {
+        for (const double moment : {0.0, 0.05, 0.1, 0.2, 0.3, 0.45, 0.6, 0.75, 0.9, 1.0, 1.2}) {
+            QTest::addRow("%s at %d%% of the start-up", entry.name, int(moment * 100))
+                << entry.number << moment;
+        }
+    }
+}
+
+void TestE2eKelvora::signalAtAnyMomentOfStartUpEndsWithZero()
+{
+    QFETCH(int, signal);
+    QFETCH(double, moment);
+    static qint64 startUpMs = 0;
+    const auto launchAndAwaitMain = [this] {
+        desktop_->Launch(kAnnouncingProgram);
+        QProcess &program = desktop_->Program();
+        program.setReadChannel(QProcess::StandardError);
+        QByteArray said;
+        QElapsedTimer clock;
+        clock.start();
+        while (!said.contains("kelvora: main\n") && clock.elapsed() < kStartMs) {
+            program.waitForReadyRead(50);
+            said += program.readAllStandardError();
+        }
+        return said.contains("kelvora: main\n");
+    };
+    if (startUpMs == 0) {
+        // Once: how long this build takes from main to a mapped window.
+        QVERIFY(launchAndAwaitMain());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(desktop_->WaitForWindow(kTitle, kStartMs));
+        startUpMs = std::max<qint64>(clock.elapsed(), 1);
+        qInfo("start-up takes %lld ms from main to the mapped window", startUpMs);
+        desktop_->Program().terminate();
+        QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+    }
+    QVERIFY(launchAndAwaitMain());
+    QThread::msleep(static_cast<unsigned long>(moment * double(startUpMs)));
+    QCOMPARE(::kill(pid_t(desktop_->Program().processId()), signal), 0);
+    QCOMPARE(desktop_->WaitForExit(15000), std::optional<int>(0));
 }
 
 void TestE2eKelvora::withoutADisplayItSaysSoInOneLine_data()

@@ -99,6 +99,7 @@ private slots:
     void formCreateErrorIsShownAndTheWindowStillComesUp();
     void stackFailureEndsTheProgramWithApplicationError();
     void exitButtonEndsTheProgramAndReleasesTheStack();
+    void quitRequestTakenDuringFormCreateEndsBeforeTheLoop();
     void checksAgainstALoopbackListenerTurnTheWindowLimeThenRed();
 
 private:
@@ -559,6 +560,31 @@ void TestTForm1::exitButtonEndsTheProgramAndReleasesTheStack()
     QCOMPARE(Form1, nullptr);
     QCOMPARE(GStack(), nullptr);
     QCOMPARE(NetComponentCount(), 0);
+    QVERIFY(RecordedBoxes().empty());
+}
+
+void TestTForm1::quitRequestTakenDuringFormCreateEndsBeforeTheLoop()
+{
+    // A stop request that is waiting when the window is built (a signal in
+    // the first moments after launch) is taken by the creation handler's
+    // pending-events step; the program then ends without running its loop.
+    // Should the loop run after all, the guard ends it, so that the test
+    // fails instead of hanging.
+    bool loopRan = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [&] {
+        loopRan = true;
+        App().Terminate();
+    });
+    guard.start(3000);
+    App().Terminate();
+    QCOMPARE(RunProgram(App(), CreateForm1), 0);
+    QVERIFY(!loopRan);
+    QCOMPARE(Form1, nullptr);
+    QCOMPARE(App().MainForm(), nullptr);
+    QCOMPARE(GStack(), nullptr);
+    QVERIFY(!App().Terminated()); // the next run starts afresh
     QVERIFY(RecordedBoxes().empty());
 }
 
