@@ -1,64 +1,118 @@
 #include "monitor/ConnectivityProbe.h"
 
+#include "net/IdException.h"
 #include "net/TIdTCPClient.h"
 
+#include <QUrl>
+
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 
 namespace {
 
-constexpr std::int32_t kHttpPort = 80;
-
 // Whole milliseconds between two readings, truncated toward zero, whichever
 // comes first. Done in unsigned 64-bit arithmetic, which holds the distance
 // between any two readings exactly.
-std::int64_t MillisecondsApart(std::chrono::nanoseconds a, std::chrono::nanoseconds b)
+std::uint64_t NanosecondsApart(std::chrono::nanoseconds a, std::chrono::nanoseconds b)
 {
     const auto ua = static_cast<std::uint64_t>(a.count());
     const auto ub = static_cast<std::uint64_t>(b.count());
-    const std::uint64_t nanoseconds = a < b ? ub - ua : ua - ub;
-    return static_cast<std::int64_t>(nanoseconds / 1'000'000u);
+    return a < b ? ub - ua : ua - ub;
 }
 
-QString ReadoutText(std::int64_t milliseconds)
+QString ReadoutText(std::uint64_t milliseconds)
 {
     return QStringLiteral("Пинг: ") + QString::number(milliseconds) + QStringLiteral(" мс");
 }
 
+bool IsAscii(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// A socket error's message is "Socket Error # <code>\r\n<text>"; the text
+// alone says it, the code is kept apart. Other messages are kept whole, on
+// one line.
+std::string FailureMessage(const std::string &message)
+{
+    const std::size_t lineBreak = message.find("\r\n");
+    if (lineBreak != std::string::npos && lineBreak + 2 < message.size())
+        return message.substr(lineBreak + 2);
+    std::string oneLine = message;
+    std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    return oneLine;
+}
+
+void NoteFailure(CheckResult &result, std::int32_t code, const std::string &message)
+{
+    result.errorCode = code;
+    result.reason = code != 0 ? ReasonFromErrorCode(code) : FailureReason::Other;
+    result.errorMessage = FailureMessage(message);
+}
+
 } // namespace
 
-ConnectivityProbe::ConnectivityProbe(ProbeView &view, TIdTCPClient &client, MonotonicClock clock)
-    : view_(view), client_(client), clock_(std::move(clock))
+ConnectivityProbe::ConnectivityProbe(ProbeView &view, TIdTCPClient &client, MonotonicClock clock,
+                                     WallClock wallClock)
+    : view_(view), client_(client), clock_(std::move(clock)), wallClock_(std::move(wallClock))
 {
+}
+
+std::string ConnectivityProbe::HostForClient(const QString &hostText)
+{
+    if (!IsAscii(hostText)) {
+        const QByteArray ace = QUrl::toAce(hostText);
+        if (!ace.isEmpty())
+            return ace.toStdString();
+    }
+    return hostText.toStdString();
 }
 
 bool ConnectivityProbe::CheckConnection()
 {
-    client_.SetHost(view_.HostText().toStdString());
-    client_.SetPort(kHttpPort);
+    client_.SetHost(HostForClient(view_.HostText()));
+    client_.SetPort(port_);
 
-    bool ok = false;
+    CheckResult result;
     bool started = false;
     std::chrono::nanoseconds start{};
     std::chrono::nanoseconds finish{};
     try {
+        result.startedAt = wallClock_();
         start = clock_();
         started = true;
-        client_.OpenConnection(-1);
-        ok = true;
+        client_.OpenConnection(timeout_);
+        result.ok = true;
+        result.address = client_.PeerIP();
         client_.CloseConnection();
         finish = clock_();
     } catch (...) {
         // Any failure, of whatever kind, only makes this check fail.
-        ok = false;
+        result.ok = false;
+        result.address = client_.PeerIP();
+        try {
+            throw;
+        } catch (const EIdSocketError &error) {
+            NoteFailure(result, error.LastError(), error.Message());
+        } catch (const std::exception &error) {
+            NoteFailure(result, 0, error.what());
+        } catch (...) {
+            NoteFailure(result, 0, "Unknown error");
+        }
         CleanUp();
         finish = clock_();
         if (!started)
             start = finish;
     }
-
-    ShowReadout(ReadoutText(MillisecondsApart(finish, start)));
-    return ok;
+    const std::uint64_t elapsed = NanosecondsApart(finish, start);
+    result.startedMonotonic = start;
+    result.elapsed = std::chrono::nanoseconds(
+        static_cast<std::int64_t>(std::min<std::uint64_t>(elapsed, INT64_MAX)));
+    last_ = std::move(result);
+    ShowReadout(ReadoutText(elapsed / 1'000'000u));
+    return last_.ok;
 }
 
 void ConnectivityProbe::CleanUp() noexcept

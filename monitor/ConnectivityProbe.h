@@ -1,30 +1,57 @@
 #pragma once
 
+#include "monitor/CheckResult.h"
 #include "monitor/MonotonicClock.h"
 #include "monitor/ProbeView.h"
+#include "monitor/WallClock.h"
+
+#include <cstdint>
+#include <string>
 
 class TIdTCPClient;
 
-// One connectivity check: opens a TCP connection to port 80 of the host the
-// user typed, closes it at once and shows how long that took.
+// One connectivity check: opens a TCP connection to a port (80 unless set)
+// of the host the user typed, closes it at once and shows how long that took.
 //
-// The host text goes to the client exactly as typed (UTF-8, untrimmed). The
-// time runs from just before the open to just after the close, or to just
-// after the clean-up close when anything failed; it is read from a monotonic
-// clock, so a change of the local time cannot distort it. The readout
-// "Пинг: <ms> мс" goes to all five readout labels, Label7 first, on success
-// and on failure alike.
+// The host text goes to the client exactly as typed (UTF-8, untrimmed) when
+// it is pure ASCII. A text with other characters is an international name:
+// it goes in its ASCII-compatible form ("пример.рф" becomes
+// "xn--e1afmkfd.xn--p1ai"), which the resolver understands; a text that has
+// no such form goes unchanged, and the resolver does not find it.
+//
+// The time runs from just before the open to just after the close, or to
+// just after the clean-up close when anything failed; it is read from a
+// monotonic clock, so a change of the local time cannot distort it. The
+// readout "Пинг: <ms> мс" goes to all five readout labels, Label7 first, on
+// success and on failure alike.
 //
 // A failed connection is a result, not an error: whatever the open or the
-// close raises is caught and discarded, and CheckConnection returns false.
-// The view and the client are borrowed and must outlive the probe.
+// close raises is caught, CheckConnection returns false and LastResult says
+// why. The view and the client are borrowed and must outlive the probe.
 class ConnectivityProbe final {
 public:
-    ConnectivityProbe(ProbeView &view, TIdTCPClient &client, MonotonicClock clock = SteadyClockNow);
+    ConnectivityProbe(ProbeView &view, TIdTCPClient &client, MonotonicClock clock = SteadyClockNow,
+                      WallClock wallClock = SystemClockNow);
+
+    // The port to connect to; 80 unless set. Written to the client on every
+    // check.
+    std::int32_t Port() const noexcept { return port_; }
+    void SetPort(std::int32_t port) noexcept { port_ = port; }
+
+    // The connect time limit as the client's OpenConnection takes it: -1
+    // (the default) and 0 for the client's own limit, else milliseconds.
+    std::int32_t Timeout() const noexcept { return timeout_; }
+    void SetTimeout(std::int32_t timeout) noexcept { timeout_ = timeout; }
 
     // True when both the open and the close completed without an error.
     // Blocks for as long as the connection attempt lasts.
     bool CheckConnection();
+
+    // What the last check found (a default result before the first).
+    const CheckResult &LastResult() const noexcept { return last_; }
+
+    // The text the client is given for a host text (see above).
+    static std::string HostForClient(const QString &hostText);
 
 private:
     void CleanUp() noexcept;
@@ -33,4 +60,8 @@ private:
     ProbeView &view_;
     TIdTCPClient &client_;
     MonotonicClock clock_;
+    WallClock wallClock_;
+    std::int32_t port_ = 80;
+    std::int32_t timeout_ = -1;
+    CheckResult last_;
 };

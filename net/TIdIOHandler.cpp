@@ -18,3 +18,8 @@ TIdIOHandler::~TIdIOHandler() = default;
 void TIdIOHandler::CloseBinding() noexcept {}
 
 void TIdIOHandler::PrepareBinding() {}
+
+std::string TIdIOHandler::PeerIP() const
+{
+    return {};
+}

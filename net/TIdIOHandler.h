@@ -34,6 +34,10 @@ public:
 
     virtual bool HasOpenSocket() const noexcept = 0;
 
+    // The dotted address the last ConnectTo connected to or tried, once the
+    // host was resolved; empty before that. Empty here.
+    virtual std::string PeerIP() const;
+
     // Gets ready for a new ConnectTo. Does nothing here.
     virtual void PrepareBinding();
 };

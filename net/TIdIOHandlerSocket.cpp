@@ -28,6 +28,11 @@ bool TIdIOHandlerSocket::HasOpenSocket() const noexcept
     return endpoint_ && endpoint_->SocketOpen();
 }
 
+std::string TIdIOHandlerSocket::PeerIP() const
+{
+    return endpoint_ ? endpoint_->RemoteIP() : std::string();
+}
+
 void TIdIOHandlerSocket::PrepareBinding()
 {
     if (endpoint_)

@@ -33,6 +33,7 @@ public:
                    std::int32_t boundPortMin, std::int32_t boundPortMax,
                    std::int32_t timeout) override;
     bool HasOpenSocket() const noexcept override;
+    std::string PeerIP() const override;
     // Creates the Endpoint, or resets the existing one for reuse.
     void PrepareBinding() override;
 

@@ -26,6 +26,11 @@ TIdConnectionState TIdTCPConnection::State() const noexcept
     return OwnsIOHandler() ? csFailed : csIdle;
 }
 
+std::string TIdTCPConnection::PeerIP() const
+{
+    return ioHandler_ != nullptr ? ioHandler_->PeerIP() : std::string();
+}
+
 void TIdTCPConnection::SetOnDisconnected(TIdNotifyEvent handler)
 {
     onDisconnected_ = std::move(handler);

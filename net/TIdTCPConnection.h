@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class TIdIOHandler;
 
@@ -30,6 +31,9 @@ public:
     // CloseConnection.
     bool OwnsIOHandler() const noexcept { return ownedHandler_ != nullptr; }
     TIdConnectionState State() const noexcept;
+    // The handler's PeerIP: the address connected to or tried by the last
+    // open, until the close frees the handler; empty without a handler.
+    std::string PeerIP() const;
 
     void SetOnDisconnected(TIdNotifyEvent handler);
 

@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -95,7 +96,11 @@ bool EnterPrivateNetwork(QString *reason)
 {
     if (inPrivateNetwork)
         return true;
-    if (::unshare(CLONE_NEWNET) != 0) {
+    // A mount namespace of its own as well, where one can be had, so that a
+    // test may mount its own resolver configuration (FakeResolver).
+    if (::unshare(CLONE_NEWNET | CLONE_NEWNS) == 0) {
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    } else if (::unshare(CLONE_NEWNET) != 0) {
         *reason = ErrnoText("unshare(CLONE_NEWNET)");
         return false;
     }

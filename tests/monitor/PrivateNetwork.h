@@ -12,7 +12,8 @@ class TIdStack;
 
 // Moves the process into a network namespace of its own whose only interface
 // is a loopback that is up, so a test may listen on 127.0.0.1:80 and nothing
-// it does can reach another machine. Call it first thing in main(), before
+// it does can reach another machine; and, where allowed, into a mount
+// namespace of its own, whose mounts nobody else sees. Call it first thing in main(), before
 // any thread starts. Returns false with `reason` set when the platform does
 // not allow it (tests that need it then skip).
 bool EnterPrivateNetwork(QString *reason);

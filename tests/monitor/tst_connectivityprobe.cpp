@@ -1,3 +1,4 @@
+#include "FakeResolver.h"
 #include "PrivateNetwork.h"
 #include "RecordingView.h"
 
@@ -9,6 +10,7 @@
 
 #include <QtTest>
 
+#include <cstdint>
 #include <limits>
 #include <stdexcept>
 
@@ -92,6 +94,12 @@ private slots:
     void readingAndResult();
     void hostTextReachesTheClientUnchanged_data();
     void hostTextReachesTheClientUnchanged();
+    void resultNamesTheFailure_data();
+    void resultNamesTheFailure();
+    void portAndTimeoutReachTheClient();
+    void internationalNamesGoInTheirAsciiForm_data();
+    void internationalNamesGoInTheirAsciiForm();
+    void internationalNameResolvesThroughTheResolver();
     void realLoopbackOnPort80_data();
     void realLoopbackOnPort80();
     void steadyClockIsTheDefault();
@@ -173,6 +181,128 @@ void TestConnectivityProbe::readingAndResult()
     QCOMPARE(log, calls);
     QCOMPARE(client.Port(), 80);
     VerifyReadout(view, readout);
+
+    const CheckResult &found = probe.LastResult();
+    QCOMPARE(found.ok, result);
+    QCOMPARE(found.startedMonotonic, nanoseconds(clock.front()));
+    const auto apart = static_cast<std::uint64_t>(clock.back()) - static_cast<std::uint64_t>(clock.front());
+    const std::uint64_t expected = clock.back() >= clock.front() ? apart : ~apart + 1;
+    QCOMPARE(std::uint64_t(found.elapsed.count()), std::min<std::uint64_t>(expected, INT64_MAX));
+    QCOMPARE(found.reason == FailureReason::None, result);
+}
+
+void TestConnectivityProbe::resultNamesTheFailure_data()
+{
+    QTest::addColumn<Fault>("openFault");
+    QTest::addColumn<FailureReason>("reason");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("a socket error keeps its code and text")
+        << Fault::SocketError << FailureReason::Refused << 10061 << "Connection refused.";
+    QTest::newRow("another error has no code")
+        << Fault::OtherError << FailureReason::Other << 0 << "unexpected";
+    QTest::newRow("something that is no exception class")
+        << Fault::Foreign << FailureReason::Other << 0 << "Unknown error";
+    QTest::newRow("success") << Fault::None << FailureReason::None << 0 << QString();
+}
+
+void TestConnectivityProbe::resultNamesTheFailure()
+{
+    QFETCH(Fault, openFault);
+    QFETCH(FailureReason, reason);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+
+    QStringList log;
+    RecordingView view;
+    view.hostText = QStringLiteral("127.0.0.1");
+    ScriptedClient client(log);
+    client.openFault = openFault;
+    const auto wall = system_clock::time_point(hours(24 * 365 * 50));
+    ConnectivityProbe probe(view, client, ScriptedClock({0, 3 * kMs}, log), [wall] { return wall; });
+    probe.CheckConnection();
+    const CheckResult &found = probe.LastResult();
+    QCOMPARE(found.reason, reason);
+    QCOMPARE(found.errorCode, code);
+    QCOMPARE(QString::fromStdString(found.errorMessage), message);
+    QCOMPARE(found.startedAt, wall);
+    QCOMPARE(found.elapsed, nanoseconds(3 * kMs));
+    // A scripted client has no handler, so no address is known.
+    QVERIFY(found.address.empty());
+}
+
+void TestConnectivityProbe::portAndTimeoutReachTheClient()
+{
+    QStringList log;
+    RecordingView view;
+    view.hostText = QStringLiteral("127.0.0.1");
+    ScriptedClient client(log);
+    ConnectivityProbe probe(view, client, ScriptedClock({0, 0}, log));
+    QCOMPARE(probe.Port(), 80);
+    QCOMPARE(probe.Timeout(), -1);
+    probe.SetPort(8080);
+    probe.SetTimeout(250);
+    QVERIFY(probe.CheckConnection());
+    QCOMPARE(client.Port(), 8080);
+    QVERIFY(log.contains(QStringLiteral("open(250)")));
+}
+
+void TestConnectivityProbe::internationalNamesGoInTheirAsciiForm_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("forClient");
+
+    QTest::newRow("a Russian name") << QStringLiteral("пример.рф") << QByteArray("xn--e1afmkfd.xn--p1ai");
+    QTest::newRow("in capitals") << QStringLiteral("ПРИМЕР.РФ") << QByteArray("xn--e1afmkfd.xn--p1ai");
+    QTest::newRow("one label only partly Latin") << QStringLiteral("bücher.example")
+                                                 << QByteArray("xn--bcher-kva.example");
+    QTest::newRow("fully qualified") << QStringLiteral("пример.рф.") << QByteArray("xn--e1afmkfd.xn--p1ai.");
+    QTest::newRow("ASCII stays exactly as typed") << QStringLiteral(" Probe-Host ") << QByteArray(" Probe-Host ");
+    QTest::newRow("no ASCII form: unchanged") << QStringLiteral("http://пример.рф/")
+                                              << QStringLiteral("http://пример.рф/").toUtf8();
+    QTest::newRow("an empty label: unchanged") << QStringLiteral("пример..рф")
+                                               << QStringLiteral("пример..рф").toUtf8();
+}
+
+void TestConnectivityProbe::internationalNamesGoInTheirAsciiForm()
+{
+    QFETCH(QString, host);
+    QFETCH(QByteArray, forClient);
+    QCOMPARE(QByteArray::fromStdString(ConnectivityProbe::HostForClient(host)), forClient);
+}
+
+void TestConnectivityProbe::internationalNameResolvesThroughTheResolver()
+{
+    if (!InPrivateNetwork())
+        QSKIP("needs a private network namespace for a resolver of its own");
+    FakeResolver resolver;
+    if (!resolver.IsValid())
+        QSKIP(qPrintable(resolver.Error()));
+    resolver.Answer("xn--e1afmkfd.xn--p1ai", "127.0.0.1");
+    NamespaceListener listener(80, true);
+    QVERIFY2(listener.IsValid(), qPrintable(listener.Error()));
+    TIdHTTP client;
+    RecordingView view;
+    ConnectivityProbe probe(view, client);
+
+    view.hostText = QStringLiteral("пример.рф");
+    QVERIFY(probe.CheckConnection());
+    QCOMPARE(probe.LastResult().address, std::string("127.0.0.1"));
+    QTRY_COMPARE(listener.AcceptPending(), 1);
+    QCOMPARE(resolver.Asked(), std::vector<std::string>{"xn--e1afmkfd.xn--p1ai"});
+
+    // A name the resolver does not know, and a text with no ASCII form,
+    // fail as "host not found".
+    for (const QString &unknown : {QStringLiteral("нет.рф"), QStringLiteral("пример рф")}) {
+        view.hostText = unknown;
+        QVERIFY(!probe.CheckConnection());
+        QCOMPARE(probe.LastResult().errorCode, 11001);
+        QCOMPARE(probe.LastResult().reason, FailureReason::Dns);
+        QVERIFY(probe.LastResult().address.empty());
+    }
+    // The UTF-8 text never went out as a query.
+    QCOMPARE(resolver.Asked(), (std::vector<std::string>{"xn--e1afmkfd.xn--p1ai", "xn--e1apq.xn--p1ai"}));
 }
 
 void TestConnectivityProbe::hostTextReachesTheClientUnchanged_data()
@@ -185,7 +315,7 @@ void TestConnectivityProbe::hostTextReachesTheClientUnchanged_data()
     QTest::newRow("blanks only") << QStringLiteral("   ");
     QTest::newRow("NUL inside") << QString::fromUtf16(u"probe\0host", 10);
     QTest::newRow("control characters") << QStringLiteral("probe\thost\r\n");
-    QTest::newRow("non-ASCII") << QStringLiteral("хост.пример");
+    QTest::newRow("non-ASCII that has no ASCII form") << QStringLiteral("пример рф");
     QTest::newRow("100000 characters") << QString(100000, QLatin1Char('a'));
     QTest::newRow("dotted address with a blank after it") << QStringLiteral("127.0.0.1 ");
 }
@@ -254,6 +384,8 @@ void TestConnectivityProbe::realLoopbackOnPort80()
     QCOMPARE(probe.CheckConnection(), reached);
     if (listening)
         QTRY_COMPARE(listener->AcceptPending(), 1);
+    QCOMPARE(probe.LastResult().address, std::string("127.0.0.1"));
+    QCOMPARE(probe.LastResult().reason, reached ? FailureReason::None : FailureReason::Refused);
     const QString text = view.readout[0];
     QVERIFY2(text.startsWith(QStringLiteral("Пинг: ")) && text.endsWith(QStringLiteral(" мс")), qPrintable(text));
     bool isNumber = false;
