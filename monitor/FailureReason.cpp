@@ -26,7 +26,6 @@ FailureReason ReasonFromErrorCode(std::int32_t code) noexcept
     case WSAENETRESET:
         return FailureReason::Reset;
     case WSAEINVAL:
-    case WSAEADDRNOTAVAIL:
     case WSAEAFNOSUPPORT:
     case WSAEDESTADDRREQ:
         return FailureReason::BadInput;

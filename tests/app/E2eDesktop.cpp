@@ -38,10 +38,17 @@ E2eDesktop::E2eDesktop() = default;
 
 E2eDesktop::~E2eDesktop()
 {
-    for (auto *process : {program_.get(), server_.get()}) {
-        if (process != nullptr && process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(5000);
+    if (program_ && program_->state() != QProcess::NotRunning) {
+        program_->kill();
+        program_->waitForFinished(5000);
+    }
+    // A killed X server leaves its lock and socket behind; asked to end, it
+    // removes them.
+    if (server_ && server_->state() != QProcess::NotRunning) {
+        server_->terminate();
+        if (!server_->waitForFinished(5000)) {
+            server_->kill();
+            server_->waitForFinished(5000);
         }
     }
 }

@@ -229,7 +229,12 @@ void TestE2eKelvora::signalAtAnyMomentOfStartUpEndsWithZero()
         QVERIFY(launchAndAwaitMain());
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(desktop_->WaitForWindow(kTitle, kStartMs));
+        const bool mapped = bool(desktop_->WaitForWindow(kTitle, kStartMs));
+        QVERIFY2(mapped,
+                 qPrintable(QStringLiteral("running %1, exit %2, said: %3")
+                                .arg(desktop_->Running())
+                                .arg(desktop_->Program().exitCode())
+                                .arg(QString::fromLocal8Bit(desktop_->Program().readAllStandardError()))));
         startUpMs = std::max<qint64>(clock.elapsed(), 1);
         qInfo("start-up takes %lld ms from main to the mapped window", startUpMs);
         desktop_->Program().terminate();

@@ -41,7 +41,7 @@ void TestFailureReason::categoryOfEveryClientError_data()
     row("aborted", WSAECONNABORTED, R::Reset);
     row("network reset", WSAENETRESET, R::Reset);
     row("invalid argument", WSAEINVAL, R::BadInput);
-    row("address not available", WSAEADDRNOTAVAIL, R::BadInput);
+    row("address not available (local ports used up)", WSAEADDRNOTAVAIL, R::Other);
     row("address family not supported", WSAEAFNOSUPPORT, R::BadInput);
     row("destination address required", WSAEDESTADDRREQ, R::BadInput);
     // Everything else the client can raise is "other".
