@@ -1,10 +1,12 @@
 // The program's entry: start-up, event loop, shutdown.
 
+#include "app/CommandLine.h"
 #include "app/DisplayCheck.h"
 #include "app/Program.h"
 #include "app/StartupMessages.h"
 #include "app/TApplication.h"
 #include "app/TerminationSignals.h"
+#include "base/Version.h"
 #include "ui/TForm1.h"
 
 #include <cstdio>
@@ -30,6 +32,12 @@ int main(int argc, char **argv)
     std::fputs("kelvora: main\n", stderr);
     std::fflush(stderr);
 #endif
+    const CommandLine commandLine = ParseCommandLine(argc, argv, QString::fromLatin1(kKelvoraVersion));
+    if (commandLine.exit) {
+        const QByteArray text = commandLine.exit->text.toLocal8Bit();
+        std::fputs(text.constData(), commandLine.exit->toStandardError ? stderr : stdout);
+        return commandLine.exit->exitCode;
+    }
     if (const auto message = MissingDisplayMessage(CurrentDisplayEnvironment(argc, argv))) {
         std::fprintf(stderr, "%s\n", message->c_str());
         return 1;
@@ -37,6 +45,7 @@ int main(int argc, char **argv)
     std::optional<StartupMessageGuard> startup(std::in_place);
     TApplication application(argc, argv);
     startup.reset();
+    application.SetStartState(commandLine.start.maximized, commandLine.start.minimized);
     TerminationSignals terminationSignals(application);
     return RunProgram(application, CreateForm1);
 }

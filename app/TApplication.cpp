@@ -4,6 +4,7 @@
 #include "app/RaiseSite.h"
 #include "base/ErrorReport.h"
 #include "base/Exception.h"
+#include "base/Version.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEvent>
@@ -55,7 +56,7 @@ void UseClassicLook()
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Kelvora"));
-    setApplicationVersion(QStringLiteral("1.1.0.0"));
+    setApplicationVersion(QString::fromLatin1(kKelvoraVersion));
     setOrganizationName(QStringLiteral("VarnholtStudios"));
     setOrganizationDomain(QStringLiteral("varnholt.example"));
     setDesktopFileName(QStringLiteral("example.varnholt.Kelvora"));
@@ -95,9 +96,21 @@ QWidget *TApplication::CreateForm(FormFactory factory)
     return created;
 }
 
+void TApplication::SetStartState(bool maximized, bool minimized)
+{
+    startMaximized_ = maximized;
+    startMinimized_ = minimized;
+}
+
 void TApplication::Run()
 {
     if (mainForm_ && !terminated_) {
+        Qt::WindowStates state = mainForm_->windowState();
+        if (startMaximized_)
+            state |= Qt::WindowMaximized;
+        if (startMinimized_)
+            state |= Qt::WindowMinimized;
+        mainForm_->setWindowState(state);
         ShowMainForm();
         if (!terminated_)
             exec();
@@ -109,6 +122,9 @@ void TApplication::ShowMainForm()
 {
     const Qt::WindowStates state = mainForm_->windowState();
     if (state & Qt::WindowMinimized) {
+        // Shown in the task bar without taking the focus from what the user
+        // is doing; restoring it shows the window.
+        mainForm_->setAttribute(Qt::WA_ShowWithoutActivating);
         mainForm_->showMinimized();
         return;
     }

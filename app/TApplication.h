@@ -48,9 +48,14 @@ public:
     QWidget *CreateForm(FormFactory factory);
     QWidget *MainForm() const { return mainForm_.get(); }
 
-    // Shows the main window and handles events until the terminate flag is
-    // set, then shuts down. Returns at once (after the shutdown) when the flag
-    // was set before.
+    // How the main window is first shown: the launcher's request for a
+    // maximized start, or a minimized one that does not take the focus.
+    // Normal unless set.
+    void SetStartState(bool maximized, bool minimized);
+
+    // Shows the main window in its start state and handles events until the
+    // terminate flag is set, then shuts down. Returns at once (after the
+    // shutdown) when the flag was set before.
     void Run();
 
     // Handles every event already waiting (input, timer ticks, close and quit
@@ -95,5 +100,7 @@ private:
     QString title_;
     std::unique_ptr<QWidget> mainForm_;
     bool terminated_ = false;
+    bool startMaximized_ = false;
+    bool startMinimized_ = false;
     MessageBoxPresenter presenter_;
 };

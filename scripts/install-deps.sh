@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
-  xvfb xauth x11-utils imagemagick xdotool libxcb1-dev
+  xvfb xauth x11-utils imagemagick xdotool libxcb1-dev openbox
   iproute2 util-linux
 )
 

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -38,6 +39,7 @@ TForm::TForm(QSize clientSize, QSize outerSize)
     corner_->setAutoFillBackground(true);
     corner_->setBackgroundRole(QPalette::Button);
     corner_->hide();
+    connect(&frameWatch_, &QTimer::timeout, this, [this] { CallGuarded([this] { LookForFrame(); }); });
     resize(clientSize);
     client_->setGeometry(0, 0, clientSize.width(), clientSize.height());
 }
@@ -198,18 +200,50 @@ void TForm::RequestClose()
         hide();
 }
 
-QPoint TForm::DesktopCenter(QSize desktop, QSize outerSize)
+PlacementEnvironment PlacementEnvironment::Desktop()
 {
-    return {std::max(0, (desktop.width() - outerSize.width()) / 2),
-            std::max(0, (desktop.height() - outerSize.height()) / 2)};
+    return {[] {
+                const QScreen *screen = QGuiApplication::primaryScreen();
+                return screen != nullptr ? screen->availableVirtualGeometry() : QRect();
+            },
+            [](const QWidget &window) {
+                // Asked of the native window: the widget's own copy is only
+                // brought up to date when the window moves.
+                const QWindow *native = window.windowHandle();
+                return native != nullptr ? native->frameMargins() : QMargins();
+            }};
+}
+
+QPoint TForm::DesktopCenter(QRect area, QSize outerSize)
+{
+    return {area.left() + std::max(0, (area.width() - outerSize.width()) / 2),
+            area.top() + std::max(0, (area.height() - outerSize.height()) / 2)};
+}
+
+void TForm::SetPlacementEnvironment(PlacementEnvironment environment)
+{
+    placement_ = std::move(environment);
+}
+
+QSize TForm::OuterSize(const QMargins &frame) const
+{
+    // Without a frame of the window manager's (none yet, or no window
+    // manager at all), the layout's own outer size stands for it.
+    if (frame.isNull())
+        return outerSize_;
+    return size().grownBy(frame);
 }
 
 void TForm::PlaceOnDesktop()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
+    const QRect area = placement_.availableArea();
+    if (area.isEmpty())
         return;
-    move(DesktopCenter(screen->virtualGeometry().size(), outerSize_));
+    const QMargins frame = placement_.frame(*this);
+    // A top-level widget's position is that of its frame.
+    move(DesktopCenter(area, OuterSize(frame)));
+    if (frame.isNull())
+        AwaitFrame();
 }
 
 void TForm::closeEvent(QCloseEvent *event)
@@ -228,11 +262,64 @@ void TForm::resizeEvent(QResizeEvent *event)
 void TForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (event->spontaneous() || position_ != poDesktopCenter)
+    if (event->spontaneous())
+        return;
+    PlaceOnFirstSight();
+}
+
+void TForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A window that started minimized is first seen when it is restored.
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        PlaceOnFirstSight();
+}
+
+void TForm::PlaceOnFirstSight()
+{
+    // Moving a minimized window would show it; it is placed once restored.
+    if (position_ != poDesktopCenter || (windowState() & Qt::WindowMinimized))
         return;
     CallGuarded([this] { PlaceOnDesktop(); });
     // A later show (after a minimize and restore) leaves the window where it is.
     position_ = poDesigned;
+}
+
+void TForm::AwaitFrame()
+{
+    // The window manager frames a window after it is mapped and says so only
+    // in a window property; look for the frame a few times a second, for a
+    // short while (without a window manager none ever comes).
+    constexpr int kLookEveryMs = 25;
+    constexpr int kLooks = 120;
+    frameLooksLeft_ = kLooks;
+    frameWatch_.setInterval(kLookEveryMs);
+    frameWatch_.start();
+}
+
+void TForm::LookForFrame()
+{
+    // A maximized or minimized window is where the window manager put it;
+    // moving it would take it out of that state.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+        frameWatch_.stop();
+        return;
+    }
+    const QMargins frame = placement_.frame(*this);
+    if (frame.isNull()) {
+        if (--frameLooksLeft_ <= 0)
+            frameWatch_.stop();
+        return;
+    }
+    frameWatch_.stop();
+    const QRect area = placement_.availableArea();
+    if (area.isEmpty())
+        return;
+    const QPoint framePosition = DesktopCenter(area, OuterSize(frame));
+    if (QWindow *window = windowHandle())
+        window->setFramePosition(framePosition);
+    else
+        move(framePosition);
 }
 
 bool TForm::eventFilter(QObject *watched, QEvent *event)

@@ -3,7 +3,10 @@
 #include "base/TColor.h"
 #include "ui/Anchors.h"
 
+#include <QMargins>
+#include <QRect>
 #include <QSize>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -14,7 +17,20 @@ class QScrollBar;
 // Where a window is placed the first time it is shown.
 enum TPosition {
     poDesigned,      // where it is
-    poDesktopCenter, // centred on the virtual desktop (see TForm::PlaceOnDesktop)
+    poDesktopCenter, // centred on the desktop (see TForm::DesktopCenter)
+};
+
+// What placing a window needs to know of the desktop: the area windows may
+// take (all screens, less panels and docks), and the frame the window
+// manager has put around a window (null while there is none, or none is
+// known yet). Tests stand in for both.
+struct PlacementEnvironment {
+    std::function<QRect()> availableArea;
+    std::function<QMargins(const QWidget &window)> frame;
+
+    // The screens' available virtual geometry, and the window's frame
+    // geometry less its geometry.
+    static PlacementEnvironment Desktop();
 };
 
 // A top-level window with a client area in which its controls are laid out:
@@ -76,14 +92,22 @@ public:
     // Whether the window may close; yes unless a derived window says no.
     virtual bool CloseQuery() { return true; }
 
-    // Where poDesktopCenter puts a window of `outerSize` on a desktop of
-    // `desktop` size: centred, integer division, each coordinate at least 0.
-    static QPoint DesktopCenter(QSize desktop, QSize outerSize);
+    // Where poDesktopCenter puts the outer top-left corner of a window of
+    // `outerSize` in the `area` windows may take: centred, integer division,
+    // never left of or above the area (a window larger than the area goes to
+    // its top-left corner).
+    static QPoint DesktopCenter(QRect area, QSize outerSize);
+
+    // Replaces how the desktop is seen when placing (tests).
+    void SetPlacementEnvironment(PlacementEnvironment environment);
+    // True while the first placement waits to see the window manager's frame.
+    bool AwaitingFrame() const { return frameWatch_.isActive(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -98,7 +122,11 @@ private:
     void Realign();
     void UpdateScrollBars();
     void PlaceControls();
+    void PlaceOnFirstSight();
     void PlaceOnDesktop();
+    QSize OuterSize(const QMargins &frame) const;
+    void AwaitFrame();
+    void LookForFrame();
 
     TColor color_ = clWindow;
     TPosition position_ = poDesigned;
@@ -110,4 +138,9 @@ private:
     std::vector<Control> controls_;
     std::vector<std::function<void(TColor)>> colorFollowers_;
     bool realigning_ = false;
+    PlacementEnvironment placement_ = PlacementEnvironment::Desktop();
+    // Until the window manager's frame is known, the window is centred by
+    // the layout's outer size; once it is, the real frame is centred.
+    QTimer frameWatch_;
+    int frameLooksLeft_ = 0;
 };

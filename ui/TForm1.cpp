@@ -3,6 +3,7 @@
 #include "app/TApplication.h"
 #include "base/ErrorReport.h"
 #include "base/TTimer.h"
+#include "base/Version.h"
 #include "controls/TGauge.h"
 #include "net/TIdHTTP.h"
 #include "ui/Addresses.h"
@@ -93,7 +94,7 @@ TForm1::~TForm1()
 
 void TForm1::BuildLayout()
 {
-    setWindowTitle(QStringLiteral("Kelvora 1.1"));
+    setWindowTitle(QStringLiteral("Kelvora ") + QString::fromLatin1(kKelvoraShortVersion));
     setWindowIcon(QGuiApplication::windowIcon());
     setAccessibleName(QStringLiteral("Kelvora"));
     setFont(WindowFont(windowFontPixels_));

@@ -2,6 +2,7 @@
 
 #include "LoopbackListener.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -38,9 +39,11 @@ E2eDesktop::E2eDesktop() = default;
 
 E2eDesktop::~E2eDesktop()
 {
-    if (program_ && program_->state() != QProcess::NotRunning) {
-        program_->kill();
-        program_->waitForFinished(5000);
+    for (auto *process : {program_.get(), windowManager_.get()}) {
+        if (process != nullptr && process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
     }
     // A killed X server leaves its lock and socket behind; asked to end, it
     // removes them.
@@ -56,40 +59,159 @@ E2eDesktop::~E2eDesktop()
 QStringList E2eDesktop::MissingTools()
 {
     QStringList missing;
-    for (const char *tool : {"Xvfb", "xwininfo", "xdotool", "import"}) {
+    for (const char *tool : {"Xvfb", "xwininfo", "xprop", "xdotool", "import", "openbox"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             missing << QString::fromLatin1(tool);
     }
     return missing;
 }
 
-bool E2eDesktop::Start(QString *error)
+bool E2eDesktop::Start(QString *error, QSize screen)
 {
-    server_ = std::make_unique<QProcess>();
-    server_->setProcessChannelMode(QProcess::SeparateChannels);
-    // -displayfd: the server picks a free display and writes its number.
-    server_->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                            QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp")});
-    QByteArray number;
-    const QDeadlineTimer deadline(20000);
-    while (!number.contains('\n') && !deadline.hasExpired()) {
-        if (!server_->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
-            break;
-        number += server_->readAllStandardOutput();
+    const QString size = QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height());
+    // A display number of its own, taken with the server's lock file. Left
+    // to pick one itself (-displayfd alone), a server takes no lock, and two
+    // servers in different network namespaces can end up on the same number,
+    // sharing one socket path.
+    const int base = 100 + int(QCoreApplication::applicationPid() % 400) * 2;
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        const QString display = QStringLiteral(":%1").arg(base + attempt);
+        server_ = std::make_unique<QProcess>();
+        server_->setProcessChannelMode(QProcess::SeparateChannels);
+        // -displayfd: the server writes its number once it takes clients.
+        server_->start(QStringLiteral("Xvfb"),
+                       {display, QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), size, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QByteArray number;
+        const QDeadlineTimer deadline(20000);
+        while (!number.contains('\n') && !deadline.hasExpired()) {
+            if (!server_->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+                break;
+            number += server_->readAllStandardOutput();
+        }
+        if (number.contains('\n')) {
+            display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+            return true;
+        }
+        const QByteArray said = server_->readAllStandardError();
+        server_->waitForFinished(2000);
+        if (!said.contains("already active")) {
+            *error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(said);
+            return false;
+        }
     }
-    if (!number.contains('\n')) {
-        *error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(server_->readAllStandardError());
-        return false;
-    }
-    display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
-    return true;
+    *error = QStringLiteral("Xvfb found no free display");
+    return false;
 }
 
-void E2eDesktop::Launch(const QString &program, const QStringList &arguments)
+bool E2eDesktop::StartWindowManager(QString *error)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display_);
+    windowManager_ = std::make_unique<QProcess>();
+    windowManager_->setProcessEnvironment(environment);
+    windowManager_->start(QStringLiteral("openbox"), {});
+    // A window manager announces itself on the root window.
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        QByteArray said;
+        if (RunTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, &said)
+            && said.contains("window id"))
+            return true;
+        if (windowManager_->state() == QProcess::NotRunning)
+            break;
+        QThread::msleep(kPollMs);
+    }
+    *error = QStringLiteral("openbox did not start (%1, exit %2): %3")
+                 .arg(windowManager_->state() == QProcess::NotRunning ? "ended" : "running")
+                 .arg(windowManager_->exitCode())
+                 .arg(QString::fromLocal8Bit(windowManager_->readAllStandardError()));
+    return false;
+}
+
+std::optional<QRect> E2eDesktop::FrameGeometry(const E2eWindow &window)
+{
+    xcb_connection_t *connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    std::optional<QRect> frame;
+    if (!xcb_connection_has_error(connection)) {
+        xcb_window_t current = window.id;
+        while (true) {
+            xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, current), nullptr);
+            if (tree == nullptr)
+                break;
+            const bool topmost = tree->parent == tree->root || tree->parent == XCB_NONE;
+            const xcb_window_t parent = tree->parent;
+            const xcb_window_t root = tree->root;
+            std::free(tree);
+            if (topmost) {
+                xcb_get_geometry_reply_t *geometry =
+                    xcb_get_geometry_reply(connection, xcb_get_geometry(connection, current), nullptr);
+                xcb_translate_coordinates_reply_t *at = xcb_translate_coordinates_reply(
+                    connection, xcb_translate_coordinates(connection, current, root, 0, 0), nullptr);
+                if (geometry != nullptr && at != nullptr)
+                    frame = QRect(at->dst_x, at->dst_y, geometry->width, geometry->height);
+                std::free(geometry);
+                std::free(at);
+                break;
+            }
+            current = parent;
+        }
+    }
+    xcb_disconnect(connection);
+    return frame;
+}
+
+QStringList E2eDesktop::AtomProperty(const E2eWindow &window, const char *property)
+{
+    QByteArray said;
+    if (!RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.id),
+                                           QString::fromLatin1(property)}, &said))
+        return {};
+    // _NET_WM_STATE(ATOM) = _NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ
+    const int equals = said.indexOf('=');
+    if (equals < 0)
+        return {};
+    QStringList atoms;
+    for (const QByteArray &atom : said.mid(equals + 1).split(',')) {
+        if (!atom.trimmed().isEmpty())
+            atoms << QString::fromLatin1(atom.trimmed());
+    }
+    return atoms;
+}
+
+int E2eDesktop::WmState(const E2eWindow &window)
+{
+    QByteArray said;
+    if (!RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.id),
+                                           QStringLiteral("WM_STATE")}, &said))
+        return 0;
+    if (said.contains("window state: Normal"))
+        return 1;
+    if (said.contains("window state: Iconic"))
+        return 3;
+    return 0;
+}
+
+std::uint32_t E2eDesktop::FocusedWindow()
+{
+    xcb_connection_t *connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    std::uint32_t focused = 0;
+    if (!xcb_connection_has_error(connection)) {
+        xcb_get_input_focus_reply_t *reply =
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+        if (reply != nullptr && reply->focus > XCB_INPUT_FOCUS_POINTER_ROOT)
+            focused = reply->focus;
+        std::free(reply);
+    }
+    xcb_disconnect(connection);
+    return focused;
+}
+
+void E2eDesktop::Launch(const QString &program, const QStringList &arguments,
+                        const QProcessEnvironment &extra)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(extra);
     environment.insert(QStringLiteral("DISPLAY"), display_);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -128,7 +250,7 @@ bool E2eDesktop::RunTool(const QString &tool, const QStringList &arguments, QByt
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-std::optional<E2eWindow> E2eDesktop::WaitForWindow(const QString &title, int timeoutMs)
+std::optional<E2eWindow> E2eDesktop::WaitForWindow(const QString &title, int timeoutMs, bool mappedOnly)
 {
     // A line of `xwininfo -root -tree`:  0x200006 "Kelvora 1.1": ("kelvora" "Kelvora")  863x606+204+192  +204+192
     const QRegularExpression line(
@@ -148,8 +270,9 @@ std::optional<E2eWindow> E2eDesktop::WaitForWindow(const QString &title, int tim
                                         match.captured(2).toInt(), match.captured(3).toInt());
                 QByteArray info;
                 // Only a mapped (viewable) window counts.
-                if (RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), match.captured(1)}, &info)
-                    && info.contains("IsViewable"))
+                if (!mappedOnly
+                    || (RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), match.captured(1)}, &info)
+                        && info.contains("IsViewable")))
                     return window;
             }
         }

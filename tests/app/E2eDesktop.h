@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
 
@@ -31,21 +32,40 @@ public:
     // Tools this needs that are missing (empty when all are there).
     static QStringList MissingTools();
 
-    // Starts Xvfb on a free display (1280 x 1024, 24 bits).
-    bool Start(QString *error);
+    // Starts Xvfb on a free display (`screen` pixels, 24 bits).
+    bool Start(QString *error, QSize screen = QSize(1280, 1024));
     QString Display() const { return display_; }
 
+    // Starts a small window manager (openbox) on the display and waits until
+    // it has taken the screen.
+    bool StartWindowManager(QString *error);
+
     // Starts `program` on the display with a clean environment: DISPLAY
-    // set, no Wayland, the X11 platform.
-    void Launch(const QString &program, const QStringList &arguments = {});
+    // set, no Wayland, the X11 platform, and `environment` added.
+    void Launch(const QString &program, const QStringList &arguments = {},
+                const QProcessEnvironment &environment = {});
     QProcess &Program() { return *program_; }
     // Waits for the program to end; its exit code, or nullopt when it did not
     // end in time or crashed.
     std::optional<int> WaitForExit(int timeoutMs);
     bool Running() const;
 
-    // The top-level window with exactly this title, once it is mapped.
-    std::optional<E2eWindow> WaitForWindow(const QString &title, int timeoutMs);
+    // The top-level window with exactly this title, once it is mapped (or,
+    // with `mappedOnly` false, once it exists: a minimized window is not
+    // mapped).
+    std::optional<E2eWindow> WaitForWindow(const QString &title, int timeoutMs, bool mappedOnly = true);
+
+    // The window manager's frame around a client window (the client's
+    // ancestor just below the root), in root coordinates; the client's own
+    // geometry when it has no frame.
+    std::optional<QRect> FrameGeometry(const E2eWindow &window);
+    // The atoms named in one of the window's atom-list properties
+    // ("_NET_WM_STATE"), and the window manager's state of the window
+    // (WM_STATE: 1 normal, 3 iconic; 0 when unset).
+    QStringList AtomProperty(const E2eWindow &window, const char *property);
+    int WmState(const E2eWindow &window);
+    // The window that has the input focus now (0 for none or the root).
+    std::uint32_t FocusedWindow();
 
     QImage Screenshot();
     // The window's area of a fresh screenshot.
@@ -63,6 +83,7 @@ private:
                  int timeoutMs = 10000);
 
     std::unique_ptr<QProcess> server_;
+    std::unique_ptr<QProcess> windowManager_;
     std::unique_ptr<QProcess> program_;
     QString display_;
 };

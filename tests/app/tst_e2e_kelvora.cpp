@@ -43,6 +43,10 @@ private slots:
     void terminationSignalDuringAHungCheckEndsAtOnce();
     void signalAtAnyMomentOfStartUpEndsWithZero_data();
     void signalAtAnyMomentOfStartUpEndsWithZero();
+    void theFrameIsCentredUnderAWindowManager_data();
+    void theFrameIsCentredUnderAWindowManager();
+    void launcherStartStates_data();
+    void launcherStartStates();
     void withoutADisplayItSaysSoInOneLine_data();
     void withoutADisplayItSaysSoInOneLine();
 
@@ -244,6 +248,87 @@ void TestE2eKelvora::signalAtAnyMomentOfStartUpEndsWithZero()
     QThread::msleep(static_cast<unsigned long>(moment * double(startUpMs)));
     QCOMPARE(::kill(pid_t(desktop_->Program().processId()), signal), 0);
     QCOMPARE(desktop_->WaitForExit(15000), std::optional<int>(0));
+}
+
+void TestE2eKelvora::theFrameIsCentredUnderAWindowManager_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QString>("scale");
+    QTest::newRow("scale 1 on 1280 x 1024") << QSize(1280, 1024) << "1";
+    QTest::newRow("scale 2 on 1920 x 1080") << QSize(1920, 1080) << "2";
+}
+
+void TestE2eKelvora::theFrameIsCentredUnderAWindowManager()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QString, scale);
+    desktop_ = std::make_unique<E2eDesktop>();
+    QString error;
+    QVERIFY2(desktop_->Start(&error, screen), qPrintable(error));
+    QVERIFY2(desktop_->StartWindowManager(&error), qPrintable(error));
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    desktop_->Launch(kProgram, {}, environment);
+    const auto window = desktop_->WaitForWindow(kTitle, kStartMs);
+    QVERIFY(window);
+
+    // The frame settles once the program has seen it.
+    std::optional<QRect> frame;
+    const QPoint centred = [&] {
+        frame = desktop_->FrameGeometry(*window);
+        return frame ? QPoint(std::max(0, (screen.width() - frame->width()) / 2),
+                              std::max(0, (screen.height() - frame->height()) / 2))
+                     : QPoint(-1, -1);
+    }();
+    QVERIFY(frame);
+    QVERIFY2(frame->size() != window->geometry.size(), "the window manager put no frame around the window");
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 5000 && (frame = desktop_->FrameGeometry(*window))
+           && (std::abs(frame->x() - centred.x()) > 2 || std::abs(frame->y() - centred.y()) > 2))
+        QThread::msleep(50);
+    QVERIFY(frame);
+    qInfo("frame %dx%d at %d,%d", frame->width(), frame->height(), frame->x(), frame->y());
+    // The caption is never above the screen nor left of it.
+    QVERIFY(frame->x() >= 0 && frame->y() >= 0);
+    if (scale == QLatin1String("1")) {
+        QVERIFY2(std::abs(frame->x() - centred.x()) <= 2 && std::abs(frame->y() - centred.y()) <= 2,
+                 qPrintable(QStringLiteral("frame at %1,%2, centred would be %3,%4")
+                                .arg(frame->x()).arg(frame->y()).arg(centred.x()).arg(centred.y())));
+    }
+    desktop_->Program().terminate();
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+}
+
+void TestE2eKelvora::launcherStartStates_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::newRow("maximized") << "--maximized";
+    QTest::newRow("minimized, without taking the focus") << "--minimized";
+}
+
+void TestE2eKelvora::launcherStartStates()
+{
+    QFETCH(QString, option);
+    QString error;
+    QVERIFY2(desktop_->StartWindowManager(&error), qPrintable(error));
+    desktop_->Launch(kProgram, {option});
+    const bool minimized = option == QLatin1String("--minimized");
+    const auto window = desktop_->WaitForWindow(kTitle, kStartMs, !minimized);
+    QVERIFY(window);
+    if (minimized) {
+        QTRY_COMPARE_WITH_TIMEOUT(desktop_->WmState(*window), 3, 10000);
+        QVERIFY(desktop_->FocusedWindow() != window->id);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(desktop_->AtomProperty(*window, "_NET_WM_STATE")
+                                     .contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")),
+                                 10000);
+        QVERIFY(desktop_->AtomProperty(*window, "_NET_WM_STATE")
+                    .contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ")));
+        QCOMPARE(desktop_->WmState(*window), 1);
+    }
+    desktop_->Program().terminate();
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
 }
 
 void TestE2eKelvora::withoutADisplayItSaysSoInOneLine_data()

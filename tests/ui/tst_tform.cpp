@@ -109,6 +109,9 @@ private slots:
     void desktopCentre_data();
     void desktopCentre();
     void firstShowCentresLaterShowsStay();
+    void aWindowStartedMinimizedIsPlacedWhenRestored();
+    void theFrameIsCentredOnceTheWindowManagerHasFramedIt_data();
+    void theFrameIsCentredOnceTheWindowManagerHasFramedIt();
 };
 
 void TestTForm::colourGoesToFollowersAndBackground()
@@ -223,34 +226,94 @@ void TestTForm::scrollingShiftsAllControlsTogether()
 
 void TestTForm::desktopCentre_data()
 {
-    QTest::addColumn<QSize>("desktop");
+    QTest::addColumn<QRect>("area");
     QTest::addColumn<QPoint>("position");
-    QTest::newRow("full HD") << QSize(1920, 1080) << QPoint(524, 220);
-    QTest::newRow("odd sizes truncate") << QSize(1025, 769) << QPoint(77, 64);
-    QTest::newRow("two monitors side by side") << QSize(3840, 1080) << QPoint(1484, 220);
-    QTest::newRow("narrower than the window") << QSize(800, 1080) << QPoint(0, 220);
-    QTest::newRow("smaller than the window") << QSize(640, 480) << QPoint(0, 0);
+    QTest::newRow("full HD") << QRect(0, 0, 1920, 1080) << QPoint(524, 220);
+    QTest::newRow("odd sizes truncate") << QRect(0, 0, 1025, 769) << QPoint(77, 64);
+    QTest::newRow("two monitors side by side") << QRect(0, 0, 3840, 1080) << QPoint(1484, 220);
+    QTest::newRow("narrower than the window") << QRect(0, 0, 800, 1080) << QPoint(0, 220);
+    QTest::newRow("smaller than the window") << QRect(0, 0, 640, 480) << QPoint(0, 0);
+    QTest::newRow("a panel along the top") << QRect(0, 32, 1920, 1048) << QPoint(524, 236);
+    QTest::newRow("a dock on the left") << QRect(48, 0, 1872, 1080) << QPoint(548, 220);
+    QTest::newRow("smaller, below a panel") << QRect(0, 27, 640, 453) << QPoint(0, 27);
+    QTest::newRow("scale 2 on full HD") << QRect(0, 0, 960, 540) << QPoint(44, 0);
 }
 
 void TestTForm::desktopCentre()
 {
-    QFETCH(QSize, desktop);
+    QFETCH(QRect, area);
     QFETCH(QPoint, position);
-    QCOMPARE(TForm::DesktopCenter(desktop, QSize(871, 640)), position);
+    QCOMPARE(TForm::DesktopCenter(area, QSize(871, 640)), position);
 }
 
 void TestTForm::firstShowCentresLaterShowsStay()
 {
     ScriptedForm form;
+    const QRect area(0, 0, 1280, 1024);
+    form.SetPlacementEnvironment({[area] { return area; }, [](const QWidget &) { return QMargins(); }});
     form.SetPosition(poDesktopCenter);
     form.show();
-    const QSize desktop = QGuiApplication::primaryScreen()->virtualGeometry().size();
-    QCOMPARE(form.pos(), TForm::DesktopCenter(desktop, QSize(308, 234)));
+    // No window manager: the layout's outer size is centred.
+    QCOMPARE(form.pos(), TForm::DesktopCenter(area, QSize(308, 234)));
     QCOMPARE(form.Position(), poDesigned);
     form.hide();
     form.move(3, 4);
     form.show();
     QCOMPARE(form.pos(), QPoint(3, 4));
+}
+
+void TestTForm::aWindowStartedMinimizedIsPlacedWhenRestored()
+{
+    ScriptedForm form;
+    const QRect area(0, 0, 1280, 1024);
+    form.SetPlacementEnvironment({[area] { return area; }, [](const QWidget &) { return QMargins(); }});
+    form.SetPosition(poDesktopCenter);
+    form.move(3, 4);
+    form.showMinimized();
+    // Moving it now would take it out of the minimized state.
+    QCOMPARE(form.pos(), QPoint(3, 4));
+    QCOMPARE(form.Position(), poDesktopCenter);
+    form.showNormal();
+    QTRY_COMPARE(form.pos(), TForm::DesktopCenter(area, QSize(308, 234)));
+    QCOMPARE(form.Position(), poDesigned);
+}
+
+void TestTForm::theFrameIsCentredOnceTheWindowManagerHasFramedIt_data()
+{
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QPoint>("framePosition");
+    // The client area is 300 x 200.
+    QTest::newRow("a thin frame with a caption") << QRect(0, 0, 1280, 1024) << QMargins(1, 20, 1, 5) << QPoint(489, 399);
+    QTest::newRow("below a panel") << QRect(0, 30, 1280, 994) << QMargins(4, 30, 4, 4) << QPoint(486, 410);
+    QTest::newRow("larger than a small desktop") << QRect(0, 0, 200, 150) << QMargins(1, 20, 1, 5) << QPoint(0, 0);
+    QTest::newRow("a desktop that does not start at 0") << QRect(1280, 0, 1280, 1024) << QMargins(2, 2, 2, 2)
+                                                        << QPoint(1280 + 488, 410);
+}
+
+void TestTForm::theFrameIsCentredOnceTheWindowManagerHasFramedIt()
+{
+    QFETCH(QRect, area);
+    QFETCH(QMargins, frame);
+    QFETCH(QPoint, framePosition);
+    ScriptedForm form;
+    bool framed = false;
+    form.SetPlacementEnvironment(
+        {[area] { return area; }, [&](const QWidget &) { return framed ? frame : QMargins(); }});
+    form.SetPosition(poDesktopCenter);
+    form.show();
+    QCOMPARE(form.pos(), TForm::DesktopCenter(area, QSize(308, 234)));
+
+    // The window manager frames the window a moment later.
+    framed = true;
+    QTRY_VERIFY(!form.AwaitingFrame());
+    QCOMPARE(form.pos(), framePosition);
+    QVERIFY(form.pos().x() >= area.left() && form.pos().y() >= area.top());
+
+    // Moves after that are the user's.
+    form.move(framePosition + QPoint(40, 30));
+    QTest::qWait(100);
+    QCOMPARE(form.pos(), framePosition + QPoint(40, 30));
 }
 
 KELVORA_UI_TEST_MAIN(TestTForm)

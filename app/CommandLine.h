@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What the command line asks of the window program. Besides Qt's own window
+// options (-qwindowgeometry, -style, -platform, -display ... which the
+// toolkit itself applies), it takes only these; anything else is refused.
+struct StartOptions {
+    bool maximized = false; // --maximized
+    bool minimized = false; // --minimized: minimized and without taking the focus
+};
+
+// The program's answer when it ends right away instead of starting.
+struct ImmediateExit {
+    int exitCode = 0;      // 0 for --help and --version, 2 for bad usage
+    QString text;          // what to print, ending in a newline
+    bool toStandardError = false;
+};
+
+struct CommandLine {
+    StartOptions start;
+    std::optional<ImmediateExit> exit; // set when the program is not to start
+};
+
+// Reads the arguments (argv[0] is the program). Needs no display and no
+// application object. `version` is printed for --version.
+CommandLine ParseCommandLine(int argc, char **argv, const QString &version);
+
+// The text of --help.
+QString HelpText();

@@ -1,0 +1,120 @@
+#include "app/CommandLine.h"
+
+#include <QtTest>
+
+#include <vector>
+
+namespace {
+
+// Parses `arguments` as they would follow the program's name.
+CommandLine Parse(const QStringList &arguments)
+{
+    std::vector<QByteArray> storage{QByteArray("kelvora")};
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &bytes : storage)
+        argv.push_back(bytes.data());
+    return ParseCommandLine(int(argv.size()), argv.data(), QStringLiteral("9.8.7.6"));
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void startOptions_data();
+    void startOptions();
+    void helpAndVersionEndAtOnce_data();
+    void helpAndVersionEndAtOnce();
+    void badUsageIsOneLineAndExitTwo_data();
+    void badUsageIsOneLineAndExitTwo();
+    void helpNamesEveryOption();
+};
+
+void TestCommandLine::startOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<bool>("minimized");
+    QTest::newRow("nothing") << QStringList{} << false << false;
+    QTest::newRow("maximized") << QStringList{"--maximized"} << true << false;
+    QTest::newRow("minimized") << QStringList{"--minimized"} << false << true;
+    QTest::newRow("both") << QStringList{"--maximized", "--minimized"} << true << true;
+    QTest::newRow("Qt's window geometry passes") << QStringList{"-qwindowgeometry", "1000x700+0+0"} << false << false;
+    QTest::newRow("Qt's style, with an equals sign") << QStringList{"-style=fusion", "--maximized"} << true << false;
+    QTest::newRow("Qt's options with two dashes") << QStringList{"--platform", "offscreen", "--reverse"} << false << false;
+    QTest::newRow("Qt's display and title") << QStringList{"-display", ":1", "-qwindowtitle", "x"} << false << false;
+}
+
+void TestCommandLine::startOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, maximized);
+    QFETCH(bool, minimized);
+    const CommandLine line = Parse(arguments);
+    QVERIFY2(!line.exit, line.exit ? qPrintable(line.exit->text) : "");
+    QCOMPARE(line.start.maximized, maximized);
+    QCOMPARE(line.start.minimized, minimized);
+}
+
+void TestCommandLine::helpAndVersionEndAtOnce_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("begins");
+    QTest::newRow("--help") << QStringList{"--help"} << "Usage: kelvora [options]\n";
+    QTest::newRow("-h") << QStringList{"-h"} << "Usage: kelvora [options]\n";
+    QTest::newRow("--help among start options") << QStringList{"--minimized", "--help"} << "Usage: kelvora";
+    QTest::newRow("--version") << QStringList{"--version"} << "Kelvora 9.8.7.6\n";
+    QTest::newRow("-v after a Qt option") << QStringList{"-style", "fusion", "-v"} << "Kelvora 9.8.7.6\n";
+}
+
+void TestCommandLine::helpAndVersionEndAtOnce()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, begins);
+    const CommandLine line = Parse(arguments);
+    QVERIFY(line.exit);
+    QCOMPARE(line.exit->exitCode, 0);
+    QVERIFY(!line.exit->toStandardError);
+    QVERIFY2(line.exit->text.startsWith(begins), qPrintable(line.exit->text));
+}
+
+void TestCommandLine::badUsageIsOneLineAndExitTwo_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("names");
+    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "'bogus'";
+    QTest::newRow("an unknown single-dash word") << QStringList{"-checkevery"} << "'checkevery'";
+    QTest::newRow("a stray argument") << QStringList{"www.example"} << "'www.example'";
+    QTest::newRow("a Qt option without its value") << QStringList{"-style"} << "'-style'";
+    QTest::newRow("a value given to a switch") << QStringList{"--maximized=yes"} << "maximized";
+    QTest::newRow("bytes that are no text") << QStringList{QString::fromLatin1("--\xff\xfe")} << "Unknown option";
+}
+
+void TestCommandLine::badUsageIsOneLineAndExitTwo()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, names);
+    const CommandLine line = Parse(arguments);
+    QVERIFY(line.exit);
+    QCOMPARE(line.exit->exitCode, 2);
+    QVERIFY(line.exit->toStandardError);
+    const QString &text = line.exit->text;
+    QCOMPARE(text.count(u'\n'), 1);
+    QVERIFY(text.endsWith(u'\n'));
+    QVERIFY2(text.startsWith(QStringLiteral("kelvora: ")), qPrintable(text));
+    QVERIFY2(text.contains(names), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("--help")), qPrintable(text));
+}
+
+void TestCommandLine::helpNamesEveryOption()
+{
+    const QString help = HelpText();
+    for (const char *option : {"--help", "--version", "--maximized", "--minimized", "-qwindowgeometry",
+                               "-style", "port 80", "Exit status"})
+        QVERIFY2(help.contains(QLatin1String(option)), option);
+}
+
+QTEST_APPLESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
