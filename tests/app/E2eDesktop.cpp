@@ -222,6 +222,10 @@ void E2eDesktop::Launch(const QString &program, const QStringList &arguments,
 
 bool E2eDesktop::Running() const
 {
+    // Without an event loop the process object learns of the end only when
+    // it is asked.
+    if (program_ && program_->state() != QProcess::NotRunning)
+        program_->waitForFinished(0);
     return program_ && program_->state() != QProcess::NotRunning;
 }
 

@@ -235,9 +235,10 @@ void TestE2eKelvora::signalAtAnyMomentOfStartUpEndsWithZero()
         clock.start();
         const bool mapped = bool(desktop_->WaitForWindow(kTitle, kStartMs));
         QVERIFY2(mapped,
-                 qPrintable(QStringLiteral("running %1, exit %2, said: %3")
+                 qPrintable(QStringLiteral("running %1, exit %2 (%4), said: %3")
                                 .arg(desktop_->Running())
                                 .arg(desktop_->Program().exitCode())
+                                .arg(int(desktop_->Program().exitStatus()))
                                 .arg(QString::fromLocal8Bit(desktop_->Program().readAllStandardError()))));
         startUpMs = std::max<qint64>(clock.elapsed(), 1);
         qInfo("start-up takes %lld ms from main to the mapped window", startUpMs);
