@@ -58,6 +58,8 @@ private slots:
 
     void typing_data();
     void typing();
+    void refusalFlashesTheFrame_data();
+    void refusalFlashesTheFrame();
     void nonAsciiCharactersBeep_data();
     void nonAsciiCharactersBeep();
     void decimalSeparatorFollowsLocale_data();
@@ -268,6 +270,62 @@ void TestSpinEdit::typing()
     QCOMPARE(w.field->text(), text);
     QCOMPARE(recorders.beeps, beeps);
     QVERIFY(recorders.errors.isEmpty());
+}
+
+void TestSpinEdit::refusalFlashesTheFrame_data()
+{
+    QTest::addColumn<QTestEventList>("events");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("beeps");
+
+    QTest::newRow("letter") << keys("a") << false << 1;
+    QTest::newRow("Enter") << key(Qt::Key_Return) << false << 1;
+    QTest::newRow("two letters in a row: one beep each") << keys("ab") << false << 2;
+    QTest::newRow("up step on a read-only field") << key(Qt::Key_Up) << true << 1;
+    QTest::newRow("accepted digit: no flash") << keys("5") << false << 0;
+}
+
+// The beep may not be heard: every refusal also lights up the frame for a
+// moment, without touching text, selection or focus.
+void TestSpinEdit::refusalFlashesTheFrame()
+{
+    QFETCH(QTestEventList, events);
+    QFETCH(bool, readOnly);
+    QFETCH(int, beeps);
+
+    SpinRecorders recorders;
+    SpinWindow w;
+    const QRgb flash = qRgb(250, 0, 250);
+    QPalette colors = w.field->palette();
+    colors.setColor(QPalette::Highlight, flash);
+    w.field->setPalette(colors);
+    w.field->SetReadOnly(readOnly);
+    QVERIFY(w.Show());
+    const QPoint edges[] = {{0, 11}, {36, 0}, {72, 11}, {36, 21}};
+    const QImage before = w.field->grab().toImage();
+    for (const QPoint &edge : edges)
+        QVERIFY(before.pixel(edge) != flash);
+
+    events.simulate(w.field);
+    QCOMPARE(recorders.beeps, beeps);
+    const bool refused = beeps > 0;
+    QCOMPARE(w.field->RefusalShown(), refused);
+    const QImage during = w.field->grab().toImage();
+    for (const QPoint &edge : edges)
+        QCOMPARE(during.pixel(edge) == flash, refused);
+    if (!refused)
+        return;
+    QCOMPARE(w.field->text(), QStringLiteral("30"));
+    QCOMPARE(w.field->selectedText(), QStringLiteral("30"));
+    QVERIFY(w.field->hasFocus());
+    QVERIFY(w.changes.isEmpty());
+
+    QTRY_VERIFY(!w.field->RefusalShown());
+    const QImage after = w.field->grab().toImage();
+    for (const QPoint &edge : edges)
+        QCOMPARE(after.pixel(edge), before.pixel(edge));
+    QCOMPARE(w.field->selectedText(), QStringLiteral("30"));
+    QVERIFY(w.field->hasFocus());
 }
 
 void TestSpinEdit::nonAsciiCharactersBeep_data()
