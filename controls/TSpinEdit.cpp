@@ -27,6 +27,12 @@ constexpr int kBorderLine = 1;
 constexpr int kButtonWidth = 15;
 constexpr int kButtonHeight = 17;
 
+// The most the field ever holds, whatever MaxLength says: the usual limit of
+// a single-line field. The edit control's cost grows with its text (layout on
+// every repaint, one undo entry per character), so without it one huge paste
+// stalls every cursor blink and keeps a large undo history.
+constexpr int kFieldLimit = 32767;
+
 constexpr char16_t kBackspace = 8;
 constexpr char16_t kTab = 9;
 constexpr char16_t kLineFeed = 10;
@@ -89,7 +95,7 @@ std::int32_t saturate(std::int64_t value)
 TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent), button_(new TSpinButton(this))
 {
     setText(QStringLiteral("0"));
-    QLineEdit::setMaxLength(std::numeric_limits<int>::max());
+    QLineEdit::setMaxLength(kFieldLimit);
     button_->resize(kButtonWidth, kButtonHeight);
     button_->SetFocusControl(this);
     button_->SetOnUpClick([this] { UpClick(); });
@@ -183,7 +189,7 @@ void TSpinEdit::SetMaxLength(int value)
     if (value == maxLength_)
         return;
     maxLength_ = value;
-    QLineEdit::setMaxLength(value > 0 ? value : std::numeric_limits<int>::max());
+    QLineEdit::setMaxLength(value > 0 ? std::min(value, kFieldLimit) : kFieldLimit);
 }
 
 void TSpinEdit::UpClick()

@@ -72,7 +72,9 @@ public:
     bool AutoSelect() const noexcept { return autoSelect_; }
     void SetAutoSelect(bool value);
 
-    // The longest text the user may enter; 0 (the default) means no limit.
+    // The longest text the user may enter; 0 (the default) means no limit of
+    // its own. Whatever it says, the field never holds more than 32767
+    // characters: longer text, typed, pasted or written, is cut there.
     int MaxLength() const noexcept { return maxLength_; }
     void SetMaxLength(int value);
 

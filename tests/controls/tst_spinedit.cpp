@@ -17,6 +17,9 @@ namespace {
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+// The most the field holds, as for any single-line field.
+constexpr int kLimit = 32767;
+constexpr int kMiB = 1 << 20;
 
 QTestEventList keys(const QString &text)
 {
@@ -68,6 +71,9 @@ private slots:
     void restrictedEditing();
     void pasteAndCut_data();
     void pasteAndCut();
+    void longPasteIsCutAtTheFieldLimit_data();
+    void longPasteIsCutAtTheFieldLimit();
+    void fullFieldKeepsItsFilterAndEditing();
 
     void steps_data();
     void steps();
@@ -476,6 +482,82 @@ void TestSpinEdit::pasteAndCut()
     QCOMPARE(w.field->Value(), value);
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
     QCOMPARE(recorders.beeps, 0);
+}
+
+void TestSpinEdit::longPasteIsCutAtTheFieldLimit_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+
+    const QString digits(kMiB, QLatin1Char('7'));
+    const QString blanksThen42 = QString(kLimit - 2, QLatin1Char(' ')) + QStringLiteral("42");
+    QTest::newRow("1 MiB of digits") << digits << 0 << digits.left(kLimit) << 0;
+    QTest::newRow("cut right after a number behind blanks: it still reads")
+        << blanksThen42 + QString(kMiB, QLatin1Char('9')) << 0 << blanksThen42 << 42;
+    QTest::newRow("a number and then 1 MiB of blanks reads MinValue")
+        << QStringLiteral("42") + QString(kMiB, QLatin1Char(' ')) << 0
+        << QStringLiteral("42") + QString(kLimit - 2, QLatin1Char(' ')) << 0;
+    QTest::newRow("MaxLength above the limit: still cut at the limit") << digits << 100000 << digits.left(kLimit) << 0;
+    QTest::newRow("MaxLength below the limit cuts sooner") << digits << 5 << QStringLiteral("77777") << 77777;
+    QTest::newRow("exactly the limit is kept whole") << digits.left(kLimit) << 0 << digits.left(kLimit) << 0;
+}
+
+void TestSpinEdit::longPasteIsCutAtTheFieldLimit()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(int, maxLength);
+    QFETCH(QString, text);
+    QFETCH(int, value);
+
+    SpinRecorders recorders;
+    SpinWindow w;
+    w.field->SetMaxLength(maxLength);
+    QVERIFY(w.Show());
+    QGuiApplication::clipboard()->setText(clipboard);
+    if (QGuiApplication::clipboard()->text() != clipboard)
+        QSKIP("No clipboard on this platform");
+    QTest::keyClick(w.field, Qt::Key_V, Qt::ControlModifier); // over the selected "30"
+    QCOMPARE(w.field->text().size(), text.size());
+    QVERIFY(w.field->text() == text); // not QCOMPARE: no need to print 32767 characters
+    QCOMPARE(w.field->Value(), value);
+    QCOMPARE(w.field->MaxLength(), maxLength);
+    QCOMPARE(w.changes.size(), 1);
+    QCOMPARE(recorders.beeps, 0);
+
+    // Text the program writes is held to the same limit.
+    w.field->setText(clipboard);
+    QCOMPARE(w.field->text().size(), text.size());
+}
+
+// A field filled to the limit: digits no longer fit and are dropped quietly,
+// refused characters still beep, deleting still works.
+void TestSpinEdit::fullFieldKeepsItsFilterAndEditing()
+{
+    SpinRecorders recorders;
+    SpinWindow w;
+    QVERIFY(w.Show());
+    w.field->setText(QString(kMiB, QLatin1Char('1')));
+    QCOMPARE(w.field->text().size(), kLimit);
+    w.changes.clear();
+    QTest::keyClick(w.field, Qt::Key_End);
+    QTest::keyClicks(w.field, QStringLiteral("5"));
+    QCOMPARE(w.field->text().size(), kLimit);
+    QCOMPARE(recorders.beeps, 0);
+    QTest::keyClicks(w.field, QStringLiteral("a"));
+    QCOMPARE(recorders.beeps, 1);
+    QVERIFY(w.changes.isEmpty());
+    QTest::keyClick(w.field, Qt::Key_Backspace);
+    QCOMPARE(w.field->text().size(), kLimit - 1);
+    QCOMPARE(w.changes.size(), 1);
+    QTest::keyClicks(w.field, QStringLiteral("5"));
+    QVERIFY(w.field->text().endsWith(QStringLiteral("15")));
+    QCOMPARE(w.field->Value(), 0);
+
+    // A step replaces the whole text as ever.
+    QTest::keyClick(w.field, Qt::Key_Up);
+    QCOMPARE(w.field->text(), QStringLiteral("1"));
 }
 
 void TestSpinEdit::steps_data()
