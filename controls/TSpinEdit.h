@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+class QPainter;
+
 // A one-line integer field with an up/down button pair set into its right edge.
 //
 // The text is the only state. Value reads the text with TryStrToInt and gives
