@@ -4,6 +4,7 @@
 #include "controls/SpinGlyphs.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 TSpinButton::TSpinButton(QWidget *parent)
@@ -11,6 +12,7 @@ TSpinButton::TSpinButton(QWidget *parent)
       focused_(up_)
 {
     setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumWidth(kMinimumWidth);
     // Over a text field the pointer should not keep the text cursor shape.
@@ -20,9 +22,7 @@ TSpinButton::TSpinButton(QWidget *parent)
     down_->SetGlyph(SpinDownGlyph());
     for (TTimerSpeedButton *button : {up_, down_}) {
         button->SetOnClick([this, button] { ButtonClick(button); });
-        button->SetOnMouseDown([this, button](Qt::MouseButton mouseButton) {
-            ButtonMouseDown(button, mouseButton);
-        });
+        button->SetOnMouseDown([this, button] { ButtonMouseDown(button); });
     }
     resize(sizeHint());
     LayoutButtons();
@@ -83,10 +83,8 @@ bool TSpinButton::CanTakeFocus(const QWidget *widget) const
     return widget->isEnabled() && widget->isVisible() && widget->focusPolicy() != Qt::NoFocus;
 }
 
-void TSpinButton::ButtonMouseDown(TTimerSpeedButton *button, Qt::MouseButton mouseButton)
+void TSpinButton::ButtonMouseDown(TTimerSpeedButton *button)
 {
-    if (mouseButton != Qt::LeftButton)
-        return;
     SetFocusedButton(button);
     QWidget *control = focusControl_;
     if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control) &&
@@ -94,6 +92,52 @@ void TSpinButton::ButtonMouseDown(TTimerSpeedButton *button, Qt::MouseButton mou
         control->setFocus(Qt::OtherFocusReason);
     else if (TabStop() && !hasFocus())
         setFocus(Qt::OtherFocusReason);
+}
+
+bool TSpinButton::event(QEvent *event)
+{
+    // The window exists once the pair is shown; it changes with the parent.
+    if (event->type() == QEvent::Show || event->type() == QEvent::ParentChange)
+        CallGuarded([this] { WatchWindow(); });
+    return QWidget::event(event);
+}
+
+void TSpinButton::WatchWindow()
+{
+    QWindow *window = isVisible() ? this->window()->windowHandle() : nullptr;
+    if (window == watchedWindow_)
+        return;
+    if (watchedWindow_)
+        watchedWindow_->removeEventFilter(this);
+    watchedWindow_ = window;
+    if (watchedWindow_)
+        watchedWindow_->installEventFilter(this);
+}
+
+bool TSpinButton::IsOtherButtonPressOnPair(const QEvent &event) const
+{
+    if (event.type() != QEvent::MouseButtonPress && event.type() != QEvent::MouseButtonDblClick)
+        return false;
+    const auto &mouse = static_cast<const QMouseEvent &>(event);
+    // With another button held, or the mouse grabbed, the press goes to the
+    // widget holding it, not to the one under the pointer.
+    if (mouse.button() == Qt::LeftButton || mouse.buttons() != mouse.button() ||
+        QWidget::mouseGrabber() != nullptr)
+        return false;
+    const QWidget *target = window()->childAt(mouse.position().toPoint());
+    return target != nullptr && (target == this || isAncestorOf(target));
+}
+
+bool TSpinButton::eventFilter(QObject *watched, QEvent *event)
+{
+    // The toolkit gives the focus to the nearest widget under the pointer that
+    // takes it on click (the field) before the press reaches a button, and
+    // opens that widget's context menu on a right press. A press that is not
+    // the left button's is dropped here, before either can happen.
+    bool drop = false;
+    if (watched == watchedWindow_)
+        CallGuarded([&] { drop = IsOtherButtonPressOnPair(*event); });
+    return drop || QWidget::eventFilter(watched, event);
 }
 
 void TSpinButton::ButtonClick(TTimerSpeedButton *button)

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 
@@ -16,7 +17,10 @@
 // down button starts one row above the up button's bottom and fills the rest.
 // A left press on either button first hands the keyboard focus to
 // FocusControl (when that control takes focus by Tab, can take it and does
-// not have it yet), or else to the pair itself when TabStop is set.
+// not have it yet), or else to the pair itself when TabStop is set. A press of
+// any other mouse button on the pair does nothing at all: it moves no focus
+// (not even the toolkit's own focus on click, which would hand it to the
+// field below) and opens no context menu.
 // With the focus (only possible with TabStop set) Space clicks the focused
 // button and the Up and Down keys make that button the focused one and click it.
 class TSpinButton final : public QWidget {
@@ -55,6 +59,8 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -63,7 +69,9 @@ protected:
 
 private:
     void LayoutButtons();
-    void ButtonMouseDown(TTimerSpeedButton *button, Qt::MouseButton mouseButton);
+    void ButtonMouseDown(TTimerSpeedButton *button);
+    void WatchWindow();
+    bool IsOtherButtonPressOnPair(const QEvent &event) const;
     void ButtonClick(TTimerSpeedButton *button);
     void SetFocusedButton(TTimerSpeedButton *button);
     void UpdateFocusRects();
@@ -73,6 +81,9 @@ private:
     TTimerSpeedButton *down_;
     TTimerSpeedButton *focused_;
     QPointer<QWidget> focusControl_;
+    // The window whose mouse presses are looked at before the toolkit routes
+    // them (and gives the focus on click).
+    QPointer<QWindow> watchedWindow_;
     TNotifyEvent onUpClick_;
     TNotifyEvent onDownClick_;
 };

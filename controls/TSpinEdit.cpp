@@ -27,6 +27,12 @@ constexpr int kBorderLine = 1;
 constexpr int kButtonWidth = 15;
 constexpr int kButtonHeight = 17;
 
+// The most the field ever holds, whatever MaxLength says: the usual limit of
+// a single-line field. The edit control's cost grows with its text (layout on
+// every repaint, one undo entry per character), so without it one huge paste
+// stalls every cursor blink and keeps a large undo history.
+constexpr int kFieldLimit = 32767;
+
 constexpr char16_t kBackspace = 8;
 constexpr char16_t kTab = 9;
 constexpr char16_t kLineFeed = 10;
@@ -89,12 +95,15 @@ std::int32_t saturate(std::int64_t value)
 TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent), button_(new TSpinButton(this))
 {
     setText(QStringLiteral("0"));
-    QLineEdit::setMaxLength(std::numeric_limits<int>::max());
+    QLineEdit::setMaxLength(kFieldLimit);
     button_->resize(kButtonWidth, kButtonHeight);
     button_->SetFocusControl(this);
     button_->SetOnUpClick([this] { UpClick(); });
     button_->SetOnDownClick([this] { DownClick(); });
     connect(this, &QLineEdit::textChanged, this, [this] { TextChangedByControl(); });
+    refusalTimer_.setSingleShot(true);
+    refusalTimer_.setInterval(kRefusalFlashMs);
+    connect(&refusalTimer_, &QTimer::timeout, this, [this] { EndRefusal(); });
     UpdateMinimumHeight();
     LayoutButton();
 }
@@ -180,7 +189,7 @@ void TSpinEdit::SetMaxLength(int value)
     if (value == maxLength_)
         return;
     maxLength_ = value;
-    QLineEdit::setMaxLength(value > 0 ? value : std::numeric_limits<int>::max());
+    QLineEdit::setMaxLength(value > 0 ? std::min(value, kFieldLimit) : kFieldLimit);
 }
 
 void TSpinEdit::UpClick()
@@ -196,10 +205,27 @@ void TSpinEdit::DownClick()
 void TSpinEdit::Step(std::int64_t delta)
 {
     if (readOnly_) {
-        MessageBeep();
+        Refuse(1);
         return;
     }
     SetValue(saturate(std::int64_t(Value()) + delta));
+}
+
+void TSpinEdit::Refuse(int beeps)
+{
+    if (beeps <= 0)
+        return;
+    for (int i = 0; i < beeps; ++i)
+        MessageBeep();
+    refusalShown_ = true;
+    refusalTimer_.start(); // a refusal while one is shown lengthens it
+    update();
+}
+
+void TSpinEdit::EndRefusal()
+{
+    refusalShown_ = false;
+    update();
 }
 
 void TSpinEdit::RaiseChange()
@@ -230,17 +256,15 @@ bool TSpinEdit::IsAcceptableCharacter(QChar character) const
     return editorEnabled_ || (code < 32 && code != kBackspace);
 }
 
-QString TSpinEdit::FilterTyped(const QString &text, bool *refused) const
+QString TSpinEdit::FilterTyped(const QString &text, int *refused) const
 {
     QString accepted;
-    *refused = false;
+    *refused = 0;
     for (const QChar character : text) {
-        if (IsAcceptableCharacter(character)) {
+        if (IsAcceptableCharacter(character))
             accepted += character;
-        } else {
-            *refused = true;
-            MessageBeep();
-        }
+        else
+            ++*refused;
     }
     return accepted;
 }
@@ -253,10 +277,13 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    bool refused = false;
+    int refused = 0;
     QString accepted;
-    CallGuarded([&] { accepted = FilterTyped(typedCharacters(*event), &refused); });
-    if (!refused) {
+    CallGuarded([&] {
+        accepted = FilterTyped(typedCharacters(*event), &refused);
+        Refuse(refused);
+    });
+    if (refused == 0) {
         QLineEdit::keyPressEvent(event);
         return;
     }
@@ -271,10 +298,13 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
 
 void TSpinEdit::inputMethodEvent(QInputMethodEvent *event)
 {
-    bool refused = false;
+    int refused = 0;
     QString accepted;
-    CallGuarded([&] { accepted = FilterTyped(event->commitString(), &refused); });
-    if (!refused) {
+    CallGuarded([&] {
+        accepted = FilterTyped(event->commitString(), &refused);
+        Refuse(refused);
+    });
+    if (refused == 0) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
@@ -365,11 +395,18 @@ void TSpinEdit::LayoutButton()
 void TSpinEdit::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
-    if (!button_->isVisible())
-        return;
+    QPainter painter(this);
+    if (button_->isVisible())
+        PaintPairFrame(painter);
+    if (refusalShown_)
+        PaintRefusal(painter);
+}
+
+void TSpinEdit::PaintPairFrame(QPainter &painter) const
+{
     // A sunken one-pixel frame just outside the button pair, within the
     // client area: the field's own border stays as it is above the pair.
-    QPainter painter(this);
+    painter.save();
     const int border = hasFrame() ? kBorder : 0;
     painter.setClipRect(rect().adjusted(border, border, -border, -border));
     const QRect frame = button_->geometry().adjusted(-1, -1, 1, 1);
@@ -379,4 +416,17 @@ void TSpinEdit::paintEvent(QPaintEvent *event)
     painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(frame.left(), frame.bottom(), frame.right(), frame.bottom());
     painter.drawLine(frame.right(), frame.top(), frame.right(), frame.bottom());
+    painter.restore();
+}
+
+void TSpinEdit::PaintRefusal(QPainter &painter) const
+{
+    // The border's width all round (without a border, as wide over the edge
+    // of the text area), so the flash reads as the frame lighting up.
+    const QColor color = palette().color(QPalette::Highlight);
+    const QRect all = rect();
+    painter.fillRect(QRect(all.left(), all.top(), all.width(), kBorder), color);
+    painter.fillRect(QRect(all.left(), all.bottom() - kBorder + 1, all.width(), kBorder), color);
+    painter.fillRect(QRect(all.left(), all.top(), kBorder, all.height()), color);
+    painter.fillRect(QRect(all.right() - kBorder + 1, all.top(), kBorder, all.height()), color);
 }

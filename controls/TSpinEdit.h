@@ -3,9 +3,12 @@
 #include "controls/TSpinButton.h"
 
 #include <QLineEdit>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
+
+class QPainter;
 
 // A one-line integer field with an up/down button pair set into its right edge.
 //
@@ -29,6 +32,11 @@
 // refused as well. A refused character beeps and is dropped. Pasted text is
 // not filtered. Paste, cut and every other edit by the user are possible only
 // while EditorEnabled is true and ReadOnly is false.
+//
+// The beep is often silent (or missing altogether on some desktops), so every
+// refusal that beeps (a refused character, a step on a read-only field) also
+// flashes the field's frame in the highlight colour for a moment. The flash is
+// paint only: text, selection and focus stay as they are.
 class TSpinEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -66,7 +74,9 @@ public:
     bool AutoSelect() const noexcept { return autoSelect_; }
     void SetAutoSelect(bool value);
 
-    // The longest text the user may enter; 0 (the default) means no limit.
+    // The longest text the user may enter; 0 (the default) means no limit of
+    // its own. Whatever it says, the field never holds more than 32767
+    // characters: longer text, typed, pasted or written, is cut there.
     int MaxLength() const noexcept { return maxLength_; }
     void SetMaxLength(int value);
 
@@ -84,6 +94,11 @@ public:
     // The smallest height at which the text fits the field's font.
     int MinimumFieldHeight() const;
 
+    // How long the frame shows a refusal.
+    static constexpr int kRefusalFlashMs = 150;
+    // True while the frame shows a refusal.
+    bool RefusalShown() const noexcept { return refusalShown_; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
@@ -98,11 +113,16 @@ private:
     void Step(std::int64_t delta);
     void RaiseChange();
     void TextChangedByControl();
+    // Beeps once for each refused input and shows the refusal on the frame.
+    void Refuse(int beeps);
+    void EndRefusal();
     bool IsAcceptableCharacter(QChar character) const;
-    QString FilterTyped(const QString &text, bool *refused) const;
+    QString FilterTyped(const QString &text, int *refused) const;
     void ApplyEditingState();
     void UpdateMinimumHeight();
     void LayoutButton();
+    void PaintPairFrame(QPainter &painter) const;
+    void PaintRefusal(QPainter &painter) const;
 
     TSpinButton *button_;
     std::int32_t minValue_ = 0;
@@ -114,5 +134,7 @@ private:
     int maxLength_ = 0;
     // Set while Value is written: the write raises OnChange itself.
     bool writingText_ = false;
+    bool refusalShown_ = false;
+    QTimer refusalTimer_;
     TNotifyEvent onChange_;
 };

@@ -44,6 +44,9 @@ QImage silhouette(const QImage &transparentGlyph, const QColor &color)
 TTimerSpeedButton::TTimerSpeedButton(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
+    // A right press would otherwise open the context menu of the widget the
+    // button sits on (the text field's edit menu).
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(sizeHint());
 }
@@ -98,21 +101,22 @@ bool TTimerSpeedButton::Inside(QPoint position) const
 
 bool TTimerSpeedButton::HoldsMouse() const
 {
-    return holdsMouse_ && QGuiApplication::mouseButtons() != Qt::NoButton;
+    return holdsMouse_ && (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
 }
 
 void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
-    CallGuarded([&] { Press(event->button()); });
+    if (event->button() == Qt::LeftButton)
+        CallGuarded([this] { Press(); });
 }
 
-void TTimerSpeedButton::Press(Qt::MouseButton button)
+void TTimerSpeedButton::Press()
 {
     holdsMouse_ = true;
     if (onMouseDown_)
-        onMouseDown_(button);
-    if (button == Qt::LeftButton && isEnabled()) {
+        onMouseDown_();
+    if (isEnabled()) {
         SetDown(true);
         tracking_ = true;
     }
@@ -160,10 +164,11 @@ void TTimerSpeedButton::mouseMoveEvent(QMouseEvent *event)
 void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    CallGuarded([&] { Release(event->button(), event->position().toPoint()); });
+    if (event->button() == Qt::LeftButton)
+        CallGuarded([this, position = event->position().toPoint()] { Release(position); });
 }
 
-void TTimerSpeedButton::Release(Qt::MouseButton, QPoint position)
+void TTimerSpeedButton::Release(QPoint position)
 {
     holdsMouse_ = false;
     bool click = false;

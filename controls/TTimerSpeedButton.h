@@ -12,18 +12,22 @@ class TTimer;
 // A left press draws the button pressed and tracks the pointer: it stays drawn
 // pressed while the pointer is over it and is drawn released while it is not.
 // A release over the button (x in 0..width-1, y in 0..height inclusive) clicks
-// it once. Every press (any mouse button) also starts the repeat timer, which
-// is created at the first press: its first event comes after 400 ms, later
-// ones every 100 ms; each event clicks the button while it is drawn pressed
-// and the mouse is still held, so steps pause while the pointer is off it.
-// Every release disables the timer. If a click from the timer raises an error,
-// the timer is disabled before the error goes on to HandleException.
-// Errors from clicks made by a press or release go to HandleException too.
+// it once. The press also starts the repeat timer, which is created at the
+// first press: its first event comes after 400 ms, later ones every 100 ms;
+// each event clicks the button while it is drawn pressed and the left button
+// is still held, so steps pause while the pointer is off it. The release
+// disables the timer. If a click from the timer raises an error, the timer is
+// disabled before the error goes on to HandleException. Errors from clicks
+// made by a press or release go to HandleException too.
+//
+// Only the left button acts: presses and releases of the others do nothing,
+// not even while a left press is held, and the button has no context menu
+// (a right press is not handed on to the widget below).
 class TTimerSpeedButton final : public QWidget {
     Q_OBJECT
 public:
     using TNotifyEvent = std::function<void()>;
-    using TMouseDownEvent = std::function<void(Qt::MouseButton)>;
+    using TMouseDownEvent = std::function<void()>;
 
     static constexpr int kFirstRepeatMs = 400;
     static constexpr int kRepeatMs = 100;
@@ -52,7 +56,7 @@ public:
 
     // Raised by Click(). May raise errors; see the class comment for where they go.
     void SetOnClick(TNotifyEvent handler) { onClick_ = std::move(handler); }
-    // Raised first at every press, with the mouse button pressed.
+    // Raised first at every left press.
     void SetOnMouseDown(TMouseDownEvent handler) { onMouseDown_ = std::move(handler); }
 
     // Raises OnClick; errors propagate to the caller.
@@ -70,8 +74,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void Press(Qt::MouseButton button);
-    void Release(Qt::MouseButton button, QPoint position);
+    void Press();
+    void Release(QPoint position);
     void StartRepeat();
     void RepeatTick();
     void CancelPress();

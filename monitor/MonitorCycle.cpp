@@ -5,16 +5,18 @@
 namespace {
 
 // The check period in milliseconds for an interval field value in seconds.
-// Values up to 4294967 s give the exact product. A longer interval would wrap
-// to a short period and check every few hundred milliseconds instead of
-// almost never, so it is held at the longest period the timer can take. A
-// negative product (only reachable when a negative value is entered while a
-// check runs) keeps its low 32 bits.
+// Values from 0 to 4294967 s give the exact product. Any other product would
+// wrap to an arbitrary period, often a short one (-4294967 s to 296 ms), and
+// check several times a second instead of almost never, so it is held at the
+// longest period the timer can take. A negative value is refused by the bar
+// and leaves the timers off, but one entered while a check runs reaches an
+// enabled timer when the check ends.
 std::uint32_t CheckPeriodMs(std::int32_t seconds)
 {
+    constexpr std::int64_t kLongest = std::numeric_limits<std::uint32_t>::max();
     const std::int64_t product = static_cast<std::int64_t>(seconds) * 1000;
-    if (product > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
-        return std::numeric_limits<std::uint32_t>::max();
+    if (product < 0 || product > kLongest)
+        return static_cast<std::uint32_t>(kLongest);
     return static_cast<std::uint32_t>(product);
 }
 

@@ -62,7 +62,10 @@ private slots:
     void heldPressRepeatsAfter400ThenEvery100Ms();
     void dragOffBeforeTheFirstRepeatGivesNoStep();
     void stepsPauseOffTheButtonAndResumeOnIt();
-    void otherMouseButtonStartsTheTimerButNeverSteps();
+    void otherMouseButtonsDoNothing_data();
+    void otherMouseButtonsDoNothing();
+    void otherMouseButtonsLeaveAHeldLeftPressAlone();
+    void leftPressThroughTheWindowSystemFocusesTheFieldAndSteps();
     void doubleClickStepsTwice();
     void repeatErrorStopsTheTimerAndIsReportedOnce();
     void releaseErrorIsReportedAndTheTimerStops();
@@ -287,18 +290,89 @@ void TestSpinButton::stepsPauseOffTheButtonAndResumeOnIt()
     QCOMPARE(w.field->Value(), 30 - int(w.changes.size()));
 }
 
-void TestSpinButton::otherMouseButtonStartsTheTimerButNeverSteps()
+// Presses delivered the way the window system delivers them, so that the
+// toolkit's own focus on click and context menu take part.
+void TestSpinButton::otherMouseButtonsDoNothing_data()
+{
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("doubleClick");
+
+    QTest::newRow("right press on the up button") << true << int(Qt::RightButton) << false;
+    QTest::newRow("right press on the down button") << false << int(Qt::RightButton) << false;
+    QTest::newRow("middle press on the up button") << true << int(Qt::MiddleButton) << false;
+    QTest::newRow("right double click on the down button") << false << int(Qt::RightButton) << true;
+    QTest::newRow("back button press on the up button") << true << int(Qt::BackButton) << false;
+}
+
+void TestSpinButton::otherMouseButtonsDoNothing()
+{
+    QFETCH(bool, up);
+    QFETCH(int, button);
+    QFETCH(bool, doubleClick);
+
+    SpinWindow w;
+    QVERIFY(w.Show());
+    w.partner->setText(QStringLiteral("host"));
+    w.partner->setFocus();
+    w.partner->selectAll();
+    QTRY_VERIFY(w.partner->hasFocus());
+    TTimerSpeedButton *target = up ? w.field->Button()->UpButton() : w.field->Button()->DownButton();
+    QWindow *window = w.window.windowHandle();
+    const QPoint at = window->mapFromGlobal(target->mapToGlobal(target->rect().center()));
+    const auto mouseButton = Qt::MouseButton(button);
+    if (doubleClick)
+        QTest::mouseDClick(window, mouseButton, {}, at);
+    else
+        QTest::mousePress(window, mouseButton, {}, at);
+    QVERIFY(!target->Down());
+    QCOMPARE(target->RepeatTimer(), nullptr);
+    QTest::qWait(450); // past the first repeat period
+    QTest::mouseRelease(window, mouseButton, {}, at);
+
+    QCOMPARE(QApplication::activePopupWidget(), nullptr); // no context menu
+    QVERIFY(w.partner->hasFocus());
+    QCOMPARE(w.partner->selectedText(), QStringLiteral("host"));
+    QVERIFY(!w.field->hasSelectedText());
+    QVERIFY(w.changes.isEmpty());
+    QCOMPARE(w.field->text(), QStringLiteral("30"));
+}
+
+void TestSpinButton::otherMouseButtonsLeaveAHeldLeftPressAlone()
 {
     SpinWindow w;
     QVERIFY(w.Show());
     TTimerSpeedButton *up = w.field->Button()->UpButton();
-    QTest::mousePress(up, Qt::MiddleButton, {}, QPoint(7, 4));
-    QVERIFY(!up->Down());
-    QVERIFY(up->RepeatTimer() && up->RepeatTimer()->Enabled());
-    QTRY_COMPARE_WITH_TIMEOUT(up->RepeatTimer()->Interval(), 100u, 5000);
-    QTest::mouseRelease(up, Qt::MiddleButton, {}, QPoint(7, 4));
+    QWindow *window = w.window.windowHandle();
+    const QPoint at = window->mapFromGlobal(up->mapToGlobal(up->rect().center()));
+    QTest::mousePress(window, Qt::LeftButton, {}, at);
+    QVERIFY(up->Down());
+    QTest::mousePress(window, Qt::RightButton, {}, at);
+    QTest::mouseRelease(window, Qt::RightButton, {}, at);
+    QCOMPARE(QApplication::activePopupWidget(), nullptr);
+    // The left press goes on: still pressed, no step from the right release.
+    QVERIFY(up->Down());
+    QVERIFY(up->Tracking());
+    QVERIFY(up->RepeatTimer()->Enabled());
     QVERIFY(w.changes.isEmpty());
-    QVERIFY(!up->RepeatTimer()->Enabled());
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+    QCOMPARE(w.changes, QStringList{"31"});
+}
+
+void TestSpinButton::leftPressThroughTheWindowSystemFocusesTheFieldAndSteps()
+{
+    SpinWindow w;
+    QVERIFY(w.Show());
+    w.partner->setFocus();
+    QTRY_VERIFY(w.partner->hasFocus());
+    TTimerSpeedButton *down = w.field->Button()->DownButton();
+    QWindow *window = w.window.windowHandle();
+    const QPoint at = window->mapFromGlobal(down->mapToGlobal(down->rect().center()));
+    QTest::mousePress(window, Qt::LeftButton, {}, at);
+    QVERIFY(w.field->hasFocus());
+    QVERIFY(down->Down());
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+    QCOMPARE(w.changes, QStringList{"29"});
 }
 
 void TestSpinButton::doubleClickStepsTwice()

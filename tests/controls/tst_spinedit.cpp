@@ -17,6 +17,9 @@ namespace {
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+// The most the field holds, as for any single-line field.
+constexpr int kLimit = 32767;
+constexpr int kMiB = 1 << 20;
 
 QTestEventList keys(const QString &text)
 {
@@ -58,6 +61,8 @@ private slots:
 
     void typing_data();
     void typing();
+    void refusalFlashesTheFrame_data();
+    void refusalFlashesTheFrame();
     void nonAsciiCharactersBeep_data();
     void nonAsciiCharactersBeep();
     void decimalSeparatorFollowsLocale_data();
@@ -66,6 +71,9 @@ private slots:
     void restrictedEditing();
     void pasteAndCut_data();
     void pasteAndCut();
+    void longPasteIsCutAtTheFieldLimit_data();
+    void longPasteIsCutAtTheFieldLimit();
+    void fullFieldKeepsItsFilterAndEditing();
 
     void steps_data();
     void steps();
@@ -270,6 +278,62 @@ void TestSpinEdit::typing()
     QVERIFY(recorders.errors.isEmpty());
 }
 
+void TestSpinEdit::refusalFlashesTheFrame_data()
+{
+    QTest::addColumn<QTestEventList>("events");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("beeps");
+
+    QTest::newRow("letter") << keys("a") << false << 1;
+    QTest::newRow("Enter") << key(Qt::Key_Return) << false << 1;
+    QTest::newRow("two letters in a row: one beep each") << keys("ab") << false << 2;
+    QTest::newRow("up step on a read-only field") << key(Qt::Key_Up) << true << 1;
+    QTest::newRow("accepted digit: no flash") << keys("5") << false << 0;
+}
+
+// The beep may not be heard: every refusal also lights up the frame for a
+// moment, without touching text, selection or focus.
+void TestSpinEdit::refusalFlashesTheFrame()
+{
+    QFETCH(QTestEventList, events);
+    QFETCH(bool, readOnly);
+    QFETCH(int, beeps);
+
+    SpinRecorders recorders;
+    SpinWindow w;
+    const QRgb flash = qRgb(250, 0, 250);
+    QPalette colors = w.field->palette();
+    colors.setColor(QPalette::Highlight, flash);
+    w.field->setPalette(colors);
+    w.field->SetReadOnly(readOnly);
+    QVERIFY(w.Show());
+    const QPoint edges[] = {{0, 11}, {36, 0}, {72, 11}, {36, 21}};
+    const QImage before = w.field->grab().toImage();
+    for (const QPoint &edge : edges)
+        QVERIFY(before.pixel(edge) != flash);
+
+    events.simulate(w.field);
+    QCOMPARE(recorders.beeps, beeps);
+    const bool refused = beeps > 0;
+    QCOMPARE(w.field->RefusalShown(), refused);
+    const QImage during = w.field->grab().toImage();
+    for (const QPoint &edge : edges)
+        QCOMPARE(during.pixel(edge) == flash, refused);
+    if (!refused)
+        return;
+    QCOMPARE(w.field->text(), QStringLiteral("30"));
+    QCOMPARE(w.field->selectedText(), QStringLiteral("30"));
+    QVERIFY(w.field->hasFocus());
+    QVERIFY(w.changes.isEmpty());
+
+    QTRY_VERIFY(!w.field->RefusalShown());
+    const QImage after = w.field->grab().toImage();
+    for (const QPoint &edge : edges)
+        QCOMPARE(after.pixel(edge), before.pixel(edge));
+    QCOMPARE(w.field->selectedText(), QStringLiteral("30"));
+    QVERIFY(w.field->hasFocus());
+}
+
 void TestSpinEdit::nonAsciiCharactersBeep_data()
 {
     QTest::addColumn<QString>("typed");
@@ -418,6 +482,82 @@ void TestSpinEdit::pasteAndCut()
     QCOMPARE(w.field->Value(), value);
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
     QCOMPARE(recorders.beeps, 0);
+}
+
+void TestSpinEdit::longPasteIsCutAtTheFieldLimit_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+
+    const QString digits(kMiB, QLatin1Char('7'));
+    const QString blanksThen42 = QString(kLimit - 2, QLatin1Char(' ')) + QStringLiteral("42");
+    QTest::newRow("1 MiB of digits") << digits << 0 << digits.left(kLimit) << 0;
+    QTest::newRow("cut right after a number behind blanks: it still reads")
+        << blanksThen42 + QString(kMiB, QLatin1Char('9')) << 0 << blanksThen42 << 42;
+    QTest::newRow("a number and then 1 MiB of blanks reads MinValue")
+        << QStringLiteral("42") + QString(kMiB, QLatin1Char(' ')) << 0
+        << QStringLiteral("42") + QString(kLimit - 2, QLatin1Char(' ')) << 0;
+    QTest::newRow("MaxLength above the limit: still cut at the limit") << digits << 100000 << digits.left(kLimit) << 0;
+    QTest::newRow("MaxLength below the limit cuts sooner") << digits << 5 << QStringLiteral("77777") << 77777;
+    QTest::newRow("exactly the limit is kept whole") << digits.left(kLimit) << 0 << digits.left(kLimit) << 0;
+}
+
+void TestSpinEdit::longPasteIsCutAtTheFieldLimit()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(int, maxLength);
+    QFETCH(QString, text);
+    QFETCH(int, value);
+
+    SpinRecorders recorders;
+    SpinWindow w;
+    w.field->SetMaxLength(maxLength);
+    QVERIFY(w.Show());
+    QGuiApplication::clipboard()->setText(clipboard);
+    if (QGuiApplication::clipboard()->text() != clipboard)
+        QSKIP("No clipboard on this platform");
+    QTest::keyClick(w.field, Qt::Key_V, Qt::ControlModifier); // over the selected "30"
+    QCOMPARE(w.field->text().size(), text.size());
+    QVERIFY(w.field->text() == text); // not QCOMPARE: no need to print 32767 characters
+    QCOMPARE(w.field->Value(), value);
+    QCOMPARE(w.field->MaxLength(), maxLength);
+    QCOMPARE(w.changes.size(), 1);
+    QCOMPARE(recorders.beeps, 0);
+
+    // Text the program writes is held to the same limit.
+    w.field->setText(clipboard);
+    QCOMPARE(w.field->text().size(), text.size());
+}
+
+// A field filled to the limit: digits no longer fit and are dropped quietly,
+// refused characters still beep, deleting still works.
+void TestSpinEdit::fullFieldKeepsItsFilterAndEditing()
+{
+    SpinRecorders recorders;
+    SpinWindow w;
+    QVERIFY(w.Show());
+    w.field->setText(QString(kMiB, QLatin1Char('1')));
+    QCOMPARE(w.field->text().size(), kLimit);
+    w.changes.clear();
+    QTest::keyClick(w.field, Qt::Key_End);
+    QTest::keyClicks(w.field, QStringLiteral("5"));
+    QCOMPARE(w.field->text().size(), kLimit);
+    QCOMPARE(recorders.beeps, 0);
+    QTest::keyClicks(w.field, QStringLiteral("a"));
+    QCOMPARE(recorders.beeps, 1);
+    QVERIFY(w.changes.isEmpty());
+    QTest::keyClick(w.field, Qt::Key_Backspace);
+    QCOMPARE(w.field->text().size(), kLimit - 1);
+    QCOMPARE(w.changes.size(), 1);
+    QTest::keyClicks(w.field, QStringLiteral("5"));
+    QVERIFY(w.field->text().endsWith(QStringLiteral("15")));
+    QCOMPARE(w.field->Value(), 0);
+
+    // A step replaces the whole text as ever.
+    QTest::keyClick(w.field, Qt::Key_Up);
+    QCOMPARE(w.field->text(), QStringLiteral("1"));
 }
 
 void TestSpinEdit::steps_data()

@@ -159,8 +159,14 @@ void TestMonitorCycle::handlerSteps_data()
     QTest::newRow("change to -1 stops at the bar's maximum")
         << QStringList{"create 30", "tick"} << "change -1"
         << QStringList{"Timer2.Enabled := false", "Timer1.Enabled := false",
-                       "SpinEdit1.Value -> -1", "Timer1.Interval := 4294966296",
+                       "SpinEdit1.Value -> -1", "Timer1.Interval := 4294967295",
                        "ProgressBar1.Position := 0", "Gauge1.Progress := 0",
+                       "SpinEdit1.Value -> -1", "ProgressBar1.Max := -1"}
+        << QStringList{kBarRange};
+    QTest::newRow("start-up with -1 stops at the bar's maximum")
+        << QStringList{} << "create -1"
+        << QStringList{"Form1.Color := yellow", "Gauge1.BackColor := yellow", "ProcessPendingEvents",
+                       "SpinEdit1.Value -> -1", "Timer1.Interval := 4294967295",
                        "SpinEdit1.Value -> -1", "ProgressBar1.Max := -1"}
         << QStringList{kBarRange};
 }
@@ -284,7 +290,13 @@ void TestMonitorCycle::states_data()
         << QStringList{"create 0", "tick"} << "yellow" << "idle" << "armed" << 0u << 0 << 0 << 0 << none;
     QTest::newRow("halted by value -1: old maxima kept, both timers off")
         << QStringList{"create 30", "tick", "tick", "change -1"}
-        << "yellow" << "off" << "off" << 4294966296u << 30 << 0 << 0 << QStringList{kBarRange};
+        << "yellow" << "off" << "off" << 4294967295u << 30 << 0 << 0 << QStringList{kBarRange};
+    QTest::newRow("halted from start-up with value -5: layout maxima kept, timers never started")
+        << QStringList{"create -5"}
+        << "yellow" << "off" << "off" << 4294967295u << 100 << 0 << 0 << QStringList{kBarRange};
+    QTest::newRow("halted from start-up left by a change to 5")
+        << QStringList{"create -5", "change 5", "tick"}
+        << "yellow" << "armed" << "armed" << 5000u << 5 << 1 << 1 << QStringList{kBarRange};
     QTest::newRow("halted left by a change to 7")
         << QStringList{"create 30", "check", "change -1", "change 7", "tick"}
         << "lime" << "armed" << "armed" << 7000u << 7 << 1 << 1 << QStringList{kBarRange};
@@ -302,9 +314,14 @@ void TestMonitorCycle::states_data()
     QTest::newRow("value 2147483647: the period is held at the longest one")
         << QStringList{"create 30", "change 2147483647"}
         << "yellow" << "armed" << "armed" << 4294967295u << 2147483647 << 0 << 0 << none;
-    QTest::newRow("value -2147483648 halts with a period of 0")
+    // Negative products are held like long ones; their low 32 bits would give
+    // 296 ms for -4294967 s and 0 (no checks at all) for the smallest value.
+    QTest::newRow("value -4294967 halts with the longest period, not 296 ms")
+        << QStringList{"create 30", "change -4294967"}
+        << "yellow" << "off" << "off" << 4294967295u << 30 << 0 << 0 << QStringList{kBarRange};
+    QTest::newRow("value -2147483648 halts with the longest period")
         << QStringList{"create 30", "change -2147483648"}
-        << "yellow" << "off" << "off" << 0u << 30 << 0 << 0 << QStringList{kBarRange};
+        << "yellow" << "off" << "off" << 4294967295u << 30 << 0 << 0 << QStringList{kBarRange};
 }
 
 void TestMonitorCycle::states()
@@ -382,9 +399,15 @@ void TestMonitorCycle::nestedEvents_data()
     QTest::newRow("change while the check's orange is painted: new interval in force, not restarted")
         << QStringList{"create 30", "tick", "post change 10", "check"} << "lime" << 10000u << 10 << 0 << 2
         << QStringList{};
+    // The check's end enables the timers that the refused change left off:
+    // the check timer runs with the period held at the longest, so the next
+    // check does not come within seconds (-4294967 s would wrap to 296 ms).
     QTest::newRow("negative change while the check's orange is painted: the check's end re-enables")
         << QStringList{"create 30", "tick", "post change -1", "check", "tick"}
-        << "lime" << 4294966296u << 30 << 1 << 2 << QStringList{kBarRange};
+        << "lime" << 4294967295u << 30 << 1 << 2 << QStringList{kBarRange};
+    QTest::newRow("change to -4294967 while the check's orange is painted: longest period, not 296 ms")
+        << QStringList{"create 30", "tick", "post change -4294967", "check", "tick"}
+        << "lime" << 4294967295u << 30 << 1 << 2 << QStringList{kBarRange};
     QTest::newRow("change inside a change: the newest value wins")
         << QStringList{"create 30", "post change 20", "change 10"} << "yellow" << 20000u << 20 << 0 << 2
         << QStringList{};
@@ -392,7 +415,7 @@ void TestMonitorCycle::nestedEvents_data()
         << QStringList{"create 30", "post change 20", "post change 5", "change 10"}
         << "yellow" << 5000u << 5 << 0 << 2 << QStringList{};
     QTest::newRow("negative change inside a change: the outer change still enables")
-        << QStringList{"create 30", "post change -3", "change 10"} << "yellow" << 4294964296u << 10 << 0 << 2
+        << QStringList{"create 30", "post change -3", "change 10"} << "yellow" << 4294967295u << 10 << 0 << 2
         << QStringList{kBarRange};
 }
 
