@@ -307,7 +307,7 @@ ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments)
 {
     QStringList texts{QStringLiteral("kelvora-probe")};
     for (const QByteArray &argument : arguments) {
-        QStringDecoder decoder(QStringDecoder::Utf8);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = decoder(argument);
         if (decoder.hasError())
             return Refusal(QStringLiteral("argument '%1' is not valid UTF-8").arg(ShownBytes(argument)));
