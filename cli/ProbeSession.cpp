@@ -128,7 +128,9 @@ void ProbeSession::PrintSummary()
     switch (options_.format) {
     case OutputFormat::Text:
         // A blank line apart from the check lines, as ping has it.
-        out_.Write((options_.quiet ? "" : "\n") + TextSummary(target_, lastAddress_, summary, output_.colorOut));
+        if (!options_.quiet)
+            out_.Write("\n");
+        out_.Write(TextSummary(target_, lastAddress_, summary, output_.colorOut));
         break;
     case OutputFormat::Json:
         out_.Write(JsonSummaryLine(target_, lastAddress_, summary));

@@ -69,7 +69,9 @@ RunLoop::End RunLoop::Run()
                 giveUp = Clock::now() + settings_.stopGrace;
             }
         }
-        if (watched[2].revents != 0 && ReadKeyboard())
+        // Read only while still in the foreground: a job sent to the
+        // background meanwhile would be stopped by reading its terminal.
+        if (watched[2].revents != 0 && WatchingKeyboard() && ReadKeyboard())
             session_.PrintStatistics();
         if (watched[1].revents != 0)
             TakeResult();

@@ -79,7 +79,7 @@ std::string TextCheckLine(const CheckEvent &event, const TextStyle &style)
     const CheckResult &result = event.result;
     std::string line;
     if (style.timestamp)
-        line += "[" + LocalIsoTime(result.startedAt) + "] ";
+        line.append("[").append(LocalIsoTime(result.startedAt)).append("] ");
     line += Where(event.target, result.address) + ": seq=" + std::to_string(event.seq) + " ";
     if (result.ok) {
         line += Painted("time=" + MillisecondsText(result.elapsed) + " ms", kGreen, style.color);

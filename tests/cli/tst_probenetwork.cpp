@@ -7,6 +7,7 @@
 #include "LoopbackListener.h"
 #include "PrivateNetwork.h"
 #include "ProbeRun.h"
+#include "SilentResolver.h"
 
 #include <QtTest>
 
@@ -52,6 +53,7 @@ private slots:
     void portEightyByDefault();
     void internationalNameInItsAsciiForm();
     void eachCheckResolvesAnewAndNotesAChange();
+    void interruptDuringHungLookup();
 };
 
 void TestProbeNetwork::init()
@@ -166,6 +168,30 @@ void TestProbeNetwork::eachCheckResolvesAnewAndNotesAChange()
     const qsizetype checks = out.count("seq=");
     QVERIFY(qsizetype(resolver.Asked().size()) >= checks);
     QVERIFY2(out.contains("--- moving.test (127.0.0.2) port "), out.constData());
+}
+
+// A lookup cannot be cut short as a connect can: the program gives the
+// check up, prints the summary and ends all the same.
+void TestProbeNetwork::interruptDuringHungLookup()
+{
+    SilentResolver resolver;
+    if (!resolver.IsValid())
+        QSKIP(qPrintable(resolver.Error()));
+    ProbeRun run({"-f", "json", "slow.test"});
+    QTRY_VERIFY(resolver.QueryWaiting());
+    QElapsedTimer clock;
+    clock.start();
+    run.Signal(SIGTERM);
+    QVERIFY(run.Finish(20000));
+    const qint64 took = clock.elapsed();
+    // Well before the resolver's own five seconds.
+    QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    QVERIFY(!run.Crashed());
+    QCOMPARE(run.ExitCode(), 1);
+    const QList<QJsonObject> lines = run.JsonLines();
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0]["type"].toString(), QStringLiteral("summary"));
+    QCOMPARE(lines[0]["sent"].toInteger(), 0);
 }
 
 KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestProbeNetwork)
