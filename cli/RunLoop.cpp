@@ -34,7 +34,7 @@ RunLoop::RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalP
 
 RunLoop::End RunLoop::Run()
 {
-    Clock::time_point next = Clock::now();
+    next_ = Clock::now();
     Clock::time_point giveUp{};
     while (true) {
         if (!inFlight_) {
@@ -45,9 +45,10 @@ RunLoop::End RunLoop::Run()
             if (settings_.count != 0 && session_.Counted() >= settings_.count)
                 return End::Count;
             const Clock::time_point now = Clock::now();
-            if (now >= next && worker_.Start()) {
+            if (now >= next_ && worker_.Start()) {
                 inFlight_ = true;
-                next = now + settings_.interval;
+                // Until the check says when it really started.
+                next_ = now + settings_.interval;
             }
         }
         if (stopping_ && inFlight_ && Clock::now() >= giveUp)
@@ -55,7 +56,7 @@ RunLoop::End RunLoop::Run()
 
         pollfd watched[3] = {{signalPipe_.Descriptor(), POLLIN, 0}, {worker_.CompletionDescriptor(), POLLIN, 0},
                              {WatchingKeyboard() ? settings_.keyboard : -1, POLLIN, 0}};
-        const timespec wait = ToTimespec((stopping_ ? giveUp : next) - Clock::now());
+        const timespec wait = ToTimespec((stopping_ ? giveUp : next_) - Clock::now());
         const bool waitForEver = inFlight_ && !stopping_;
         if (::ppoll(watched, 3, waitForEver ? nullptr : &wait, nullptr) < 0 && errno != EINTR)
             return End::Stopped; // cannot wait: end rather than spin
@@ -101,6 +102,12 @@ void RunLoop::TakeResult()
     if (!result)
         return;
     inFlight_ = false;
+    // The next check starts an interval after this one started on the
+    // worker's thread (the probe reads the same steady clock), so the wake-up
+    // of that thread cannot bring two starts closer than the interval.
+    if (result->startedMonotonic.count() != 0)
+        next_ = Clock::time_point(std::chrono::duration_cast<Clock::duration>(result->startedMonotonic))
+                + settings_.interval;
     const bool interrupted = stopping_ && !result->ok && result->errorCode == WSAEINTR;
     if (!interrupted)
         session_.Take(*result);

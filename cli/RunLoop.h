@@ -9,8 +9,8 @@ class SignalPipe;
 
 // The timing of kelvora-probe's checks and its answers to signals and keys.
 //
-// A check starts one interval after the previous one started, or at once
-// when that one took longer. The check runs on the worker's thread while
+// A check starts one interval after the previous one started (as the probe
+// read it on the steady clock), or at once when that one took longer. The check runs on the worker's thread while
 // this thread waits in ppoll for, whichever comes first: the worker's
 // result, a signal request, the Enter key (when watching a terminal), or the
 // next start. So statistics can be asked for while a connect hangs.
@@ -53,6 +53,7 @@ private:
     CheckWorker &worker_;
     SignalPipe &signalPipe_;
     Settings settings_;
+    std::chrono::steady_clock::time_point next_; // when the next check may start
     bool keyboardOpen_ = false;
     bool inFlight_ = false;
     bool stopping_ = false;
