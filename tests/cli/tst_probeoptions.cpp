@@ -1,4 +1,5 @@
 #include "cli/ProbeOptions.h"
+#include "cli/Terminal.h"
 
 #include <QtTest>
 
@@ -39,6 +40,8 @@ private slots:
     void badUsage();
     void usageLinePointsToHelp();
     void helpNamesEveryOption();
+    void colourChoice_data();
+    void colourChoice();
 };
 
 void TestProbeOptions::defaultsWithHostOnly()
@@ -296,6 +299,35 @@ void TestProbeOptions::helpNamesEveryOption()
     for (const QString &line : help.split(QLatin1Char('\n')))
         QVERIFY2(line.size() <= 80, qPrintable(line));
     QCOMPARE(VersionText(), QStringLiteral("kelvora-probe " KELVORA_VERSION "\n"));
+}
+
+void TestProbeOptions::colourChoice_data()
+{
+    QTest::addColumn<ColorMode>("mode");
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QByteArray>("noColor"); // "-": not set
+    QTest::addColumn<QByteArray>("term");
+    QTest::addColumn<bool>("wanted");
+    QTest::newRow("auto on a terminal") << ColorMode::Auto << true << QByteArray("-") << QByteArray("xterm") << true;
+    QTest::newRow("auto on a pipe") << ColorMode::Auto << false << QByteArray("-") << QByteArray("xterm") << false;
+    QTest::newRow("auto, NO_COLOR set") << ColorMode::Auto << true << QByteArray("1") << QByteArray("xterm") << false;
+    QTest::newRow("auto, NO_COLOR empty counts as unset") << ColorMode::Auto << true << QByteArray("") << QByteArray("xterm") << true;
+    QTest::newRow("auto, dumb terminal") << ColorMode::Auto << true << QByteArray("-") << QByteArray("dumb") << false;
+    QTest::newRow("auto, no TERM") << ColorMode::Auto << true << QByteArray("-") << QByteArray("-") << true;
+    QTest::newRow("always on a pipe, NO_COLOR set") << ColorMode::Always << false << QByteArray("1") << QByteArray("dumb") << true;
+    QTest::newRow("never on a terminal") << ColorMode::Never << true << QByteArray("-") << QByteArray("xterm") << false;
+}
+
+void TestProbeOptions::colourChoice()
+{
+    QFETCH(ColorMode, mode);
+    QFETCH(bool, terminal);
+    QFETCH(QByteArray, noColor);
+    QFETCH(QByteArray, term);
+    QFETCH(bool, wanted);
+    const char *noColorValue = noColor == "-" ? nullptr : noColor.constData();
+    const char *termValue = term == "-" ? nullptr : term.constData();
+    QCOMPARE(ColorWanted(mode, terminal, noColorValue, termValue), wanted);
 }
 
 QTEST_GUILESS_MAIN(TestProbeOptions)
