@@ -62,23 +62,45 @@ std::string OrNull(std::string_view text)
     return text.empty() ? "null" : JsonString(text);
 }
 
+void AppendJsonString(std::string &out, std::string_view text);
+
 class JsonObject final {
 public:
+    JsonObject() { text_.reserve(320); }
+
     JsonObject &Raw(std::string_view name, std::string_view json)
     {
-        text_ += text_.empty() ? "{" : ",";
-        text_ += '"';
-        text_ += name;
-        text_ += "\":";
+        Name(name);
         text_ += json;
         return *this;
     }
-    JsonObject &String(std::string_view name, std::string_view value) { return Raw(name, JsonString(value)); }
+    JsonObject &String(std::string_view name, std::string_view value)
+    {
+        Name(name);
+        AppendJsonString(text_, value);
+        return *this;
+    }
     JsonObject &Number(std::string_view name, std::uint64_t value) { return Raw(name, std::to_string(value)); }
 
-    std::string Done() { return text_.empty() ? "{}" : text_ + "}"; }
+    // The object, with `end` after it.
+    std::string Done(std::string_view end = {})
+    {
+        if (text_.empty())
+            text_ += '{';
+        text_ += '}';
+        text_ += end;
+        return std::move(text_);
+    }
 
 private:
+    void Name(std::string_view name)
+    {
+        text_ += text_.empty() ? '{' : ',';
+        text_ += '"';
+        text_ += name;
+        text_ += "\":";
+    }
+
     std::string text_;
 };
 
@@ -106,12 +128,8 @@ std::string LongestOutage(const SessionSummary &summary)
         .Done();
 }
 
-} // namespace
-
-std::string JsonString(std::string_view text)
+void AppendJsonString(std::string &out, std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + 2);
     out += '"';
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -133,6 +151,15 @@ std::string JsonString(std::string_view text)
         }
     }
     out += '"';
+}
+
+} // namespace
+
+std::string JsonString(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    AppendJsonString(out, text);
     return out;
 }
 
@@ -152,8 +179,7 @@ std::string JsonCheckLine(const CheckEvent &event)
                .Raw("reason", failed ? JsonString(ReasonKey(ReportedReason(r))) : "null")
                .Raw("code", failed && r.errorCode != 0 ? std::to_string(r.errorCode) : "null")
                .Raw("message", failed ? OrNull(r.errorMessage) : "null")
-               .Done()
-           + "\n";
+               .Done("\n");
 }
 
 std::string JsonSummaryLine(const ProbeTarget &target, std::string_view address, const SessionSummary &summary)
@@ -185,6 +211,5 @@ std::string JsonSummaryLine(const ProbeTarget &target, std::string_view address,
                .String("start", LocalIsoTime(summary.sessionStart))
                .String("end", LocalIsoTime(summary.now))
                .Raw("duration_s", SecondsText(summary.sessionLength))
-               .Done()
-           + "\n";
+               .Done("\n");
 }

@@ -107,12 +107,13 @@ std::string LocalIsoTime(std::chrono::system_clock::time_point time)
     std::tm local{};
     if (::localtime_r(&seconds, &local) == nullptr)
         return "1970-01-01T00:00:00.000+00:00";
-    char date[40];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    // The fields by hand rather than with strftime, which reads the time
+    // zone afresh (a stat of /etc/localtime) on every call.
     const long offsetMinutes = local.tm_gmtoff / 60;
     const long magnitude = std::labs(offsetMinutes);
     char text[128];
-    std::snprintf(text, sizeof text, "%s.%03lld%c%02ld:%02ld", date, static_cast<long long>(ms),
-                  offsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03lld%c%02ld:%02ld", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<long long>(ms), offsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
     return text;
 }
