@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_TESTS=OFF -DKELVORA_BUILD_BENCH=OFF >/dev/null
-cmake --build build/release --parallel "$(nproc)" --target kelvora
+cmake --build build/release --parallel "$(nproc)" --target kelvora kelvora-probe
 exec build/release/app/kelvora "$@"

@@ -1,0 +1,284 @@
+// Cost of one check through kelvora-probe's loop (probe, record, format the
+// line, write it to a pipe that another thread drains), as a ratio to a bare
+// socket/connect/close to the same loopback listener, both in the same run.
+// Goal: at most 1.3.
+//
+// Also shown: the same with the json format; the probe alone, which is the
+// client's share; and the check as the program really runs it, on the
+// worker thread with the hand-over through its completion pipe.
+
+#include "AcceptAndCloseServer.h"
+
+#include "cli/CheckWorker.h"
+#include "cli/ProbeOptions.h"
+#include "cli/ProbeSession.h"
+
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kIterations = 2000;
+// Rounds alternate the variants, so a change of the machine's load hits all
+// of them; a ratio is the median of the ratios within each round.
+constexpr int kRounds = 9;
+
+AcceptAndCloseServer *server = nullptr;
+
+// A pipe whose read end a thread of its own empties, as a terminal or the
+// next program of a pipeline would.
+class DrainedPipe final {
+public:
+    DrainedPipe()
+    {
+        if (::pipe2(fds_, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe");
+        thread_ = std::thread([this] {
+            char buffer[65536];
+            while (::read(fds_[0], buffer, sizeof buffer) > 0) {
+            }
+        });
+    }
+    ~DrainedPipe()
+    {
+        ::close(fds_[1]);
+        thread_.join();
+        ::close(fds_[0]);
+    }
+    int WriteEnd() const { return fds_[1]; }
+
+private:
+    int fds_[2] = {-1, -1};
+    std::thread thread_;
+};
+
+// A pipe that the benchmark's own thread empties every so often (its cost
+// is in the times): the write of each line is measured without the
+// consumer's wake-up on the other processor, which belongs to the consumer
+// and which the listener's thread also needs.
+class SelfDrainedPipe final {
+public:
+    SelfDrainedPipe()
+    {
+        if (::pipe2(fds_, O_CLOEXEC) != 0 || ::fcntl(fds_[0], F_SETFL, O_NONBLOCK) != 0)
+            throw std::runtime_error("pipe");
+    }
+    ~SelfDrainedPipe()
+    {
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    int WriteEnd() const { return fds_[1]; }
+
+    // Empties the pipe once every 256 calls; a line is well under 256 bytes
+    // and the pipe holds 64 KiB.
+    void Tick()
+    {
+        if (++ticks_ % 256 != 0)
+            return;
+        char buffer[65536];
+        while (::read(fds_[0], buffer, sizeof buffer) > 0) {
+        }
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+    unsigned ticks_ = 0;
+};
+
+ProbeOptions Options(OutputFormat format)
+{
+    ParsedCommandLine parsed = ParseProbeOptions({"127.0.0.1", QByteArray::number(server->Port())});
+    parsed.options.format = format;
+    return parsed.options;
+}
+
+bool AllSucceeded(benchmark::State &state, const ProbeSession &session)
+{
+    if (session.ExitStatus() != 0 || session.OutputBroken()) {
+        state.SkipWithError("a check failed or the output broke");
+        return false;
+    }
+    return true;
+}
+
+void ProgramCheck(benchmark::State &state, OutputFormat format)
+{
+    SelfDrainedPipe pipe;
+    ProbeSession session(Options(format), SessionOutput{pipe.WriteEnd(), pipe.WriteEnd(), false, false});
+    for (auto _ : state) {
+        session.CheckOnce();
+        pipe.Tick();
+    }
+    AllSucceeded(state, session);
+}
+
+// The same with a reader thread that takes each line as it comes, as a
+// terminal or the next program of a pipeline does: each write then wakes
+// that thread on the other processor.
+void ProgramCheckToReader(benchmark::State &state)
+{
+    DrainedPipe pipe;
+    ProbeSession session(Options(OutputFormat::Text), SessionOutput{pipe.WriteEnd(), pipe.WriteEnd(), false, false});
+    for (auto _ : state)
+        session.CheckOnce();
+    AllSucceeded(state, session);
+}
+
+void ProgramCheckText(benchmark::State &state)
+{
+    ProgramCheck(state, OutputFormat::Text);
+}
+
+void ProgramCheckJson(benchmark::State &state)
+{
+    ProgramCheck(state, OutputFormat::Json);
+}
+
+// The probe alone, without recording, formatting or writing: the client's
+// share of a check.
+void ProbeOnly(benchmark::State &state)
+{
+    ProbeSession session(Options(OutputFormat::Text), SessionOutput{-1, -1, false, false});
+    bool allOk = true;
+    for (auto _ : state)
+        allOk = session.Probe().ok && allOk;
+    if (!allOk)
+        state.SkipWithError("a check failed");
+}
+
+// As the run loop does it: the probe on the worker's thread, this thread
+// waiting in poll for its completion, then recording and printing.
+void ProgramCheckOnWorker(benchmark::State &state)
+{
+    DrainedPipe pipe;
+    ProbeSession session(Options(OutputFormat::Text), SessionOutput{pipe.WriteEnd(), pipe.WriteEnd(), false, false});
+    CheckWorker worker([&session] { return session.Probe(); });
+    for (auto _ : state) {
+        worker.Start();
+        pollfd done{worker.CompletionDescriptor(), POLLIN, 0};
+        std::optional<CheckResult> result;
+        while (!(result = worker.TakeResult()))
+            ::poll(&done, 1, -1);
+        session.Take(*result);
+    }
+    AllSucceeded(state, session);
+}
+
+void RawProbe(benchmark::State &state)
+{
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(server->Port());
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (auto _ : state) {
+        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
+        const int failure = errno;
+        ::close(s);
+        if (s == -1 || connected == -1) {
+            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(failure)).c_str());
+            break;
+        }
+    }
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double MedianRatio(const std::vector<double> &numerator, const std::vector<double> &denominator)
+{
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < numerator.size() && i < denominator.size(); ++i)
+        ratios.push_back(numerator[i] / denominator[i]);
+    return Median(ratios);
+}
+
+// The console report, plus the ratios of the median times.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+                cpuTimes_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
+            }
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const std::vector<double> &text = times_["ProgramCheckText"];
+        const std::vector<double> &raw = times_["RawProbe"];
+        if (text.empty() || text.size() != raw.size()) {
+            std::printf("check ratio (program loop/raw): not measured\n");
+            return;
+        }
+        std::printf("check ratio (program loop/raw): %.3f (goal <= 1.3)\n", MedianRatio(text, raw));
+        std::printf("  json format: %.3f\n", MedianRatio(times_["ProgramCheckJson"], raw));
+        std::printf("  the probe alone (client and probe, nothing recorded or written): %.3f\n",
+                    MedianRatio(times_["ProbeOnly"], raw));
+        std::printf("  with a reader thread woken by every line: %.3f\n",
+                    MedianRatio(times_["ProgramCheckToReader"], raw));
+        std::printf("  on the worker thread, as the program runs it: %.3f\n",
+                    MedianRatio(times_["ProgramCheckOnWorker"], raw));
+        std::printf("  median per check: program loop %.2f us, raw %.2f us\n", Median(text), Median(raw));
+        // Time on the benchmark thread's processor, which other programs'
+        // load on the machine disturbs far less than the wall clock.
+        std::printf("  the same by processor time: program loop/raw %.3f, probe alone/raw %.3f\n",
+                    MedianRatio(cpuTimes_["ProgramCheckText"], cpuTimes_["RawProbe"]),
+                    MedianRatio(cpuTimes_["ProbeOnly"], cpuTimes_["RawProbe"]));
+    }
+
+private:
+    std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, std::vector<double>> cpuTimes_;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    AcceptAndCloseServer listener;
+    server = &listener;
+    for (int round = 0; round < kRounds; ++round) {
+        using Variant = std::pair<const char *, void (*)(benchmark::State &)>;
+        for (const Variant &variant : {Variant{"ProgramCheckText", ProgramCheckText}, Variant{"RawProbe", RawProbe},
+                                       Variant{"ProgramCheckJson", ProgramCheckJson},
+                                       Variant{"ProgramCheckOnWorker", ProgramCheckOnWorker},
+                                       Variant{"ProbeOnly", ProbeOnly},
+                                       Variant{"ProgramCheckToReader", ProgramCheckToReader}})
+            benchmark::RegisterBenchmark(variant.first, variant.second)
+                ->Iterations(kIterations)
+                ->UseRealTime()
+                ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,142 @@
+#include "cli/ProbeSession.h"
+
+#include "cli/CsvFormat.h"
+#include "cli/JsonFormat.h"
+#include "cli/TextFormat.h"
+
+// The probe reads the host from a view and shows its readout there; the
+// terminal has no readout, so the captions go nowhere.
+class ProbeSession::HostView final : public ProbeView {
+public:
+    explicit HostView(QString host) : host_(std::move(host)) {}
+    QString HostText() override { return host_; }
+    void SetReadoutCaption(ReadoutLabel, const QString &) override {}
+
+private:
+    QString host_;
+};
+
+ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock)
+    : options_(options),
+      output_(output),
+      target_{options.host.toStdString(), options.port},
+      view_(std::make_unique<HostView>(options.host)),
+      probe_(*view_, client_),
+      record_(std::move(clock)),
+      out_(output.out),
+      err_(output.err)
+{
+    probe_.SetPort(options.port);
+    probe_.SetTimeout(options.timeoutMs);
+    if (!options.prometheusFile.isEmpty())
+        metricsFile_.emplace(options.prometheusFile.toStdString());
+}
+
+ProbeSession::~ProbeSession() = default;
+
+void ProbeSession::Begin()
+{
+    if (options_.quiet)
+        return;
+    if (options_.format == OutputFormat::Text)
+        out_.Write(TextHeader(target_, options_.interval, options_.timeoutMs));
+    else if (options_.format == OutputFormat::Csv)
+        out_.Write(CsvHeader());
+}
+
+CheckResult ProbeSession::Probe() noexcept
+{
+    try {
+        probe_.CheckConnection();
+        return probe_.LastResult();
+    } catch (...) {
+        // Only running out of memory can get here; the check then failed.
+        CheckResult failed;
+        failed.reason = FailureReason::Other;
+        return failed;
+    }
+}
+
+void ProbeSession::Take(const CheckResult &result)
+{
+    record_.Record(result);
+    if (result.ok)
+        ++succeeded_;
+    std::string_view previous;
+    if (!result.address.empty()) {
+        if (!lastAddress_.empty() && lastAddress_ != result.address)
+            previous = lastAddress_;
+    }
+    if (!options_.quiet) {
+        const CheckEvent event{target_, record_.Sent(), result, previous};
+        switch (options_.format) {
+        case OutputFormat::Text:
+            out_.Write(TextCheckLine(event, TextStyle{options_.timestamp, output_.colorOut}));
+            break;
+        case OutputFormat::Json:
+            out_.Write(JsonCheckLine(event));
+            break;
+        case OutputFormat::Csv:
+            out_.Write(CsvRow(event));
+            break;
+        }
+    }
+    if (!result.address.empty())
+        lastAddress_ = result.address;
+    if (metricsFile_)
+        WriteMetrics(result);
+}
+
+void ProbeSession::WriteMetrics(const CheckResult &result)
+{
+    metrics_.up = result.ok;
+    metrics_.lastDuration = result.elapsed;
+    metrics_.ok = succeeded_;
+    metrics_.failed = record_.Sent() - succeeded_;
+    metrics_.outages = record_.Summary(0).outagesTotal;
+    metrics_.durations.Add(result.elapsed);
+    std::string error;
+    if (metricsFile_->Replace(PrometheusText(target_, metrics_), &error)) {
+        if (metricsFailing_)
+            Report("metrics written again to " + metricsFile_->Path());
+        metricsFailing_ = false;
+    } else if (!metricsFailing_) {
+        // Once per run of failures, so that a full disk does not flood the
+        // terminal.
+        Report("cannot write the metrics: " + error);
+        metricsFailing_ = true;
+    }
+}
+
+void ProbeSession::Report(const std::string &problem)
+{
+    err_.Write("kelvora-probe: " + problem + "\n");
+}
+
+void ProbeSession::PrintStatistics()
+{
+    const SessionSummary summary = record_.Summary(0);
+    if (options_.format == OutputFormat::Json)
+        err_.Write(JsonSummaryLine(target_, lastAddress_, summary));
+    else
+        err_.Write(TextSummary(target_, lastAddress_, summary, output_.colorErr));
+}
+
+void ProbeSession::PrintSummary()
+{
+    const SessionSummary summary = record_.Summary(0);
+    switch (options_.format) {
+    case OutputFormat::Text:
+        // A blank line apart from the check lines, as ping has it.
+        if (!options_.quiet)
+            out_.Write("\n");
+        out_.Write(TextSummary(target_, lastAddress_, summary, output_.colorOut));
+        break;
+    case OutputFormat::Json:
+        out_.Write(JsonSummaryLine(target_, lastAddress_, summary));
+        break;
+    case OutputFormat::Csv:
+        err_.Write(TextSummary(target_, lastAddress_, summary, output_.colorErr));
+        break;
+    }
+}

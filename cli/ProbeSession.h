@@ -1,0 +1,84 @@
+#pragma once
+
+#include "cli/CheckEvent.h"
+#include "cli/MetricsFile.h"
+#include "cli/OutputStream.h"
+#include "cli/ProbeOptions.h"
+#include "cli/PrometheusFormat.h"
+#include "monitor/ConnectivityProbe.h"
+#include "monitor/ProbeView.h"
+#include "net/TIdHTTP.h"
+#include "session/SessionRecord.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+// Where a session writes, and whether in colour.
+struct SessionOutput {
+    int out = 1;
+    int err = 2;
+    bool colorOut = false; // text lines and the text summary on `out`
+    bool colorErr = false; // the text statistics on `err`
+};
+
+// One probe session of kelvora-probe: the probe with its client, the session
+// record, the chosen output format and the metrics file. The run loop drives
+// it; one loop iteration is Take(Probe()) (CheckOnce).
+//
+// Threads: Probe may run on another thread than the rest, as long as only
+// one Probe runs at a time; it touches the probe and its client only.
+// Everything else (Begin, Take, the printing) belongs to one thread.
+class ProbeSession final {
+public:
+    // Brings up the socket stack (raises EIdException when it cannot).
+    ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock = {});
+    ~ProbeSession();
+    ProbeSession(const ProbeSession &) = delete;
+    ProbeSession &operator=(const ProbeSession &) = delete;
+
+    // The text header or the csv header; nothing for json or when quiet.
+    void Begin();
+
+    // One check, blocking for as long as it lasts. Never raises.
+    CheckResult Probe() noexcept;
+
+    // Counts a check: records it, prints its line, replaces the metrics file.
+    void Take(const CheckResult &result);
+
+    void CheckOnce() { Take(Probe()); }
+
+    // The statistics so far, on `err`: the json summary object for json,
+    // the text summary otherwise.
+    void PrintStatistics();
+    // The summary at the end: on `out` for text and json, on `err` for csv.
+    void PrintSummary();
+
+    std::uint64_t Counted() const noexcept { return record_.Sent(); }
+    // True once standard output is gone (a closed pipe): the run ends.
+    bool OutputBroken() const noexcept { return out_.Broken(); }
+    // 0 when at least one check succeeded, else 1.
+    int ExitStatus() const noexcept { return succeeded_ > 0 ? 0 : 1; }
+
+private:
+    class HostView;
+
+    void WriteMetrics(const CheckResult &result);
+    void Report(const std::string &problem);
+
+    ProbeOptions options_;
+    SessionOutput output_;
+    ProbeTarget target_;
+    std::unique_ptr<HostView> view_;
+    TIdHTTP client_;
+    ConnectivityProbe probe_;
+    SessionRecord record_;
+    OutputStream out_;
+    OutputStream err_;
+    std::uint64_t succeeded_ = 0;
+    std::string lastAddress_;
+    std::optional<MetricsFile> metricsFile_;
+    ProbeMetrics metrics_;
+    bool metricsFailing_ = false;
+};

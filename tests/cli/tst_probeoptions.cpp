@@ -1,0 +1,334 @@
+#include "cli/ProbeOptions.h"
+#include "cli/Terminal.h"
+
+#include <QtTest>
+
+using namespace std::chrono;
+using Action = ParsedCommandLine::Action;
+
+namespace {
+
+QList<QByteArray> Bytes(const QStringList &arguments)
+{
+    QList<QByteArray> bytes;
+    for (const QString &argument : arguments)
+        bytes << argument.toUtf8();
+    return bytes;
+}
+
+ParsedCommandLine Parse(const QStringList &arguments)
+{
+    return ParseProbeOptions(Bytes(arguments));
+}
+
+} // namespace
+
+// The command line of kelvora-probe: every option, its defaults, and every
+// kind of bad usage refused with one line that names the option or value.
+class TestProbeOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void defaultsWithHostOnly();
+    void eachOption_data();
+    void eachOption();
+    void hostAndPort_data();
+    void hostAndPort();
+    void helpAndVersion_data();
+    void helpAndVersion();
+    void badUsage_data();
+    void badUsage();
+    void usageLinePointsToHelp();
+    void helpNamesEveryOption();
+    void colourChoice_data();
+    void colourChoice();
+};
+
+void TestProbeOptions::defaultsWithHostOnly()
+{
+    const ParsedCommandLine parsed = Parse({QStringLiteral("127.0.0.1")});
+    QCOMPARE(parsed.action, Action::Run);
+    const ProbeOptions &o = parsed.options;
+    QCOMPARE(o.host, QStringLiteral("127.0.0.1"));
+    QCOMPARE(o.hostForResolver, std::string("127.0.0.1"));
+    QCOMPARE(o.port, 80);
+    QCOMPARE(o.count, 0u);
+    QCOMPARE(o.interval, nanoseconds(seconds(1)));
+    QCOMPARE(o.timeoutMs, 5000);
+    QCOMPARE(o.format, OutputFormat::Text);
+    QVERIFY(!o.timestamp);
+    QVERIFY(!o.quiet);
+    QCOMPARE(o.color, ColorMode::Auto);
+    QVERIFY(o.prometheusFile.isEmpty());
+}
+
+// Each row changes one thing from the defaults; `field` says which and
+// `expected` what it must hold, as text.
+void TestProbeOptions::eachOption_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("expected");
+
+    const auto row = [](const char *name, QStringList arguments, const char *field, const char *expected) {
+        arguments << QStringLiteral("h");
+        QTest::newRow(name) << arguments << QString::fromLatin1(field) << QString::fromUtf8(expected);
+    };
+    row("count short", {"-c", "3"}, "count", "3");
+    row("count long", {"--count", "12"}, "count", "12");
+    row("count long with =", {"--count=7"}, "count", "7");
+    row("count attached to short", {"-c9"}, "count", "9");
+    row("count largest", {"-c", "9223372036854775807"}, "count", "9223372036854775807");
+    row("count given twice: the last", {"-c", "2", "-c", "5"}, "count", "5");
+    row("interval whole", {"-i", "2"}, "interval", "2000000000");
+    row("interval decimals", {"--interval", "0.25"}, "interval", "250000000");
+    row("interval shortest", {"-i", "0.01"}, "interval", "10000000");
+    row("interval leading point", {"-i", ".5"}, "interval", "500000000");
+    row("interval trailing point", {"-i", "3."}, "interval", "3000000000");
+    row("interval longest", {"-i", "86400"}, "interval", "86400000000000");
+    row("timeout whole", {"-w", "1"}, "timeout", "1000");
+    row("timeout long with =", {"--timeout=2.5"}, "timeout", "2500");
+    row("timeout 0 is the client's own limit", {"-w", "0"}, "timeout", "0");
+    row("timeout 0.0 too", {"-w", "0.0"}, "timeout", "0");
+    row("timeout rounds to the millisecond", {"-w", "0.0015"}, "timeout", "2");
+    row("timeout shortest", {"-w", "0.001"}, "timeout", "1");
+    row("format json", {"-f", "json"}, "format", "json");
+    row("format csv", {"--format", "csv"}, "format", "csv");
+    row("format text", {"--format=text"}, "format", "text");
+    row("timestamp short", {"-D"}, "timestamp", "true");
+    row("timestamp long", {"--timestamp"}, "timestamp", "true");
+    row("quiet short", {"-q"}, "quiet", "true");
+    row("quiet long", {"--quiet"}, "quiet", "true");
+    row("quiet and timestamp compacted", {"-qD"}, "quiet+timestamp", "true");
+    row("compacted flags then a value", {"-qc4"}, "count", "4");
+    row("color always", {"--color", "always"}, "color", "always");
+    row("color never", {"--color=never"}, "color", "never");
+    row("color auto", {"--color", "auto"}, "color", "auto");
+    row("prometheus file", {"--prometheus", "/tmp/x/probe.prom"}, "prometheus", "/tmp/x/probe.prom");
+    row("prometheus file with =", {"--prometheus=m.prom"}, "prometheus", "m.prom");
+}
+
+void TestProbeOptions::eachOption()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, field);
+    QFETCH(QString, expected);
+    const ParsedCommandLine parsed = Parse(arguments);
+    QVERIFY2(parsed.action == Action::Run, qPrintable(parsed.error));
+    const ProbeOptions &o = parsed.options;
+    static const char *formats[] = {"text", "json", "csv"};
+    static const char *colors[] = {"auto", "always", "never"};
+    QString actual;
+    if (field == QLatin1String("count"))
+        actual = QString::number(o.count);
+    else if (field == QLatin1String("interval"))
+        actual = QString::number(o.interval.count());
+    else if (field == QLatin1String("timeout"))
+        actual = QString::number(o.timeoutMs);
+    else if (field == QLatin1String("format"))
+        actual = QString::fromLatin1(formats[static_cast<int>(o.format)]);
+    else if (field == QLatin1String("timestamp"))
+        actual = o.timestamp ? QStringLiteral("true") : QStringLiteral("false");
+    else if (field == QLatin1String("quiet"))
+        actual = o.quiet ? QStringLiteral("true") : QStringLiteral("false");
+    else if (field == QLatin1String("quiet+timestamp"))
+        actual = o.quiet && o.timestamp ? QStringLiteral("true") : QStringLiteral("false");
+    else if (field == QLatin1String("color"))
+        actual = QString::fromLatin1(colors[static_cast<int>(o.color)]);
+    else if (field == QLatin1String("prometheus"))
+        actual = o.prometheusFile;
+    QCOMPARE(actual, expected);
+    QCOMPARE(o.host, QStringLiteral("h"));
+}
+
+void TestProbeOptions::hostAndPort_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("forResolver");
+    QTest::addColumn<int>("port");
+
+    QTest::newRow("port given") << QStringList{"127.0.0.1", "8080"} << "127.0.0.1" << QByteArray("127.0.0.1") << 8080;
+    QTest::newRow("port 0") << QStringList{"h", "0"} << "h" << QByteArray("h") << 0;
+    QTest::newRow("port 65535") << QStringList{"h", "65535"} << "h" << QByteArray("h") << 65535;
+    QTest::newRow("port with leading zeros") << QStringList{"h", "0080"} << "h" << QByteArray("h") << 80;
+    QTest::newRow("options after the host") << QStringList{"h", "-c", "2", "81"} << "h" << QByteArray("h") << 81;
+    QTest::newRow("host after --, starting with a dash") << QStringList{"--", "-x", "82"} << "-x" << QByteArray("-x") << 82;
+    QTest::newRow("host untrimmed") << QStringList{" h "} << " h " << QByteArray(" h ") << 80;
+    QTest::newRow("international name in its ASCII form")
+        << QStringList{QStringLiteral("пример.рф")} << QStringLiteral("пример.рф") << QByteArray("xn--e1afmkfd.xn--p1ai") << 80;
+    const QString longest = QString(63, 'a') + '.' + QString(63, 'b') + '.' + QString(63, 'c') + '.' + QString(61, 'd');
+    QTest::newRow("host of 253 bytes") << QStringList{longest} << longest << longest.toLatin1() << 80;
+    QTest::newRow("host of 253 bytes and the root dot")
+        << QStringList{longest + '.'} << longest + '.' << (longest + '.').toLatin1() << 80;
+}
+
+void TestProbeOptions::hostAndPort()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, host);
+    QFETCH(QByteArray, forResolver);
+    QFETCH(int, port);
+    const ParsedCommandLine parsed = Parse(arguments);
+    QVERIFY2(parsed.action == Action::Run, qPrintable(parsed.error));
+    QCOMPARE(parsed.options.host, host);
+    QCOMPARE(QByteArray::fromStdString(parsed.options.hostForResolver), forResolver);
+    QCOMPARE(int(parsed.options.port), port);
+}
+
+void TestProbeOptions::helpAndVersion_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Action>("action");
+    QTest::newRow("-h") << QStringList{"-h"} << Action::Help;
+    QTest::newRow("--help") << QStringList{"--help"} << Action::Help;
+    QTest::newRow("--help with a host and options") << QStringList{"-c", "3", "h", "--help"} << Action::Help;
+    QTest::newRow("--help without a host") << QStringList{"-q", "--help"} << Action::Help;
+    QTest::newRow("-V") << QStringList{"-V"} << Action::Version;
+    QTest::newRow("--version") << QStringList{"--version"} << Action::Version;
+}
+
+void TestProbeOptions::helpAndVersion()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(Action, action);
+    QCOMPARE(Parse(arguments).action, action);
+}
+
+// `named` must appear in the message: the option or value at fault.
+void TestProbeOptions::badUsage_data()
+{
+    QTest::addColumn<QList<QByteArray>>("arguments");
+    QTest::addColumn<QString>("named");
+
+    const auto row = [](const char *name, QStringList arguments, const QString &named) {
+        QTest::newRow(name) << Bytes(arguments) << named;
+    };
+    row("no arguments", {}, "missing HOST");
+    row("only options", {"-c", "2"}, "missing HOST");
+    row("unknown short option", {"-x", "h"}, "'-x'");
+    row("unknown long option", {"--bogus", "h"}, "'--bogus'");
+    row("-v is not -V", {"-v"}, "'-v'");
+    row("unknown letter among compacted", {"-qz", "h"}, "'-z'");
+    row("flag with a value", {"--quiet=1", "h"}, "'--quiet'");
+    row("count missing its value", {"h", "-c"}, "'-c'");
+    row("interval missing its value", {"h", "--interval"}, "'--interval'");
+    row("count 0", {"-c", "0", "h"}, "--count: bad value '0'");
+    row("count negative", {"-c", "-1", "h"}, "--count: bad value '-1'");
+    row("count garbage", {"-c", "abc", "h"}, "--count: bad value 'abc'");
+    row("count with decimals", {"-c", "1.5", "h"}, "--count: bad value '1.5'");
+    row("count with a sign", {"-c", "+3", "h"}, "--count: bad value '+3'");
+    row("count too large", {"-c", "9223372036854775808", "h"}, "--count: bad value '9223372036854775808'");
+    row("count far too large", {"-c", "99999999999999999999999", "h"}, "--count: bad value '99999999999999999999999'");
+    row("count empty", {"--count=", "h"}, "--count: bad value ''");
+    row("count with blanks", {"-c", " 3", "h"}, "--count: bad value ' 3'");
+    row("count in other digits", {"-c", QStringLiteral("٣"), "h"}, "--count: bad value");
+    row("interval under 0.01", {"-i", "0.009", "h"}, "--interval: bad value '0.009': the shortest interval is 0.01");
+    row("interval 0", {"-i", "0", "h"}, "--interval: bad value '0'");
+    row("interval negative", {"-i", "-1", "h"}, "--interval: bad value '-1'");
+    row("interval garbage", {"-i", "soon", "h"}, "--interval: bad value 'soon'");
+    row("interval exponent", {"-i", "1e3", "h"}, "--interval: bad value '1e3'");
+    row("interval hexadecimal", {"-i", "0x10", "h"}, "--interval: bad value '0x10'");
+    row("interval infinite", {"-i", "inf", "h"}, "--interval: bad value 'inf'");
+    row("interval not a number", {"-i", "nan", "h"}, "--interval: bad value 'nan'");
+    row("interval two points", {"-i", "1.2.3", "h"}, "--interval: bad value '1.2.3'");
+    row("interval lone point", {"-i", ".", "h"}, "--interval: bad value '.'");
+    row("interval decimal comma", {"-i", "0,5", "h"}, "--interval: bad value '0,5'");
+    row("interval over a day", {"-i", "86400.5", "h"}, "--interval: bad value '86400.5': the longest");
+    row("interval of a thousand digits", {"-i", QString(1000, '9'), "h"}, "--interval: bad value '9999");
+    row("timeout negative", {"-w", "-5", "h"}, "--timeout: bad value '-5'");
+    row("timeout garbage", {"-w", "5s", "h"}, "--timeout: bad value '5s'");
+    row("timeout under a millisecond", {"-w", "0.0004", "h"}, "--timeout: bad value '0.0004'");
+    row("timeout over a day", {"-w", "90000", "h"}, "--timeout: bad value '90000'");
+    row("format unknown", {"-f", "xml", "h"}, "--format: bad value 'xml'");
+    row("format in capitals", {"-f", "JSON", "h"}, "--format: bad value 'JSON'");
+    row("color unknown", {"--color", "blue", "h"}, "--color: bad value 'blue'");
+    row("prometheus without a file name", {"--prometheus=", "h"}, "--prometheus");
+    row("port above 65535", {"h", "65536"}, "PORT: bad value '65536'");
+    row("port far above", {"h", "99999999999999999999"}, "PORT: bad value '99999999999999999999'");
+    row("port negative", {"h", "-1"}, "PORT: bad value '-1'");
+    row("port garbage", {"h", "80x"}, "PORT: bad value '80x'");
+    row("port by service name", {"h", "http"}, "PORT: bad value 'http'");
+    row("port hexadecimal", {"h", "0x50"}, "PORT: bad value '0x50'");
+    row("port with a sign", {"h", "+80"}, "PORT: bad value '+80'");
+    row("port empty", {"h", ""}, "PORT: bad value ''");
+    row("third argument", {"h", "80", "extra"}, "unexpected argument 'extra'");
+    row("negative third argument", {"h", "80", "-3"}, "'-3'");
+    row("host empty", {""}, "HOST is empty");
+    row("host with a control character", {QStringLiteral("a\x01" "b")}, "HOST: bad value 'a\\x01b'");
+    row("host with a line break", {QStringLiteral("a\nb")}, "HOST: bad value 'a\\x0ab'");
+    row("host with a tab", {QStringLiteral("a\tb")}, "HOST: bad value 'a\\x09b'");
+    row("host with DEL", {QStringLiteral("a\x7f")}, "HOST: bad value 'a\\x7f'");
+    row("host of 254 bytes", {QString(63, 'a') + '.' + QString(63, 'b') + '.' + QString(63, 'c') + '.' + QString(62, 'd')},
+        "HOST: bad value 'aaaa");
+    row("host label of 64 bytes", {QString(64, 'a') + ".example"}, "at most 63");
+    row("host of a megabyte", {QString(1 << 20, 'x')}, "HOST: bad value 'xxxx");
+    row("international name too long in ASCII form", {QString(60, QChar(0x0436))}, "HOST: bad value");
+
+    QTest::newRow("host not valid UTF-8") << QList<QByteArray>{QByteArray("\xff\xfe" "ab")} << "'\\xff\\xfeab' is not valid UTF-8";
+    QTest::newRow("option value not valid UTF-8")
+        << QList<QByteArray>{QByteArray("-f"), QByteArray("js\xc3"), QByteArray("h")} << "'js\\xc3' is not valid UTF-8";
+    QTest::newRow("UTF-8 of a surrogate") << QList<QByteArray>{QByteArray("\xed\xa0\x80")} << "not valid UTF-8";
+}
+
+void TestProbeOptions::badUsage()
+{
+    QFETCH(QList<QByteArray>, arguments);
+    QFETCH(QString, named);
+    const ParsedCommandLine parsed = ParseProbeOptions(arguments);
+    QCOMPARE(parsed.action, Action::UsageError);
+    QVERIFY2(parsed.error.contains(named), qPrintable(parsed.error));
+    QVERIFY2(!parsed.error.contains(QLatin1Char('\n')), qPrintable(parsed.error));
+    QVERIFY2(parsed.error.size() < 200, qPrintable(parsed.error));
+}
+
+void TestProbeOptions::usageLinePointsToHelp()
+{
+    const QString line = UsageErrorLine(QStringLiteral("--count: bad value '0'"));
+    QCOMPARE(line, QStringLiteral("kelvora-probe: --count: bad value '0'. Try 'kelvora-probe --help'.\n"));
+}
+
+void TestProbeOptions::helpNamesEveryOption()
+{
+    const QString help = HelpText();
+    QVERIFY(help.startsWith(QStringLiteral("Usage: kelvora-probe [options] HOST [PORT]\n")));
+    for (const char *option : {"-c, --count N", "-i, --interval SECONDS", "-w, --timeout SECONDS", "-f, --format FORMAT",
+                               "-D, --timestamp", "-q, --quiet", "--color WHEN", "--prometheus FILE", "-h, --help",
+                               "-V, --version", "SIGQUIT", "Exit status"})
+        QVERIFY2(help.contains(QLatin1String(option)), option);
+    for (const QString &line : help.split(QLatin1Char('\n')))
+        QVERIFY2(line.size() <= 80, qPrintable(line));
+    QCOMPARE(VersionText(), QStringLiteral("kelvora-probe " KELVORA_VERSION "\n"));
+}
+
+void TestProbeOptions::colourChoice_data()
+{
+    QTest::addColumn<ColorMode>("mode");
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QByteArray>("noColor"); // "-": not set
+    QTest::addColumn<QByteArray>("term");
+    QTest::addColumn<bool>("wanted");
+    QTest::newRow("auto on a terminal") << ColorMode::Auto << true << QByteArray("-") << QByteArray("xterm") << true;
+    QTest::newRow("auto on a pipe") << ColorMode::Auto << false << QByteArray("-") << QByteArray("xterm") << false;
+    QTest::newRow("auto, NO_COLOR set") << ColorMode::Auto << true << QByteArray("1") << QByteArray("xterm") << false;
+    QTest::newRow("auto, NO_COLOR empty counts as unset") << ColorMode::Auto << true << QByteArray("") << QByteArray("xterm") << true;
+    QTest::newRow("auto, dumb terminal") << ColorMode::Auto << true << QByteArray("-") << QByteArray("dumb") << false;
+    QTest::newRow("auto, no TERM") << ColorMode::Auto << true << QByteArray("-") << QByteArray("-") << true;
+    QTest::newRow("always on a pipe, NO_COLOR set") << ColorMode::Always << false << QByteArray("1") << QByteArray("dumb") << true;
+    QTest::newRow("never on a terminal") << ColorMode::Never << true << QByteArray("-") << QByteArray("xterm") << false;
+}
+
+void TestProbeOptions::colourChoice()
+{
+    QFETCH(ColorMode, mode);
+    QFETCH(bool, terminal);
+    QFETCH(QByteArray, noColor);
+    QFETCH(QByteArray, term);
+    QFETCH(bool, wanted);
+    const char *noColorValue = noColor == "-" ? nullptr : noColor.constData();
+    const char *termValue = term == "-" ? nullptr : term.constData();
+    QCOMPARE(ColorWanted(mode, terminal, noColorValue, termValue), wanted);
+}
+
+QTEST_GUILESS_MAIN(TestProbeOptions)
+#include "tst_probeoptions.moc"

@@ -1,0 +1,518 @@
+#include "CsvReader.h"
+#include "ExpositionReader.h"
+#include "LoopbackListener.h"
+#include "ProbeRun.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+QString Port(std::uint16_t port)
+{
+    return QString::number(port);
+}
+
+QDateTime TimeOf(const QJsonObject &line)
+{
+    return QDateTime::fromString(line[QStringLiteral("time")].toString(), Qt::ISODateWithMs);
+}
+
+// Checks every check object of a json run and returns them; `summary` gets
+// the summary object, which must come last.
+QList<QJsonObject> ChecksOf(const QList<QJsonObject> &lines, QJsonObject *summary)
+{
+    QList<QJsonObject> checks;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString type = lines[i][QStringLiteral("type")].toString();
+        if (type == QLatin1String("summary")) {
+            if (i != lines.size() - 1)
+                QTest::qFail("the summary is not the last line", __FILE__, __LINE__);
+            *summary = lines[i];
+        } else if (type == QLatin1String("check")) {
+            if (lines[i][QStringLiteral("seq")].toInteger() != checks.size() + 1)
+                QTest::qFail("checks out of sequence", __FILE__, __LINE__);
+            checks << lines[i];
+        } else {
+            QTest::qFail(qPrintable(QStringLiteral("unknown line type '%1'").arg(type)), __FILE__, __LINE__);
+        }
+    }
+    return checks;
+}
+
+std::optional<QList<ExpositionFamily>> ReadMetrics(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString error;
+    return ReadExposition(file.readAll(), &error);
+}
+
+double OkChecksIn(const QList<ExpositionFamily> &families)
+{
+    for (const ExpositionFamily &family : families) {
+        for (const ExpositionSample &sample : family.samples) {
+            if (sample.name == QLatin1String("kelvora_probe_checks_total")
+                && sample.labels.value(QStringLiteral("result")) == QLatin1String("ok"))
+                return sample.value;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+// The built kelvora-probe against real sockets on 127.0.0.1: results,
+// formats, timing of the checks, signals, the Enter key, exit statuses.
+class TestProbeProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void loopbackChecksCountedByListener();
+    void refusedPort();
+    void timedOutAfterItsLimit();
+    void textOutput();
+    void csvOutputWithSummaryOnStderr();
+    void quietPrintsOnlySummary_data();
+    void quietPrintsOnlySummary();
+    void colourOnlyWhenAsked();
+    void prometheusFileAfterEveryCheck();
+    void checksStartOneIntervalApart();
+    void slowCheckFollowedAtOnce();
+
+    void stopDuringRun_data();
+    void stopDuringRun();
+    void interruptDuringHungConnect();
+    void statisticsDuringRunGoOn();
+    void statisticsDuringHungConnect();
+    void enterKeyOnTerminal();
+    void closedOutputPipeEndsCleanly();
+
+    void badUsageExitsTwo_data();
+    void badUsageExitsTwo();
+    void helpAndVersion();
+};
+
+void TestProbeProgram::initTestCase()
+{
+    QVERIFY2(QFileInfo(ProbeProgram()).isExecutable(), qPrintable(ProbeProgram()));
+}
+
+void TestProbeProgram::loopbackChecksCountedByListener()
+{
+    LoopbackListener listener;
+    ProbeRun run({"-c", "3", "-i", "0.05", "-f", "json", "127.0.0.1", Port(listener.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QCOMPARE(checks.size(), 3);
+    for (const QJsonObject &check : checks) {
+        QCOMPARE(check["ok"], QJsonValue(true));
+        QCOMPARE(check["address"].toString(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(check["port"].toInteger(), listener.Port());
+        QVERIFY(check["ms"].toDouble() >= 0);
+    }
+    QCOMPARE(summary["sent"].toInteger(), 3);
+    QCOMPARE(summary["ok"].toInteger(), 3);
+    QCOMPARE(summary["loss"].toDouble(), 0.0);
+    QTRY_COMPARE(listener.Accepted(), 3);
+    QTRY_COMPARE(listener.Ended(), 3);
+    QCOMPARE(listener.BytesReceived(), std::size_t(0)); // nothing is sent
+    QVERIFY2(run.Err().isEmpty(), run.Err().constData());
+}
+
+void TestProbeProgram::refusedPort()
+{
+    RefusingPort refusing;
+    ProbeRun run({"-c", "2", "-i", "0.02", "-f", "json", "127.0.0.1", Port(refusing.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 1);
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QCOMPARE(checks.size(), 2);
+    for (const QJsonObject &check : checks) {
+        QCOMPARE(check["ok"], QJsonValue(false));
+        QCOMPARE(check["reason"].toString(), QStringLiteral("refused"));
+        QCOMPARE(check["code"].toInteger(), 10061);
+        QCOMPARE(check["message"].toString(), QStringLiteral("Connection refused."));
+    }
+    QCOMPARE(summary["failed"].toInteger(), 2);
+    QCOMPARE(summary["loss"].toDouble(), 100.0);
+    QVERIFY(summary["min_ms"].isNull());
+    QCOMPARE(summary["longest_outage"].toObject()["reasons"].toObject(), (QJsonObject{{"refused", 2}}));
+}
+
+void TestProbeProgram::timedOutAfterItsLimit()
+{
+    SilentPort silent;
+    ProbeRun run({"-c", "1", "--timeout", "1", "-f", "json", "127.0.0.1", Port(silent.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 1);
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QCOMPARE(checks.size(), 1);
+    QCOMPARE(checks[0]["reason"].toString(), QStringLiteral("timeout"));
+    QCOMPARE(checks[0]["code"].toInteger(), 10060);
+    const double ms = checks[0]["ms"].toDouble();
+    // The limit is the connect's: it ends about 1 s in, long before the
+    // kernel's own 130 s.
+    QVERIFY2(ms >= 999 && ms < 10000, qPrintable(QString::number(ms)));
+    QCOMPARE(summary["longest_outage"].toObject()["reasons"].toObject(), (QJsonObject{{"timeout", 1}}));
+}
+
+void TestProbeProgram::textOutput()
+{
+    LoopbackListener listener;
+    RefusingPort refusing;
+    ProbeRun ok({"-c", "2", "-i", "0.02", "-D", "127.0.0.1", Port(listener.Port())});
+    QVERIFY(ok.Finish());
+    QCOMPARE(ok.ExitCode(), 0);
+    const QList<QByteArray> lines = ok.OutLines();
+    QVERIFY2(lines.size() >= 12, ok.Out().constData());
+    QCOMPARE(lines[0], "probing 127.0.0.1 port " + Port(listener.Port()).toLatin1() + " every 0.02 s, time-out 5 s");
+    const QRegularExpression check(QStringLiteral(
+        R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d\] 127\.0\.0\.1 \(127\.0\.0\.1\) port \d+: seq=(\d) time=\d+\.\d{3} ms$)"));
+    for (int i = 1; i <= 2; ++i) {
+        const auto match = check.match(QString::fromUtf8(lines[i]));
+        QVERIFY2(match.hasMatch(), lines[i].constData());
+        QCOMPARE(match.captured(1).toInt(), i);
+    }
+    QCOMPARE(lines[3], QByteArray());
+    QCOMPARE(lines[4], "--- 127.0.0.1 (127.0.0.1) port " + Port(listener.Port()).toLatin1() + " statistics ---");
+    QCOMPARE(lines[5], QByteArray("2 checks, 2 ok, 0 failed, 0% loss"));
+    QVERIFY(lines[6].startsWith("time min/avg/max/mdev = "));
+    QVERIFY(lines[7].startsWith("time p50/p90/p95/p99 = "));
+
+    ProbeRun refused({"-c", "1", "127.0.0.1", Port(refusing.Port())});
+    QVERIFY(refused.Finish());
+    QCOMPARE(refused.ExitCode(), 1);
+    QVERIFY2(refused.Out().contains(": seq=1 failed: connection refused (Connection refused.) after "), refused.Out().constData());
+    QVERIFY2(refused.Out().contains("longest outage: "), refused.Out().constData());
+}
+
+void TestProbeProgram::csvOutputWithSummaryOnStderr()
+{
+    LoopbackListener listener;
+    RefusingPort refusing;
+    for (const std::uint16_t port : {listener.Port(), refusing.Port()}) {
+        ProbeRun run({"-c", "2", "-i", "0.02", "-f", "csv", "127.0.0.1", Port(port)});
+        QVERIFY(run.Finish());
+        QString error;
+        const auto records = ReadCsv(run.Out(), &error);
+        QVERIFY2(records, qPrintable(error));
+        QCOMPARE(records->size(), 3);
+        QCOMPARE(records->at(0).join(QLatin1Char(',')), QStringLiteral("time,seq,host,address,port,ok,ms,reason,code,message"));
+        const bool ok = port == listener.Port();
+        for (int i = 1; i <= 2; ++i) {
+            const QStringList &row = records->at(i);
+            QCOMPARE(row.size(), 10);
+            QVERIFY2(QDateTime::fromString(row[0], Qt::ISODateWithMs).isValid(), qPrintable(row[0]));
+            QCOMPARE(row[1], QString::number(i));
+            QCOMPARE(row[2], QStringLiteral("127.0.0.1"));
+            QCOMPARE(row[4], Port(port));
+            QCOMPARE(row[5], ok ? QStringLiteral("true") : QStringLiteral("false"));
+            QCOMPARE(row[7], ok ? QString() : QStringLiteral("refused"));
+            QCOMPARE(row[8], ok ? QString() : QStringLiteral("10061"));
+        }
+        QVERIFY2(run.Err().startsWith("--- 127.0.0.1 (127.0.0.1) port "), run.Err().constData());
+        QCOMPARE(run.ExitCode(), ok ? 0 : 1);
+    }
+}
+
+void TestProbeProgram::quietPrintsOnlySummary_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("text") << "text";
+    QTest::newRow("json") << "json";
+    QTest::newRow("csv") << "csv";
+}
+
+void TestProbeProgram::quietPrintsOnlySummary()
+{
+    QFETCH(QString, format);
+    LoopbackListener listener;
+    ProbeRun run({"-q", "-c", "2", "-i", "0.02", "-f", format, "127.0.0.1", Port(listener.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    if (format == QLatin1String("csv")) {
+        QCOMPARE(run.Out(), QByteArray());
+        QVERIFY2(run.Err().startsWith("--- 127.0.0.1"), run.Err().constData());
+    } else if (format == QLatin1String("json")) {
+        const QList<QJsonObject> lines = run.JsonLines();
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines[0]["type"].toString(), QStringLiteral("summary"));
+        QCOMPARE(lines[0]["sent"].toInteger(), 2);
+    } else {
+        QVERIFY2(run.Out().startsWith("--- 127.0.0.1"), run.Out().constData());
+        QVERIFY(!run.Out().contains("seq="));
+    }
+    QTRY_COMPARE(listener.Accepted(), 2);
+}
+
+void TestProbeProgram::colourOnlyWhenAsked()
+{
+    LoopbackListener listener;
+    QByteArray out;
+    QCOMPARE(ProbeRun::RunToEnd({"-c", "1", "--color", "always", "127.0.0.1", Port(listener.Port())}, &out, nullptr), 0);
+    QVERIFY2(out.contains("\x1b[32mtime="), out.constData());
+    // auto: standard output is a pipe here.
+    QCOMPARE(ProbeRun::RunToEnd({"-c", "1", "127.0.0.1", Port(listener.Port())}, &out, nullptr), 0);
+    QVERIFY2(!out.contains('\x1b'), out.constData());
+    // Machine formats never.
+    QCOMPARE(ProbeRun::RunToEnd({"-c", "1", "--color", "always", "-f", "json", "127.0.0.1", Port(listener.Port())}, &out,
+                                nullptr),
+             0);
+    QVERIFY2(!out.contains('\x1b'), out.constData());
+}
+
+void TestProbeProgram::prometheusFileAfterEveryCheck()
+{
+    LoopbackListener listener;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("probe.prom"));
+    ProbeRun run({"-c", "3", "-i", "0.3", "-q", "--prometheus", path, "127.0.0.1", Port(listener.Port())});
+    // Written after the first check already, while the run goes on.
+    QTRY_VERIFY(QFileInfo::exists(path));
+    const auto early = ReadMetrics(path);
+    QVERIFY(early);
+    QVERIFY(OkChecksIn(*early) >= 1);
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    const auto last = ReadMetrics(path);
+    QVERIFY(last);
+    QCOMPARE(OkChecksIn(*last), 3.0);
+    for (const ExpositionFamily &family : *last) {
+        if (family.name == QLatin1String("kelvora_probe_duration_seconds"))
+            QCOMPARE(family.samples.last().value, 3.0); // _count
+        if (family.name == QLatin1String("kelvora_probe_up"))
+            QCOMPARE(family.samples.at(0).value, 1.0);
+        for (const ExpositionSample &sample : family.samples)
+            QCOMPARE(sample.labels.value(QStringLiteral("port")), Port(listener.Port()));
+    }
+    // Only the file itself is left: the files it was written through are gone.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"probe.prom"});
+}
+
+void TestProbeProgram::checksStartOneIntervalApart()
+{
+    LoopbackListener listener;
+    ProbeRun run({"-c", "3", "-i", "0.3", "-f", "json", "127.0.0.1", Port(listener.Port())});
+    QVERIFY(run.Finish());
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QCOMPARE(checks.size(), 3);
+    for (int i = 1; i < 3; ++i) {
+        const qint64 apart = TimeOf(checks[i - 1]).msecsTo(TimeOf(checks[i]));
+        // Never early (the times are cut to the millisecond).
+        QVERIFY2(apart >= 299, qPrintable(QString::number(apart)));
+    }
+}
+
+void TestProbeProgram::slowCheckFollowedAtOnce()
+{
+    SilentPort silent;
+    // Each check takes its 1 s time-out, longer than the 0.5 s interval: the
+    // next starts as soon as one ends, not an interval later.
+    ProbeRun run({"-c", "2", "-i", "0.5", "-w", "1", "-f", "json", "127.0.0.1", Port(silent.Port())});
+    QVERIFY(run.Finish());
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QCOMPARE(checks.size(), 2);
+    const qint64 apart = TimeOf(checks[0]).msecsTo(TimeOf(checks[1]));
+    QVERIFY2(apart >= 999 && apart < 1400, qPrintable(QString::number(apart)));
+}
+
+void TestProbeProgram::stopDuringRun_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void TestProbeProgram::stopDuringRun()
+{
+    QFETCH(int, signalNumber);
+    LoopbackListener listener;
+    ProbeRun run({"-i", "0.05", "-f", "json", "127.0.0.1", Port(listener.Port())});
+    QTRY_VERIFY(run.OutLines().size() >= 2);
+    run.Signal(signalNumber);
+    QVERIFY(run.Finish(5000));
+    QVERIFY(!run.Crashed());
+    QCOMPARE(run.ExitCode(), 0);
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QVERIFY(checks.size() >= 2);
+    QCOMPARE(summary["sent"].toInteger(), checks.size());
+    QCOMPARE(summary["ok"].toInteger(), checks.size());
+    // A check cut short by the signal may have reached the listener without
+    // being counted.
+    QTRY_VERIFY(listener.Accepted() >= checks.size());
+    QVERIFY(listener.Accepted() <= checks.size() + 1);
+}
+
+void TestProbeProgram::interruptDuringHungConnect()
+{
+    SilentPort silent;
+    const int before = ConnectsPendingTo(silent.Port());
+    // No time-out of its own: the client's 21 s.
+    ProbeRun run({"-w", "0", "-f", "json", "127.0.0.1", Port(silent.Port())});
+    QTRY_VERIFY(ConnectsPendingTo(silent.Port()) > before);
+    QElapsedTimer clock;
+    clock.start();
+    run.Signal(SIGINT);
+    QVERIFY(run.Finish(20000));
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < 3000, qPrintable(QString::number(took)));
+    QCOMPARE(run.ExitCode(), 1);
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    // The interrupted check neither succeeded nor failed: not counted.
+    QCOMPARE(checks.size(), 0);
+    QCOMPARE(summary["type"].toString(), QStringLiteral("summary"));
+    QCOMPARE(summary["sent"].toInteger(), 0);
+    QVERIFY(summary["loss"].isNull());
+}
+
+void TestProbeProgram::statisticsDuringRunGoOn()
+{
+    LoopbackListener listener;
+    ProbeRun run({"-i", "0.05", "-f", "json", "127.0.0.1", Port(listener.Port())});
+    QTRY_VERIFY(run.OutLines().size() >= 1);
+    run.Signal(SIGQUIT);
+    QTRY_VERIFY(run.Err().contains('\n'));
+    QString error;
+    const QJsonObject statistics = JsonObjectOf(run.Err().split('\n').first(), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(statistics["type"].toString(), QStringLiteral("summary"));
+    QVERIFY(statistics["sent"].toInteger() >= 1);
+    // The run goes on.
+    const qsizetype seen = run.OutLines().size();
+    QTRY_VERIFY(run.OutLines().size() >= seen + 2);
+    QCOMPARE(run.Process().state(), QProcess::Running);
+    run.Signal(SIGTERM);
+    QVERIFY(run.Finish(5000));
+    QCOMPARE(run.ExitCode(), 0);
+    QJsonObject summary;
+    const QList<QJsonObject> checks = ChecksOf(run.JsonLines(), &summary);
+    QVERIFY(summary["sent"].toInteger() > statistics["sent"].toInteger());
+    QCOMPARE(summary["sent"].toInteger(), checks.size());
+}
+
+void TestProbeProgram::statisticsDuringHungConnect()
+{
+    SilentPort silent;
+    const int before = ConnectsPendingTo(silent.Port());
+    ProbeRun run({"-w", "0", "127.0.0.1", Port(silent.Port())});
+    QTRY_VERIFY(ConnectsPendingTo(silent.Port()) > before);
+    run.Signal(SIGQUIT);
+    QTRY_VERIFY(run.Err().contains("session: "));
+    QVERIFY2(run.Err().startsWith("--- 127.0.0.1 (no address) port "), run.Err().constData());
+    QVERIFY2(run.Err().contains("\n0 checks, 0 ok, 0 failed"), run.Err().constData());
+    // The connect still waits.
+    QCOMPARE(run.Process().state(), QProcess::Running);
+    QVERIFY(ConnectsPendingTo(silent.Port()) > before);
+    run.Signal(SIGINT);
+    QVERIFY(run.Finish(5000));
+    QCOMPARE(run.ExitCode(), 1);
+}
+
+void TestProbeProgram::enterKeyOnTerminal()
+{
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        QSKIP("no pseudo-terminal to be had");
+    LoopbackListener listener;
+    // The terminal becomes the child's controlling terminal and its input,
+    // with the child's session in its foreground.
+    ProbeRun run({"-i", "0.05", "127.0.0.1", Port(listener.Port())}, [slave] {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+        ::dup2(slave, STDIN_FILENO);
+    });
+    ::close(slave);
+    QTRY_VERIFY(run.Out().contains("seq=2 "));
+    QCOMPARE(run.Err(), QByteArray());
+    QCOMPARE(::write(master, "\n", 1), ssize_t(1));
+    QTRY_VERIFY(run.Err().contains("session: "));
+    QVERIFY2(run.Err().startsWith("--- 127.0.0.1 (127.0.0.1) port "), run.Err().constData());
+    const QByteArray first = run.Err();
+    // Each Enter prints them again; the run goes on meanwhile.
+    QCOMPARE(::write(master, "again\n", 6), ssize_t(6));
+    QTRY_VERIFY(run.Err().size() > first.size() && run.Err().endsWith("\n") && run.Err().count("session: ") == 2);
+    QCOMPARE(run.Process().state(), QProcess::Running);
+    run.Signal(SIGINT);
+    QVERIFY(run.Finish(5000));
+    QCOMPARE(run.ExitCode(), 0);
+    ::close(master);
+}
+
+void TestProbeProgram::closedOutputPipeEndsCleanly()
+{
+    LoopbackListener listener;
+    QProcess shell;
+    // head leaves after two lines; the probe's next write fails with EPIPE.
+    const QString script = QStringLiteral("'%1' -i 0.01 127.0.0.1 %2 | head -n 2 >/dev/null; echo \"status=${PIPESTATUS[0]}\"")
+                               .arg(ProbeProgram(), Port(listener.Port()));
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    QVERIFY(shell.waitForFinished(20000));
+    QCOMPARE(shell.readAllStandardOutput().trimmed(), QByteArray("status=0"));
+    QCOMPARE(shell.readAllStandardError(), QByteArray());
+}
+
+void TestProbeProgram::badUsageExitsTwo_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no host") << QStringList{} << "missing HOST";
+    QTest::newRow("unknown option") << QStringList{"--frobnicate", "h"} << "'--frobnicate'";
+    QTest::newRow("negative count") << QStringList{"-c", "-3", "h"} << "--count: bad value '-3'";
+    QTest::newRow("interval too short") << QStringList{"-i", "0.005", "h"} << "--interval: bad value '0.005'";
+    QTest::newRow("garbage time-out") << QStringList{"-w", "x", "h"} << "--timeout: bad value 'x'";
+    QTest::newRow("port outside 0..65535") << QStringList{"h", "65536"} << "PORT: bad value '65536'";
+    QTest::newRow("negative port") << QStringList{"h", "-80"} << "PORT: bad value '-80'";
+    QTest::newRow("host with a control character") << QStringList{"h\x02"} << "HOST: bad value 'h\\x02'";
+    QTest::newRow("host over 253 bytes") << QStringList{QString(300, 'a')} << "HOST: bad value";
+    QTest::newRow("metrics folder missing") << QStringList{"--prometheus", "/nonexistent-kelvora/p.prom", "h"}
+                                            << "--prometheus: /nonexistent-kelvora: No such file or directory";
+}
+
+void TestProbeProgram::badUsageExitsTwo()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(ProbeRun::RunToEnd(arguments, &out, &err), 2);
+    QCOMPARE(out, QByteArray());
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY(err.endsWith('\n'));
+    QVERIFY2(err.startsWith("kelvora-probe: "), err.constData());
+    QVERIFY2(QString::fromUtf8(err).contains(named), err.constData());
+    QVERIFY2(err.contains("--help"), err.constData());
+}
+
+void TestProbeProgram::helpAndVersion()
+{
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(ProbeRun::RunToEnd({"--help"}, &out, &err), 0);
+    QVERIFY2(out.startsWith("Usage: kelvora-probe [options] HOST [PORT]\n"), out.constData());
+    QCOMPARE(err, QByteArray());
+    QCOMPARE(ProbeRun::RunToEnd({"-V"}, &out, &err), 0);
+    QCOMPARE(out, QByteArray("kelvora-probe " KELVORA_VERSION "\n"));
+}
+
+QTEST_GUILESS_MAIN(TestProbeProgram)
+#include "tst_probeprogram.moc"
