@@ -1,15 +1,7 @@
 #pragma once
 
 #include "monitor/MonotonicClock.h"
-
-#include <chrono>
-#include <functional>
-
-// The local wall clock, for display only.
-using WallClock = std::function<std::chrono::system_clock::time_point()>;
-
-// std::chrono::system_clock::now().
-std::chrono::system_clock::time_point SystemClockNow();
+#include "monitor/WallClock.h"
 
 // The two clocks a session record reads: the monotonic one for every duration
 // and the wall one for the times it shows. Tests inject their own; an empty
