@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MessageBox.h"
+#include "ui/FormHost.h"
 
 #include <QApplication>
 #include <QString>
@@ -18,7 +19,7 @@
 // terminate flag; the event loop then stops once the event it is handling has
 // returned. Errors that escape an event handler go to ReportError, which is
 // installed as the process's error handler (base/ErrorReport.h).
-class TApplication final : public QApplication {
+class TApplication final : public QApplication, public FormHost {
     Q_OBJECT
 public:
     // The main window's constructor: builds the whole window, runs its
@@ -47,6 +48,7 @@ public:
     // raised while the window is built propagates; no window is kept then.
     QWidget *CreateForm(FormFactory factory);
     QWidget *MainForm() const { return mainForm_.get(); }
+    bool IsMainForm(const QWidget *window) const override { return window != nullptr && window == MainForm(); }
 
     // How the main window is first shown: the launcher's request for a
     // maximized start, or a minimized one that does not take the focus.
@@ -63,10 +65,10 @@ public:
     // more; the window system has received the resulting drawing by then.
     // Handlers may run nested inside it. A quit request met on the way only
     // sets the terminate flag.
-    void ProcessPendingEvents();
+    void ProcessPendingEvents() override;
 
     // Posts a quit request (it takes effect when it is taken from the queue).
-    void Terminate();
+    void Terminate() override;
     bool Terminated() const { return terminated_; }
 
     // Shows an error that escaped an event handler: a pointer capture is

@@ -1,7 +1,7 @@
 #include "ui/TForm.h"
 
-#include "app/TApplication.h"
 #include "base/ErrorReport.h"
+#include "ui/FormHost.h"
 #include "ui/QtColor.h"
 
 #include <QCloseEvent>
@@ -193,9 +193,9 @@ void TForm::RequestClose()
 {
     if (!CloseQuery())
         return;
-    TApplication *application = TApplication::Instance();
-    if (application != nullptr && application->MainForm() == this)
-        application->Terminate();
+    FormHost *host = FormHost::Current();
+    if (host != nullptr && host->IsMainForm(this))
+        host->Terminate();
     else
         hide();
 }

@@ -1,6 +1,5 @@
 #include "ui/TForm1.h"
 
-#include "app/TApplication.h"
 #include "base/ErrorReport.h"
 #include "base/TTimer.h"
 #include "base/Version.h"
@@ -8,6 +7,7 @@
 #include "net/TIdHTTP.h"
 #include "ui/Addresses.h"
 #include "ui/Fonts.h"
+#include "ui/FormHost.h"
 #include "ui/TButton.h"
 #include "ui/TImage.h"
 #include "ui/TLabel.h"
@@ -436,8 +436,8 @@ void TForm1::SetGaugeProgress(std::int32_t value)
 
 void TForm1::ProcessPendingEvents()
 {
-    if (TApplication *application = TApplication::Instance())
-        application->ProcessPendingEvents();
+    if (FormHost *host = FormHost::Current())
+        host->ProcessPendingEvents();
     else
         QCoreApplication::processEvents();
 }

@@ -1,0 +1,8 @@
+#include "ui/FormHost.h"
+
+#include <QCoreApplication>
+
+FormHost *FormHost::Current()
+{
+    return dynamic_cast<FormHost *>(QCoreApplication::instance());
+}
