@@ -7,7 +7,7 @@
 // client's share; and the check as the program really runs it, on the
 // worker thread with the hand-over through its completion pipe.
 
-#include "AcceptAndCloseServer.h"
+#include "support/AcceptAndCloseServer.h"
 
 #include "cli/CheckWorker.h"
 #include "cli/ProbeOptions.h"

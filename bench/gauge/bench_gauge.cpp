@@ -3,7 +3,8 @@
 // image of the same size, filling it and copying it.
 // Goal: the paint costs at most three baselines at every size.
 
-#include "GaugeReferencePaint.h"
+#include "reference/GaugeReferencePaint.h"
+#include "reference/StoredGaugeLook.h"
 
 #include "controls/TGauge.h"
 #include "controls/TGaugePainter.h"
@@ -22,21 +23,6 @@
 
 namespace {
 
-TGaugeLook StoredLook(int width, int height)
-{
-    TGaugeLook look;
-    look.width = width;
-    look.height = height;
-    look.kind = gkNeedle;
-    look.borderStyle = bsNone;
-    look.foreColor = clBlue;
-    look.backColor = clYellow;
-    look.color = clYellow;
-    look.percent = 37;
-    look.font = TGauge::LayoutFont();
-    return look;
-}
-
 // A new image, filled, copied onto a surface that exists already (as a paint
 // ends by copying its picture onto the window).
 void Baseline(benchmark::State &state)
@@ -54,7 +40,7 @@ void Baseline(benchmark::State &state)
 
 void Paint(benchmark::State &state)
 {
-    const TGaugeLook look = StoredLook(int(state.range(0)), int(state.range(1)));
+    const TGaugeLook look = StoredGaugeLook(37, QSize(int(state.range(0)), int(state.range(1))));
     for (auto _ : state) {
         QImage image = TGaugePainter::Paint(look);
         benchmark::DoNotOptimize(image.constBits());
@@ -63,7 +49,7 @@ void Paint(benchmark::State &state)
 
 void StepByStepPaint(benchmark::State &state)
 {
-    const TGaugeLook look = StoredLook(int(state.range(0)), int(state.range(1)));
+    const TGaugeLook look = StoredGaugeLook(37, QSize(int(state.range(0)), int(state.range(1))));
     for (auto _ : state) {
         QImage image = ReferenceGaugePaint(look);
         benchmark::DoNotOptimize(image.constBits());
@@ -109,9 +95,12 @@ public:
                 if (base == baseline.end() || base->second <= 0)
                     continue;
                 const double ratio = time / base->second;
+                // Only the product's paint has a goal (at most 3 times the
+                // baseline); the step-by-step paint is shown for comparison.
+                const bool product = std::strcmp(kind, "Paint") == 0;
+                const char *verdict = !product ? "" : ratio <= 3.0 ? "  (goal <= 3: met)" : "  (goal <= 3: missed)";
                 std::printf("%-16s %-10s %9.1f us  baseline %9.1f us  ratio %5.2f%s\n", kind,
-                            size.c_str(), time, base->second, ratio,
-                            ratio <= 3.0 ? "" : "  (above the goal of 3)");
+                            size.c_str(), time, base->second, ratio, verdict);
             }
         }
     }

@@ -2,7 +2,7 @@
 // the bare platform calls, both against the same loopback listener in the
 // same run. Prints "probe ratio (client/raw)" at the end.
 
-#include "AcceptAndCloseServer.h"
+#include "support/AcceptAndCloseServer.h"
 
 #include "net/IdException.h"
 #include "net/TIdHTTP.h"

@@ -10,7 +10,7 @@
 // mallinfo2 (heap in use since before the record was made, less the outage
 // list's storage).
 
-#include "AcceptAndCloseServer.h"
+#include "support/AcceptAndCloseServer.h"
 
 #include "net/IdException.h"
 #include "net/TIdHTTP.h"

@@ -1,8 +1,8 @@
 // The real program, started as a user would, on a private X server inside a
 // network namespace of its own.
 
-#include "E2eDesktop.h"
-#include "../monitor/PrivateNetwork.h"
+#include "support/E2eDesktop.h"
+#include "support/PrivateNetwork.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

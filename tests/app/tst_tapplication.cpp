@@ -1,4 +1,4 @@
-#include "KelvoraTestMain.h"
+#include "support/ApplicationTestMain.h"
 
 #include "app/Program.h"
 #include "app/RaiseSite.h"

@@ -3,9 +3,9 @@
 // exist, no resolver, a resolver of the test's own, and port 80. Nothing can
 // leave the namespace. Every case skips where the platform allows none.
 
-#include "FakeResolver.h"
-#include "LoopbackListener.h"
-#include "PrivateNetwork.h"
+#include "support/FakeResolver.h"
+#include "support/LoopbackListener.h"
+#include "support/PrivateNetwork.h"
 #include "ProbeRun.h"
 #include "SilentResolver.h"
 

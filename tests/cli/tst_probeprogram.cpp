@@ -1,6 +1,6 @@
 #include "CsvReader.h"
 #include "ExpositionReader.h"
-#include "LoopbackListener.h"
+#include "support/LoopbackListener.h"
 #include "ProbeRun.h"
 
 #include <QtTest>

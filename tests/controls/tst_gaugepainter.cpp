@@ -1,4 +1,5 @@
-#include "GaugeReferencePaint.h"
+#include "reference/GaugeReferencePaint.h"
+#include "reference/StoredGaugeLook.h"
 
 #include "base/Exception.h"
 #include "controls/TBltBitmap.h"
@@ -16,19 +17,13 @@ constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kBlack = 0xFF000000;
 
 // The stored layout's gauge, its corners red so that they tell from the dial.
+// The window's gauge at `percent`; red around the dial, so that the corners
+// cannot be taken for the dial.
 TGaugeLook StoredLook(int percent, bool showText = false, QSize size = {858, 521})
 {
-    TGaugeLook look;
-    look.width = size.width();
-    look.height = size.height();
-    look.kind = gkNeedle;
-    look.borderStyle = bsNone;
-    look.foreColor = clBlue;
-    look.backColor = clYellow;
+    TGaugeLook look = StoredGaugeLook(percent, size);
     look.color = clRed;
-    look.percent = percent;
     look.showText = showText;
-    look.font = TGauge::LayoutFont();
     return look;
 }
 

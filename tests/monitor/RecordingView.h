@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TracingView.h"
+#include "support/TracingView.h"
 
 #include <QString>
 #include <QStringList>

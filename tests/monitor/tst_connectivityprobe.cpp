@@ -1,5 +1,5 @@
-#include "FakeResolver.h"
-#include "PrivateNetwork.h"
+#include "support/FakeResolver.h"
+#include "support/PrivateNetwork.h"
 #include "RecordingView.h"
 
 #include "base/Exception.h"

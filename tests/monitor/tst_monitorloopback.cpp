@@ -1,8 +1,8 @@
 // The monitor end to end: real timers, the real network client and a
 // listener on 127.0.0.1:80 inside a network namespace of the test's own.
 
-#include "HeadlessView.h"
-#include "PrivateNetwork.h"
+#include "support/HeadlessView.h"
+#include "support/PrivateNetwork.h"
 
 #include "base/ErrorReport.h"
 #include "monitor/MonitorCycle.h"

@@ -1,7 +1,7 @@
 // The monitor's schedule on real timers, with checks that block the thread
 // for longer than the interval, as a slow connection attempt does.
 
-#include "TracingView.h"
+#include "support/TracingView.h"
 
 #include "base/ErrorReport.h"
 #include "base/TTimer.h"

@@ -2,7 +2,7 @@
 #include "net/SocketErrors.h"
 #include "net/TIdStackPosix.h"
 
-#include "LoopbackListener.h"
+#include "support/LoopbackListener.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "net/TIdSocketHandle.h"
 #include "net/TIdSocksInfo.h"
 
-#include "LoopbackListener.h"
+#include "support/LoopbackListener.h"
 #include "ScriptedStack.h"
 
 #include <QtTest>

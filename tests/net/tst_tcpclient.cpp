@@ -4,7 +4,7 @@
 #include "net/TIdHTTP.h"
 #include "net/TIdIOHandlerSocket.h"
 
-#include "LoopbackListener.h"
+#include "support/LoopbackListener.h"
 #include "ScriptedStack.h"
 
 #include <QtTest>

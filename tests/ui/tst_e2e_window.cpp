@@ -2,8 +2,9 @@
 // of its own: what is on the screen at start, while a check blocks the
 // program, and after it.
 
-#include "E2eDesktop.h"
-#include "../monitor/PrivateNetwork.h"
+#include "support/E2eDesktop.h"
+#include "support/PixelCount.h"
+#include "support/PrivateNetwork.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -24,32 +25,12 @@ const QColor kBarFill(10, 36, 106);
 
 QString g_noNamespace;
 
-int Count(const QImage &image, QRect area, const std::function<bool(QColor)> &match)
-{
-    int count = 0;
-    area &= image.rect();
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += match(image.pixelColor(x, y));
-    return count;
-}
-
-bool NearWhite(QColor c)
-{
-    return c.red() > 235 && c.green() > 235 && c.blue() > 235;
-}
-
-bool NearBlue(QColor c)
-{
-    return c.blue() > 200 && c.red() < 60 && c.green() < 60;
-}
-
 // The outlined readout at the top left: white letters with blue edges.
 void VerifyReadout(const QImage &client)
 {
     const QRect readout(7, 63, 90, 32);
-    QVERIFY(Count(client, readout, NearWhite) > 40);
-    QVERIFY(Count(client, readout, NearBlue) > 40);
+    QVERIFY(CountPixels(client, readout, IsNearWhite) > 40);
+    QVERIFY(CountPixels(client, readout, IsNearBlue) > 40);
 }
 
 } // namespace
@@ -146,7 +127,7 @@ void TestE2eWindow::readoutAndLogo()
         }
     QVERIFY(picture > 500);
     // The link in blue above it.
-    QVERIFY(Count(start_, QRect(740, 40, 120, 14), NearBlue) > 20);
+    QVERIFY(CountPixels(start_, QRect(740, 40, 120, 14), IsNearBlue) > 20);
 }
 
 void TestE2eWindow::orangeAndFullWhileTheCheckBlocksThenRed()
@@ -188,7 +169,7 @@ void TestE2eWindow::orangeAndFullWhileTheCheckBlocksThenRed()
     QCOMPARE(failed.pixelColor(8, 568), kRed);
     VerifyReadout(failed);
     // The readout now carries a number: wider than "Пинг:".
-    QVERIFY(Count(failed, QRect(100, 63, 100, 32), NearWhite) > 20);
+    QVERIFY(CountPixels(failed, QRect(100, 63, 100, 32), IsNearWhite) > 20);
 }
 
 int main(int argc, char **argv)

@@ -1,4 +1,4 @@
-#include "UiTestMain.h"
+#include "support/ApplicationTestMain.h"
 
 #include "app/Program.h"
 #include "base/ErrorReport.h"

@@ -1,4 +1,5 @@
-#include "UiTestMain.h"
+#include "support/ApplicationTestMain.h"
+#include "support/PixelCount.h"
 
 #include "app/Program.h"
 #include "base/Exception.h"
@@ -33,26 +34,6 @@ TApplication &App()
 std::unique_ptr<QWidget> CreateForm1()
 {
     return std::make_unique<TForm1>();
-}
-
-bool IsWhite(QColor c)
-{
-    return c.red() > 235 && c.green() > 235 && c.blue() > 235;
-}
-
-bool IsBlue(QColor c)
-{
-    return c.blue() > 200 && c.red() < 60 && c.green() < 60;
-}
-
-int CountPixels(const QImage &image, QRect area, const std::function<bool(QColor)> &match)
-{
-    int count = 0;
-    area &= image.rect();
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += match(image.pixelColor(x, y));
-    return count;
 }
 
 // Counts the paint events its watched widgets receive.
@@ -170,12 +151,12 @@ void TestTForm1::startPicture()
     QCOMPARE(image.pixelColor(200, 400), yellow);
     // The readout: white text, blue outline, over the gauge.
     const QRect readout = w.Label11->geometry().adjusted(-1, -1, 1, 1);
-    QVERIFY(CountPixels(image, readout, IsWhite) > 40);
-    QVERIFY(CountPixels(image, readout, IsBlue) > 40);
+    QVERIFY(CountPixels(image, readout, IsNearWhite) > 40);
+    QVERIFY(CountPixels(image, readout, IsNearBlue) > 40);
     QCOMPARE(image.pixelColor(readout.topLeft()), yellow);
     // The credits at the top right: the link in blue, the logo without its
     // silver background.
-    QVERIFY(CountPixels(image, w.Label5->geometry(), IsBlue) > 10);
+    QVERIFY(CountPixels(image, w.Label5->geometry(), IsNearBlue) > 10);
     const QImage logo(QStringLiteral(":/ui/logo.bmp"));
     QVERIFY(!logo.isNull());
     const QPoint origin = w.Image1->geometry().topLeft();
@@ -341,7 +322,7 @@ void TestTForm1::gaugeRepaintAtOnceRepaintsWhatLiesOnIt()
     QCOMPARE(watcher.paints[w.Label1], 0);
     // And the picture has the readout on top of the new needle.
     const QImage image = w.grab().toImage();
-    QVERIFY(CountPixels(image, w.Label11->geometry(), IsWhite) > 40);
+    QVERIFY(CountPixels(image, w.Label11->geometry(), IsNearWhite) > 40);
 }
 
 void TestTForm1::presetButtonsSetTheHost_data()

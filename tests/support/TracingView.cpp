@@ -1,4 +1,4 @@
-#include "TracingView.h"
+#include "support/TracingView.h"
 
 #include "base/Exception.h"
 

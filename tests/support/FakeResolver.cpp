@@ -1,6 +1,6 @@
-#include "FakeResolver.h"
+#include "support/FakeResolver.h"
 
-#include "PrivateNetwork.h"
+#include "support/PrivateNetwork.h"
 
 #include <QDir>
 #include <QFile>

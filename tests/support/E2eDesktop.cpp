@@ -1,6 +1,6 @@
-#include "E2eDesktop.h"
+#include "support/E2eDesktop.h"
 
-#include "LoopbackListener.h"
+#include "support/LoopbackListener.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -4,7 +4,7 @@
 //
 //   kelvora-headless <host> <interval-seconds> <number-of-checks>
 
-#include "HeadlessView.h"
+#include "support/HeadlessView.h"
 
 #include "base/ErrorReport.h"
 #include "base/IntegerText.h"

@@ -1,4 +1,4 @@
-#include "AcceptAndCloseServer.h"
+#include "support/AcceptAndCloseServer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "HeadlessView.h"
+#include "support/HeadlessView.h"
 
 #include "monitor/MonitorCycle.h"
 

@@ -1,4 +1,4 @@
-#include "GaugeReferencePaint.h"
+#include "reference/GaugeReferencePaint.h"
 
 #include "controls/TBltBitmap.h"
 #include "controls/TGaugePainter.h"

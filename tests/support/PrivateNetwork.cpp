@@ -1,4 +1,4 @@
-#include "PrivateNetwork.h"
+#include "support/PrivateNetwork.h"
 
 #include "net/SocketErrors.h"
 #include "net/TIdStackPosix.h"

@@ -1,0 +1,67 @@
+# cmake -DLINKS=<file> -P CheckLayers.cmake
+#
+# The libraries form layers, each of which may link only those below it:
+#   base <- net <- monitor <- session <- controls <- ui <- app
+# and the terminal program's cli, which uses no widgets, beside app:
+#   session <- cli
+# Besides, net uses only the C++ library and POSIX, and base, monitor,
+# session and cli use at most QtCore. LINKS sets links_<library> to each
+# library's LINK_LIBRARIES; every arrow that breaks a rule is reported, and
+# the check fails when there is one.
+
+cmake_minimum_required(VERSION 3.25)
+
+include(${LINKS})
+
+set(rank_kelvora_base 0)
+set(rank_kelvora_base_timer 0)
+set(rank_kelvora_net 1)
+set(rank_kelvora_monitor 2)
+set(rank_kelvora_session 3)
+set(rank_kelvora_controls 4)
+set(rank_kelvora_ui 5)
+set(rank_kelvora_app 6)
+set(rank_kelvora_cli 6)
+
+# The Qt modules each library may use; none for a library not listed.
+set(qt_kelvora_base_timer Qt6::Core)
+set(qt_kelvora_monitor Qt6::Core)
+set(qt_kelvora_session Qt6::Core)
+set(qt_kelvora_cli Qt6::Core)
+set(qt_kelvora_controls Qt6::Core Qt6::Gui Qt6::Widgets)
+set(qt_kelvora_ui Qt6::Core Qt6::Gui Qt6::Widgets)
+set(qt_kelvora_app Qt6::Core Qt6::Gui Qt6::Widgets)
+
+set(broken "")
+foreach(rank_variable IN ITEMS rank_kelvora_base rank_kelvora_base_timer rank_kelvora_net
+        rank_kelvora_monitor rank_kelvora_session rank_kelvora_controls rank_kelvora_ui
+        rank_kelvora_app rank_kelvora_cli)
+  string(REPLACE "rank_" "" library ${rank_variable})
+  if(NOT DEFINED links_${library})
+    continue()
+  endif()
+  foreach(linked IN LISTS links_${library})
+    if(linked MATCHES "^Qt6::")
+      if(NOT linked IN_LIST qt_${library})
+        list(APPEND broken "${library} -> ${linked} (a Qt module this layer may not use)")
+      endif()
+    elseif(DEFINED rank_${linked})
+      set(mine ${rank_${library}})
+      set(theirs ${rank_${linked}})
+      # Below, or the other library of the same folder (base's two).
+      if(NOT (theirs LESS mine OR (library STREQUAL "kelvora_base_timer" AND linked STREQUAL "kelvora_base")))
+        list(APPEND broken "${library} -> ${linked} (points up a layer, or sideways)")
+      endif()
+      if(library STREQUAL "kelvora_cli" AND theirs GREATER 3)
+        list(APPEND broken "${library} -> ${linked} (the terminal program uses no widgets)")
+      endif()
+    endif()
+  endforeach()
+  message(STATUS "${library}: ${links_${library}}")
+endforeach()
+
+if(broken)
+  list(JOIN broken "\n  " text)
+  message(FATAL_ERROR "arrows against the layers:\n  ${text}")
+endif()
+message(STATUS "every arrow points down a layer")

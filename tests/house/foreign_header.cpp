@@ -1,0 +1,8 @@
+// Must not build: the network client's header is not available to a target
+// that links only kelvora_base.
+#include "net/SocketErrors.h"
+
+int main()
+{
+    return WSAECONNREFUSED == 10061 ? 0 : 1;
+}

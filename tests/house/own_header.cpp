@@ -1,0 +1,7 @@
+// Builds: kelvora_base is linked, so its headers are there.
+#include "base/TColor.h"
+
+int main()
+{
+    return GetRValue(clRed) == 255 ? 0 : 1;
+}
