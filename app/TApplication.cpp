@@ -51,9 +51,26 @@ void UseClassicLook()
     }
 }
 
+// Whether the user chose a style (-style NAME, -style=NAME, or
+// QT_STYLE_OVERRIDE); the toolkit takes the option out of the arguments, so
+// it is looked for before the toolkit starts.
+bool styleChosen = false;
+
+char **NoteStyleChoice(int argc, char **argv)
+{
+    styleChosen = !qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE");
+    for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "-style" || argument == "--style" || argument.startsWith("-style=")
+            || argument.startsWith("--style="))
+            styleChosen = true;
+    }
+    return argv;
+}
+
 } // namespace
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, NoteStyleChoice(argc, argv))
 {
     setApplicationName(QStringLiteral("Kelvora"));
     setApplicationVersion(QString::fromLatin1(kKelvoraVersion));
@@ -64,7 +81,10 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     // Closing the window asks the loop to end through the quit request; it
     // must not end because the last window was hidden.
     setQuitOnLastWindowClosed(false);
-    UseClassicLook();
+    // The classic look, unless the user asked for a style of their own (a
+    // high-contrast one, say).
+    if (!styleChosen)
+        UseClassicLook();
     presenter_ = ShowMessageBox;
     SetErrorHandler([this](const std::exception &error) { ReportError(error); });
 }

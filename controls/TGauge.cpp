@@ -2,6 +2,7 @@
 
 #include "base/ErrorReport.h"
 #include "base/Exception.h"
+#include "controls/ControlsAccessibility.h"
 #include "controls/TGaugePainter.h"
 
 #include <QPainter>
@@ -33,6 +34,7 @@ TGauge::TGauge(QWidget *parent)
     // The gauge covers its whole rectangle, so nothing beneath it is painted.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    InstallControlsAccessibility();
     resize(100, 100);
 }
 

@@ -1,6 +1,7 @@
 #include "controls/TSpinButton.h"
 
 #include "base/ErrorReport.h"
+#include "controls/ControlsAccessibility.h"
 #include "controls/SpinGlyphs.h"
 
 #include <QKeyEvent>
@@ -18,8 +19,11 @@ TSpinButton::TSpinButton(QWidget *parent)
     // Over a text field the pointer should not keep the text cursor shape.
     setCursor(Qt::ArrowCursor);
 
+    InstallControlsAccessibility();
     up_->SetGlyph(SpinUpGlyph());
     down_->SetGlyph(SpinDownGlyph());
+    up_->setAccessibleName(QStringLiteral("Больше"));
+    down_->setAccessibleName(QStringLiteral("Меньше"));
     for (TTimerSpeedButton *button : {up_, down_}) {
         button->SetOnClick([this, button] { ButtonClick(button); });
         button->SetOnMouseDown([this, button] { ButtonMouseDown(button); });

@@ -3,6 +3,7 @@
 #include "base/ErrorReport.h"
 #include "ui/FormHost.h"
 #include "ui/QtColor.h"
+#include "ui/UiAccessibility.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@ TForm::TForm(QSize clientSize, QSize outerSize)
       horizontal_(new QScrollBar(Qt::Horizontal, this)),
       vertical_(new QScrollBar(Qt::Vertical, this)), corner_(new QWidget(this))
 {
+    InstallUiAccessibility();
     client_->setObjectName(QStringLiteral("ClientArea"));
     client_->setAttribute(Qt::WA_OpaquePaintEvent);
     client_->installEventFilter(this);
@@ -45,6 +47,16 @@ TForm::TForm(QSize clientSize, QSize outerSize)
 }
 
 TForm::~TForm() = default;
+
+void TForm::SetAccessibleStatus(const QString &text)
+{
+    if (text == accessibleStatus_)
+        return;
+    accessibleStatus_ = text;
+    // Setting the description announces the change; the status bar object
+    // reads the same text when asked.
+    setAccessibleDescription(text);
+}
 
 void TForm::SetColor(TColor color)
 {

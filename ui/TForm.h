@@ -87,6 +87,12 @@ public:
     QScrollBar *HorizontalScrollBar() const { return horizontal_; }
     QScrollBar *VerticalScrollBar() const { return vertical_; }
 
+    // What the window's state is, in words, for assistive technology: the
+    // window's accessible description and the text of its status bar
+    // object. Same text: nothing; else it is announced once.
+    const QString &AccessibleStatus() const { return accessibleStatus_; }
+    void SetAccessibleStatus(const QString &text);
+
     // The close path (see above).
     void RequestClose();
     // Whether the window may close; yes unless a derived window says no.
@@ -138,6 +144,7 @@ private:
     std::vector<Control> controls_;
     std::vector<std::function<void(TColor)>> colorFollowers_;
     bool realigning_ = false;
+    QString accessibleStatus_;
     PlacementEnvironment placement_ = PlacementEnvironment::Desktop();
     // Until the window manager's frame is known, the window is centred by
     // the layout's outer size; once it is, the real frame is centred.

@@ -33,9 +33,15 @@ void TGraphicControl::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         pressed_ = false;
     event->accept();
-    if (click && onClick_) {
-        // A copy: the handler may replace itself.
-        const TNotifyEvent handler = onClick_;
-        CallGuarded(handler);
-    }
+    if (click)
+        Click();
+}
+
+void TGraphicControl::Click()
+{
+    if (!onClick_)
+        return;
+    // A copy: the handler may replace itself.
+    const TNotifyEvent handler = onClick_;
+    CallGuarded(handler);
 }

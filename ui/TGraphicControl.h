@@ -27,6 +27,10 @@ public:
 
     void SetOnResize(ResizeRequest request) { onResize_ = std::move(request); }
     void SetOnClick(TNotifyEvent handler) { onClick_ = std::move(handler); }
+    bool Clickable() const { return bool(onClick_); }
+    // Runs OnClick as a click with the pointer does (assistive technology's
+    // press action comes here too).
+    void Click();
 
 protected:
     // Applies a size the control asks for (see OnResize above).

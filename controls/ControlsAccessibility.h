@@ -1,0 +1,7 @@
+#pragma once
+
+// What assistive technology sees of the drawn controls: a repeating button
+// is a push button whose press action clicks it (one step); a gauge is a
+// progress bar whose value is Progress, between MinValue and MaxValue, so
+// that the countdown can be read. Each control installs this on first use.
+void InstallControlsAccessibility();
