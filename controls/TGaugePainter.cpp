@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -59,23 +60,35 @@ QFontMetrics TextMetrics(const QFont &font)
 // A one-pixel line from `from` towards `to`, the pixel at `to` not drawn;
 // each step along the longer axis sets one pixel, the shorter axis rounded to
 // the nearest pixel. Only pixels inside `clip` change.
-void DrawLine(QImage &image, QPoint from, QPoint to, QRgb colour, const QRect &clip)
+void DrawLine(QImage &image, QPoint from, QPoint to, QRgb colour, const QRegion &clip)
 {
-    const QRect area = clip.intersected(image.rect());
     const std::int64_t dx = std::int64_t(to.x()) - from.x();
     const std::int64_t dy = std::int64_t(to.y()) - from.y();
     const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
-    for (std::int64_t i = 0; i < steps; ++i) {
-        // from + i/steps of the way, rounded half away from the start.
-        const auto offset = [&](std::int64_t d) {
-            const std::int64_t num = 2 * i * std::llabs(d) + steps;
-            const std::int64_t part = num / (2 * steps);
-            return d < 0 ? -part : part;
-        };
-        const std::int64_t x = from.x() + offset(dx);
-        const std::int64_t y = from.y() + offset(dy);
-        if (x >= area.left() && x <= area.right() && y >= area.top() && y <= area.bottom())
-            reinterpret_cast<QRgb *>(image.scanLine(int(y)))[x] = colour;
+    if (steps == 0)
+        return;
+    // from + i/steps of the way, rounded half away from the start.
+    const auto offset = [steps](std::int64_t i, std::int64_t d) {
+        const std::int64_t num = 2 * i * std::llabs(d) + steps;
+        const std::int64_t part = num / (2 * steps);
+        return d < 0 ? -part : part;
+    };
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const std::int64_t start = xMajor ? from.x() : from.y();
+    const std::int64_t sign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    for (const QRect &area : clip & image.rect()) {
+        // Along the longer axis step i lies exactly i pixels from the start,
+        // so only a run of steps can meet this rectangle.
+        const std::int64_t low = xMajor ? area.left() : area.top();
+        const std::int64_t high = xMajor ? area.right() : area.bottom();
+        const std::int64_t first = std::max<std::int64_t>(0, sign > 0 ? low - start : start - high);
+        const std::int64_t last = std::min<std::int64_t>(steps - 1, sign > 0 ? high - start : start - low);
+        for (std::int64_t i = first; i <= last; ++i) {
+            const std::int64_t x = from.x() + offset(i, dx);
+            const std::int64_t y = from.y() + offset(i, dy);
+            if (x >= area.left() && x <= area.right() && y >= area.top() && y <= area.bottom())
+                reinterpret_cast<QRgb *>(image.scanLine(int(y)))[x] = colour;
+        }
     }
 }
 
@@ -125,10 +138,13 @@ void DrawPie(QPainter &painter, int l, int t, int r, int b, QPoint first, QPoint
     FillWedge(painter, QRectF(l, t, r - l, b - t), start, sweep);
 }
 
-void PreparePainter(QPainter &painter, const QRect &clip)
+// Every face is drawn on an image of the whole gauge, however small the part
+// asked for: the toolkit's line drawing depends on the device's bounds, so
+// the same device keeps the pixels of a part equal to those of the whole.
+void PreparePainter(QPainter &painter, const QRegion &clip)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(clip);
+    painter.setClipRegion(clip);
 }
 
 void SetPenAndBrush(QPainter &painter, TColor pen, TColor brush)
@@ -137,7 +153,27 @@ void SetPenAndBrush(QPainter &painter, TColor pen, TColor brush)
     painter.setBrush(ToQColor(brush));
 }
 
-void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &clip)
+struct Needle {
+    QPoint pivot;
+    QPoint tip;  // not drawn
+};
+
+// The needle of a needle face with the paint rectangle's edges `e`; none at
+// 0 % or less.
+std::optional<Needle> NeedleOf(const TGaugeLook &look, const Edges &e)
+{
+    if (look.percent <= 0)
+        return std::nullopt;
+    // The pivot's x halves the whole control, not the face.
+    const int mx = look.width / 2;
+    const double theta = std::numbers::pi * look.percent / 100.0;
+    const QPoint tip(RoundHalfEven(mx * (1.0 - std::cos(theta))),
+                     RoundHalfEven((e.B - 1) * (1.0 - std::sin(theta))));
+    return Needle{{mx, e.B - 1}, tip};
+}
+
+void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &face,
+                    const QRegion &clip)
 {
     int w = e.R - e.L;
     int h = e.B - e.T;
@@ -148,7 +184,7 @@ void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const
     {
         QPainter painter(&image);
         PreparePainter(painter, clip);
-        painter.fillRect(clip, ToQColor(look.color));
+        painter.fillRect(face, ToQColor(look.color));
         SetPenAndBrush(painter, look.foreColor, look.backColor);
         // The dome's box keeps its right and bottom edges at w and 2h - 1
         // even when the face is inset by a border.
@@ -156,15 +192,8 @@ void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const
     }
     const QRgb pen = ToRgb(look.foreColor);
     DrawLine(image, {e.L, e.B}, {e.L + w, e.B}, pen, clip);
-    if (look.percent <= 0)
-        return;
-
-    // The pivot's x halves the whole control, not the face.
-    const int mx = look.width / 2;
-    const double theta = std::numbers::pi * look.percent / 100.0;
-    const QPoint tip(RoundHalfEven(mx * (1.0 - std::cos(theta))),
-                     RoundHalfEven((e.B - 1) * (1.0 - std::sin(theta))));
-    DrawLine(image, {mx, e.B - 1}, tip, pen, clip);
+    if (const auto needle = NeedleOf(look, e))
+        DrawLine(image, needle->pivot, needle->tip, pen, clip);
 }
 
 // The ellipse inscribed in (l, t)-(r, b), right and bottom edges excluded.
@@ -177,11 +206,12 @@ void DrawEllipse(QPainter &painter, int l, int t, int r, int b)
     painter.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
 }
 
-void DrawPieFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &clip)
+void DrawPieFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &face,
+                 const QRegion &clip)
 {
     QPainter painter(&image);
     PreparePainter(painter, clip);
-    painter.fillRect(clip, ToQColor(look.color));
+    painter.fillRect(face, ToQColor(look.color));
     SetPenAndBrush(painter, look.foreColor, look.backColor);
     DrawEllipse(painter, e.L, e.T, e.R, e.B);
     if (look.percent <= 0)
@@ -205,11 +235,12 @@ void DrawPieFace(QImage &image, const TGaugeLook &look, const Edges &e, const QR
     FillWedge(painter, box, start, span);
 }
 
-void DrawBarFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &clip)
+void DrawBarFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &face,
+                 const QRegion &clip)
 {
     QPainter painter(&image);
     PreparePainter(painter, clip);
-    painter.fillRect(clip, ToQColor(look.backColor));
+    painter.fillRect(face, ToQColor(look.backColor));
     const int percent = std::clamp(look.percent, 0, 100);
     if (look.kind == gkHorizontalBar) {
         const int length = int(std::int64_t(e.R - e.L) * percent / 100);
@@ -240,6 +271,64 @@ TextPlacement PlaceText(const TGaugeLook &look)
     return placement;
 }
 
+// Draws the face within `area` (in the gauge's coordinates) only.
+void DrawFaceWithin(QImage &image, const TGaugeLook &look, const QRegion &area)
+{
+    const Edges e = PaintEdges(look);
+    const QRect face = TGaugePainter::PaintRect(look);
+    const QRegion clip = area & face;
+    if (clip.isEmpty())
+        return;
+    switch (look.kind) {
+    case gkNeedle:
+        DrawNeedleFace(image, look, e, face, clip);
+        break;
+    case gkPie:
+        DrawPieFace(image, look, e, face, clip);
+        break;
+    case gkHorizontalBar:
+    case gkVerticalBar:
+        DrawBarFace(image, look, e, face, clip);
+        break;
+    case gkText:
+    default: {
+        QPainter painter(&image);
+        painter.setClipRegion(clip);
+        painter.fillRect(face, ToQColor(look.backColor));
+        break;
+    }
+    }
+}
+
+// Draws the text white onto `image`, whose top-left pixel is the gauge's
+// pixel `origin`, within `clip` (gauge coordinates) only.
+void DrawTextWithin(QImage &image, const TGaugeLook &look, QPoint origin, const QRegion &clip)
+{
+    if (clip.isEmpty() || image.isNull())
+        return;
+    const TextPlacement placement = PlaceText(look);
+    QPainter painter(&image);
+    painter.translate(-origin);
+    painter.setClipRegion(clip);
+    painter.setFont(placement.font);
+    painter.setPen(QColor(255, 255, 255));
+    painter.drawText(placement.cell + QPoint(0, placement.ascent), placement.text);
+}
+
+// Steps of the needle covered by one rectangle of NeedleArea: small enough
+// that a slanted needle leaves little else inside, large enough to keep the
+// rectangles few.
+constexpr std::int64_t kNeedleStepsPerPiece = 16;
+
+// Whether two looks make the same picture apart from the percentage.
+bool SameButPercent(const TGaugeLook &a, const TGaugeLook &b)
+{
+    return a.width == b.width && a.height == b.height && a.kind == b.kind
+           && a.showText == b.showText && a.borderStyle == b.borderStyle
+           && a.foreColor == b.foreColor && a.backColor == b.backColor && a.color == b.color
+           && a.font == b.font;
+}
+
 } // namespace
 
 QRect TGaugePainter::PaintRect(const TGaugeLook &look)
@@ -250,28 +339,7 @@ QRect TGaugePainter::PaintRect(const TGaugeLook &look)
 
 void TGaugePainter::DrawFace(QImage &image, const TGaugeLook &look)
 {
-    const Edges e = PaintEdges(look);
-    const QRect clip = PaintRect(look);
-    if (clip.isEmpty())
-        return;
-    switch (look.kind) {
-    case gkNeedle:
-        DrawNeedleFace(image, look, e, clip);
-        break;
-    case gkPie:
-        DrawPieFace(image, look, e, clip);
-        break;
-    case gkHorizontalBar:
-    case gkVerticalBar:
-        DrawBarFace(image, look, e, clip);
-        break;
-    case gkText:
-    default: {
-        QPainter painter(&image);
-        painter.fillRect(clip, ToQColor(look.backColor));
-        break;
-    }
-    }
+    DrawFaceWithin(image, look, PaintRect(look));
 }
 
 QString TGaugePainter::Text(int percent)
@@ -304,16 +372,83 @@ QRect TGaugePainter::TextArea(const TGaugeLook &look)
 
 void TGaugePainter::DrawText(QImage &image, const TGaugeLook &look, QPoint origin)
 {
-    const QRect clip = PaintRect(look);
-    if (clip.isEmpty() || image.isNull())
+    DrawTextWithin(image, look, origin, PaintRect(look));
+}
+
+QRegion TGaugePainter::NeedleArea(const TGaugeLook &look)
+{
+    if (look.kind != gkNeedle)
+        return {};
+    const auto needle = NeedleOf(look, PaintEdges(look));
+    if (!needle)
+        return {};
+    // The pixels DrawLine sets: step i lies at from + i/steps of the way,
+    // both coordinates moving monotonically, so the pixels of a run of steps
+    // lie in the box of its first and last pixel.
+    const QPoint from = needle->pivot;
+    const std::int64_t dx = std::int64_t(needle->tip.x()) - from.x();
+    const std::int64_t dy = std::int64_t(needle->tip.y()) - from.y();
+    const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+    const auto at = [&](std::int64_t i) {
+        const auto offset = [&](std::int64_t d) {
+            const std::int64_t part = (2 * i * std::llabs(d) + steps) / (2 * steps);
+            return d < 0 ? -part : part;
+        };
+        return QPoint(int(from.x() + offset(dx)), int(from.y() + offset(dy)));
+    };
+    QRegion area;
+    for (std::int64_t first = 0; first < steps; first += kNeedleStepsPerPiece) {
+        const std::int64_t last = std::min(steps, first + kNeedleStepsPerPiece) - 1;
+        const QPoint a = at(first);
+        const QPoint b = at(last);
+        area += QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                      QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+    }
+    return area & PaintRect(look);
+}
+
+QRegion TGaugePainter::ChangedArea(const TGaugeLook &before, const TGaugeLook &after)
+{
+    const QRect gauge(0, 0, std::max(0, after.width), std::max(0, after.height));
+    if (!SameButPercent(before, after) || after.kind != gkNeedle)
+        return QRegion(gauge) + QRect(0, 0, std::max(0, before.width), std::max(0, before.height));
+    if (before.percent == after.percent)
+        return {};
+    // The dome, the base line and the corners do not depend on the
+    // percentage; the needle and the text do.
+    QRegion changed = NeedleArea(before) + NeedleArea(after);
+    if (after.showText)
+        changed += QRegion(TextArea(before)) + TextArea(after);
+    return changed & gauge;
+}
+
+void TGaugePainter::PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const QRegion &area)
+{
+    const QRegion clip = area & QRect(0, 0, look.width, look.height) & canvas.Image().rect();
+    if (clip.isEmpty())
         return;
-    const TextPlacement placement = PlaceText(look);
-    QPainter painter(&image);
-    painter.translate(-origin);
-    painter.setClipRect(clip);
-    painter.setFont(placement.font);
-    painter.setPen(QColor(255, 255, 255));
-    painter.drawText(placement.cell + QPoint(0, placement.ascent), placement.text);
+
+    // XOR-ing a face drawn on black into a black image leaves just the face:
+    // draw it straight onto the picture. With a border, the ring around the
+    // face stays black.
+    if (look.borderStyle == bsSingle) {
+        for (const QRect &ring : clip - PaintRect(look))
+            canvas.Blacken(ring);
+    }
+    DrawFaceWithin(canvas.Image(), look, clip);
+
+    // The text is XOR-ed in from an image that covers only where it can show.
+    if (look.showText) {
+        const QRegion textClip = clip & TextArea(look);
+        if (!textClip.isEmpty()) {
+            const QRect box = textClip.boundingRect();
+            TBltBitmap text;
+            text.SetSize(box.width(), box.height());
+            text.Blacken();
+            DrawTextWithin(text.Image(), look, box.topLeft(), textClip);
+            canvas.Invert(text, box.topLeft());
+        }
+    }
 }
 
 QImage TGaugePainter::Paint(const TGaugeLook &look)
@@ -322,28 +457,6 @@ QImage TGaugePainter::Paint(const TGaugeLook &look)
     base.SetSize(look.width, look.height);
     if (base.Empty())
         return {};
-
-    // XOR-ing a face drawn on black into a black image leaves just the face:
-    // draw it straight onto the picture. With a border, the ring around the
-    // face stays black.
-    if (look.borderStyle == bsSingle) {
-        base.Blacken(QRect(0, 0, look.width, 1));
-        base.Blacken(QRect(0, look.height - 1, look.width, 1));
-        base.Blacken(QRect(0, 0, 1, look.height));
-        base.Blacken(QRect(look.width - 1, 0, 1, look.height));
-    }
-    DrawFace(base.Image(), look);
-
-    // The text is XOR-ed in from an image that covers only where it can show.
-    if (look.showText) {
-        const QRect area = TextArea(look);
-        if (!area.isEmpty()) {
-            TBltBitmap text;
-            text.SetSize(area.width(), area.height());
-            text.Blacken();
-            DrawText(text.Image(), look, area.topLeft());
-            base.Invert(text, area.topLeft());
-        }
-    }
+    PaintArea(base, look, QRect(0, 0, look.width, look.height));
     return base.Take();
 }
