@@ -7,11 +7,13 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <numbers>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -57,9 +59,21 @@ QFontMetrics TextMetrics(const QFont &font)
     return QFontMetrics(font, &probe);
 }
 
+// Step i of the one-pixel line from `from` by (dx, dy) in `steps` steps: i/steps
+// of the way, each axis rounded half away from the start. Along the longer
+// axis step i lies exactly i pixels from the start.
+QPoint LinePoint(QPoint from, std::int64_t dx, std::int64_t dy, std::int64_t steps, std::int64_t i)
+{
+    const auto offset = [&](std::int64_t d) {
+        const std::int64_t part = (2 * i * std::llabs(d) + steps) / (2 * steps);
+        return d < 0 ? -part : part;
+    };
+    return {int(from.x() + offset(dx)), int(from.y() + offset(dy))};
+}
+
 // A one-pixel line from `from` towards `to`, the pixel at `to` not drawn;
-// each step along the longer axis sets one pixel, the shorter axis rounded to
-// the nearest pixel. Only pixels inside `clip` change.
+// each step along the longer axis sets one pixel. Only pixels inside `clip`
+// change.
 void DrawLine(QImage &image, QPoint from, QPoint to, QRgb colour, const QRegion &clip)
 {
     const std::int64_t dx = std::int64_t(to.x()) - from.x();
@@ -67,27 +81,24 @@ void DrawLine(QImage &image, QPoint from, QPoint to, QRgb colour, const QRegion 
     const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
     if (steps == 0)
         return;
-    // from + i/steps of the way, rounded half away from the start.
-    const auto offset = [steps](std::int64_t i, std::int64_t d) {
-        const std::int64_t num = 2 * i * std::llabs(d) + steps;
-        const std::int64_t part = num / (2 * steps);
-        return d < 0 ? -part : part;
-    };
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
     const std::int64_t start = xMajor ? from.x() : from.y();
     const std::int64_t sign = (xMajor ? dx : dy) < 0 ? -1 : 1;
-    for (const QRect &area : clip & image.rect()) {
-        // Along the longer axis step i lies exactly i pixels from the start,
-        // so only a run of steps can meet this rectangle.
+    const QRect line(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                     QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
+    uchar *const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    for (const QRect &area : clip & image.rect() & line) {
+        // Only a run of steps can meet this rectangle.
         const std::int64_t low = xMajor ? area.left() : area.top();
         const std::int64_t high = xMajor ? area.right() : area.bottom();
         const std::int64_t first = std::max<std::int64_t>(0, sign > 0 ? low - start : start - high);
         const std::int64_t last = std::min<std::int64_t>(steps - 1, sign > 0 ? high - start : start - low);
         for (std::int64_t i = first; i <= last; ++i) {
-            const std::int64_t x = from.x() + offset(i, dx);
-            const std::int64_t y = from.y() + offset(i, dy);
-            if (x >= area.left() && x <= area.right() && y >= area.top() && y <= area.bottom())
-                reinterpret_cast<QRgb *>(image.scanLine(int(y)))[x] = colour;
+            const QPoint p = LinePoint(from, dx, dy, steps, i);
+            if (p.x() >= area.left() && p.x() <= area.right() && p.y() >= area.top()
+                && p.y() <= area.bottom())
+                reinterpret_cast<QRgb *>(bits + p.y() * stride)[p.x()] = colour;
         }
     }
 }
@@ -181,10 +192,17 @@ void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const
         ++w;
         ++h;
     }
+    // The face's colour goes straight into the image, a rectangle at a time.
+    const QRgb colour = ToRgb(look.color);
+    for (const QRect &area : clip & face & image.rect()) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+            std::fill(row + area.left(), row + area.right() + 1, colour);
+        }
+    }
     {
         QPainter painter(&image);
         PreparePainter(painter, clip);
-        painter.fillRect(face, ToQColor(look.color));
         SetPenAndBrush(painter, look.foreColor, look.backColor);
         // The dome's box keeps its right and bottom edges at w and 2h - 1
         // even when the face is inset by a border.
@@ -251,23 +269,64 @@ void DrawBarFace(QImage &image, const TGaugeLook &look, const Edges &e, const QR
     }
 }
 
+// What the text step needs to know of a text in a font.
+struct TextMeasure {
+    int advance = 0;
+    int height = 0;
+    int ascent = 0;
+    QRect ink;  // the glyphs' bounds, relative to the start of the baseline
+};
+
+TextMeasure MeasureAnew(const QFont &font, const QString &text)
+{
+    const QFontMetrics metrics = TextMetrics(font);
+    return {metrics.horizontalAdvance(text), metrics.height(), metrics.ascent(),
+            metrics.boundingRect(text)};
+}
+
+// Measuring costs more than drawing a small part of the gauge, and a
+// countdown shows the same few texts over and over: the last few
+// measurements are kept. Used from the GUI thread only, as all painting.
+TextMeasure Measure(const QFont &font, const QString &text)
+{
+    struct Entry {
+        QFont font;
+        QString text;
+        TextMeasure measure;
+    };
+    static std::vector<Entry> kept;
+    static std::size_t next = 0;
+    constexpr std::size_t kKept = 8;
+    for (const Entry &entry : kept) {
+        if (entry.text == text && entry.font == font)
+            return entry.measure;
+    }
+    Entry entry{font, text, MeasureAnew(font, text)};
+    if (kept.size() < kKept) {
+        kept.push_back(entry);
+    } else {
+        kept[next] = entry;
+        next = (next + 1) % kKept;
+    }
+    return entry.measure;
+}
+
 struct TextPlacement {
     QFont font;
     QString text;
     QPoint cell;  // top-left corner of the text cell
-    int ascent;
+    TextMeasure measure;
 };
 
 TextPlacement PlaceText(const TGaugeLook &look)
 {
     const Edges e = PaintEdges(look);
-    TextPlacement placement{TGaugePainter::TextFont(look.font), TGaugePainter::Text(look.percent), {}, 0};
-    const QFontMetrics metrics = TextMetrics(placement.font);
-    const int tw = metrics.horizontalAdvance(placement.text);
-    const int th = metrics.height();
+    TextPlacement placement{TGaugePainter::TextFont(look.font), TGaugePainter::Text(look.percent), {}, {}};
+    placement.measure = Measure(placement.font, placement.text);
+    const int tw = placement.measure.advance;
+    const int th = placement.measure.height;
     // Centred in the paint rectangle's size, not offset by its corner.
     placement.cell = QPoint((e.R - e.L + 1 - tw) / 2, (e.B - e.T + 1 - th) / 2);
-    placement.ascent = metrics.ascent();
     return placement;
 }
 
@@ -312,13 +371,57 @@ void DrawTextWithin(QImage &image, const TGaugeLook &look, QPoint origin, const 
     painter.setClipRegion(clip);
     painter.setFont(placement.font);
     painter.setPen(QColor(255, 255, 255));
-    painter.drawText(placement.cell + QPoint(0, placement.ascent), placement.text);
+    painter.drawText(placement.cell + QPoint(0, placement.measure.ascent), placement.text);
 }
 
-// Steps of the needle covered by one rectangle of NeedleArea: small enough
-// that a slanted needle leaves little else inside, large enough to keep the
-// rectangles few.
-constexpr std::int64_t kNeedleStepsPerPiece = 16;
+// Rows (or columns) of the gauge that one rectangle of a needle area spans:
+// few rectangles keep the repaint cheap to send to the window system, small
+// ones keep it cheap to draw.
+constexpr int kNeedleBand = 64;
+
+// The pixels of the needles of `looks` (gauges of one size), covered by one
+// rectangle per band of kNeedleBand rows, or columns when every needle is
+// flatter than steep. Needles close together share their rectangles.
+QRegion NeedleBands(std::initializer_list<const TGaugeLook *> looks)
+{
+    std::vector<Needle> needles;
+    QRect face;
+    for (const TGaugeLook *look : looks) {
+        if (look->kind != gkNeedle)
+            continue;
+        face = TGaugePainter::PaintRect(*look);
+        if (const auto needle = NeedleOf(*look, PaintEdges(*look)))
+            needles.push_back(*needle);
+    }
+    if (needles.empty() || face.isEmpty())
+        return {};
+    const bool columns = std::all_of(needles.begin(), needles.end(), [](const Needle &n) {
+        return std::abs(n.tip.x() - n.pivot.x()) > std::abs(n.tip.y() - n.pivot.y());
+    });
+    struct Box {
+        int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    };
+    std::vector<Box> bands(std::size_t((columns ? face.right() : face.bottom()) / kNeedleBand + 1));
+    for (const Needle &needle : needles) {
+        const std::int64_t dx = std::int64_t(needle.tip.x()) - needle.pivot.x();
+        const std::int64_t dy = std::int64_t(needle.tip.y()) - needle.pivot.y();
+        const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+        for (std::int64_t i = 0; i < steps; ++i) {
+            const QPoint p = LinePoint(needle.pivot, dx, dy, steps, i);
+            if (p.x() < face.left() || p.x() > face.right() || p.y() < face.top() || p.y() > face.bottom())
+                continue;
+            Box &box = bands[std::size_t((columns ? p.x() : p.y()) / kNeedleBand)];
+            box = {std::min(box.left, p.x()), std::min(box.top, p.y()), std::max(box.right, p.x()),
+                   std::max(box.bottom, p.y())};
+        }
+    }
+    QRegion area;
+    for (const Box &box : bands) {
+        if (box.left <= box.right)
+            area += QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom));
+    }
+    return area;
+}
 
 // Whether two looks make the same picture apart from the percentage.
 bool SameButPercent(const TGaugeLook &a, const TGaugeLook &b)
@@ -361,12 +464,11 @@ QRect TGaugePainter::TextArea(const TGaugeLook &look)
     if (clip.isEmpty())
         return {};
     const TextPlacement placement = PlaceText(look);
-    const QFontMetrics metrics = TextMetrics(placement.font);
-    const QRect cell(placement.cell, QSize(metrics.horizontalAdvance(placement.text), metrics.height()));
-    const QRect ink = metrics.boundingRect(placement.text)
-                          .translated(placement.cell + QPoint(0, placement.ascent));
+    const TextMeasure &measure = placement.measure;
+    const QRect cell(placement.cell, QSize(measure.advance, measure.height));
+    const QRect ink = measure.ink.translated(placement.cell + QPoint(0, measure.ascent));
     // Glyphs of bold or slanted faces may reach past both; leave room.
-    const int margin = 2 + metrics.height() / 4;
+    const int margin = 2 + measure.height / 4;
     return cell.united(ink).adjusted(-margin, -margin, margin, margin).intersected(clip);
 }
 
@@ -377,34 +479,7 @@ void TGaugePainter::DrawText(QImage &image, const TGaugeLook &look, QPoint origi
 
 QRegion TGaugePainter::NeedleArea(const TGaugeLook &look)
 {
-    if (look.kind != gkNeedle)
-        return {};
-    const auto needle = NeedleOf(look, PaintEdges(look));
-    if (!needle)
-        return {};
-    // The pixels DrawLine sets: step i lies at from + i/steps of the way,
-    // both coordinates moving monotonically, so the pixels of a run of steps
-    // lie in the box of its first and last pixel.
-    const QPoint from = needle->pivot;
-    const std::int64_t dx = std::int64_t(needle->tip.x()) - from.x();
-    const std::int64_t dy = std::int64_t(needle->tip.y()) - from.y();
-    const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
-    const auto at = [&](std::int64_t i) {
-        const auto offset = [&](std::int64_t d) {
-            const std::int64_t part = (2 * i * std::llabs(d) + steps) / (2 * steps);
-            return d < 0 ? -part : part;
-        };
-        return QPoint(int(from.x() + offset(dx)), int(from.y() + offset(dy)));
-    };
-    QRegion area;
-    for (std::int64_t first = 0; first < steps; first += kNeedleStepsPerPiece) {
-        const std::int64_t last = std::min(steps, first + kNeedleStepsPerPiece) - 1;
-        const QPoint a = at(first);
-        const QPoint b = at(last);
-        area += QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-                      QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
-    }
-    return area & PaintRect(look);
+    return NeedleBands({&look});
 }
 
 QRegion TGaugePainter::ChangedArea(const TGaugeLook &before, const TGaugeLook &after)
@@ -415,10 +490,11 @@ QRegion TGaugePainter::ChangedArea(const TGaugeLook &before, const TGaugeLook &a
     if (before.percent == after.percent)
         return {};
     // The dome, the base line and the corners do not depend on the
-    // percentage; the needle and the text do.
-    QRegion changed = NeedleArea(before) + NeedleArea(after);
+    // percentage; the needle and the text do. Each text in one rectangle,
+    // as the two lie almost on top of each other.
+    QRegion changed = NeedleBands({&before, &after});
     if (after.showText)
-        changed += QRegion(TextArea(before)) + TextArea(after);
+        changed += TextArea(before).united(TextArea(after));
     return changed & gauge;
 }
 

@@ -34,11 +34,13 @@ public:
 
     // An area that holds every pixel in which the pictures of `before` and
     // `after` differ. When only the percentage differs on a needle gauge,
-    // that is the two needles and the two texts; otherwise the whole gauge.
+    // that is the two needles with the narrow wedge between them and the two
+    // texts, in a few rectangles; otherwise the whole gauge.
     static QRegion ChangedArea(const TGaugeLook &before, const TGaugeLook &after);
 
-    // The needle's pixels, covered by a few small rectangles within the paint
-    // rectangle. Empty for other kinds and at 0 % or less.
+    // The needle's pixels within the paint rectangle, covered by a few
+    // rectangles, one per band of rows (or of columns for a flat needle).
+    // Empty for other kinds and at 0 % or less.
     static QRegion NeedleArea(const TGaugeLook &look);
 
     static QRect PaintRect(const TGaugeLook &look);

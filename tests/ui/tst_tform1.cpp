@@ -17,8 +17,10 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 
 #include <map>
@@ -55,6 +57,14 @@ int CountPixels(const QImage &image, QRect area, const std::function<bool(QColor
     return count;
 }
 
+// What the window shows now: its backing store as painted so far, not a
+// fresh rendering of its widgets.
+QImage OnScreen(QWidget &window)
+{
+    return window.windowHandle()->screen()->grabWindow(window.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+}
+
 // Counts the paint events its watched widgets receive.
 class PaintWatcher final : public QObject {
 public:
@@ -87,6 +97,8 @@ private slots:
     void scrollBarsBelowTheExtents();
     void drawnControlsStackInCreationOrderBelowNativeOnes();
     void gaugeRepaintAtOnceRepaintsWhatLiesOnIt();
+    void needleRepaintKeepsALongReadoutOnTop();
+    void everyTickOfACountdownShowsWhatAWholeRepaintShows();
     void presetButtonsSetTheHost_data();
     void presetButtonsSetTheHost();
     void homePageOpensFromLinkAndWholeLogo_data();
@@ -328,19 +340,74 @@ void TestTForm1::gaugeRepaintAtOnceRepaintsWhatLiesOnIt()
     TForm1 &w = Shown();
     App().ProcessPendingEvents();
     PaintWatcher watcher;
-    for (QWidget *widget : std::initializer_list<QWidget *>{w.Label11, w.Label7, w.Label3, w.Image1, w.Label1})
+    for (QWidget *widget : std::initializer_list<QWidget *>{w.Gauge1, w.Label11, w.Label7, w.Label3,
+                                                            w.Image1, w.Label1})
         watcher.Watch(widget);
-    // From 0 % to 50 %: the gauge repaints at once, without the event loop.
-    w.Gauge1->SetProgress(15);
+    // A colour repaints the whole gauge at once, without the event loop, and
+    // with it all that lies on it.
+    w.Gauge1->SetBackColor(clLime);
+    QCOMPARE(watcher.paints[w.Gauge1], 1);
     QVERIFY(watcher.paints[w.Label11] > 0);
     QVERIFY(watcher.paints[w.Label7] > 0);
     QVERIFY(watcher.paints[w.Label3] > 0);
     QVERIFY(watcher.paints[w.Image1] > 0);
     // The caption below the gauge lies outside the repainted rectangle.
     QCOMPARE(watcher.paints[w.Label1], 0);
-    // And the picture has the readout on top of the new needle.
-    const QImage image = w.grab().toImage();
-    QVERIFY(CountPixels(image, w.Label11->geometry(), IsWhite) > 40);
+    // And the picture has the readout on top of the gauge.
+    QVERIFY(CountPixels(OnScreen(w), w.Label11->geometry(), IsWhite) > 40);
+
+    // From 0 % to 50 % only the needles and texts are repainted, again at
+    // once; the readout and the credits lie elsewhere and stay as they are.
+    for (auto &[widget, paints] : watcher.paints)
+        paints = 0;
+    w.Gauge1->SetProgress(15);
+    QCOMPARE(watcher.paints[w.Gauge1], 1);
+    for (QWidget *away : std::initializer_list<QWidget *>{w.Label11, w.Label7, w.Label3, w.Image1, w.Label1})
+        QCOMPARE(watcher.paints[away], 0);
+    QVERIFY(CountPixels(OnScreen(w), w.Label11->geometry(), IsWhite) > 40);
+}
+
+void TestTForm1::needleRepaintKeepsALongReadoutOnTop()
+{
+    TForm1 &w = Shown();
+    // A readout long enough to reach where the needle passes at a third.
+    const QString text = QStringLiteral("Пинг: 1234567890 мс");
+    for (const auto name : {ProbeView::ReadoutLabel::Label7, ProbeView::ReadoutLabel::Label8,
+                            ProbeView::ReadoutLabel::Label9, ProbeView::ReadoutLabel::Label10,
+                            ProbeView::ReadoutLabel::Label11})
+        w.SetReadoutCaption(name, text);
+    w.Gauge1->SetProgress(9);  // 30 %
+    App().ProcessPendingEvents();
+    QVERIFY(w.Label11->geometry().right() > 260);
+    PaintWatcher watcher;
+    watcher.Watch(w.Label11);
+    w.Gauge1->SetProgress(10);  // 33 %: the needle's tip runs under the readout
+    QVERIFY(watcher.paints[w.Label11] > 0);
+    const QImage partial = OnScreen(w);
+    w.Gauge1->repaint();  // the whole gauge with all that lies on it
+    QVERIFY(partial == OnScreen(w));
+}
+
+void TestTForm1::everyTickOfACountdownShowsWhatAWholeRepaintShows()
+{
+    TForm1 &w = Shown();
+    // The test gives the ticks itself, one after another.
+    w.Timer1->SetEnabled(false);
+    w.Timer2->SetEnabled(false);
+    App().ProcessPendingEvents();
+    for (int tick = 1; tick <= 31; ++tick) {  // 30 seconds, then the count starts over
+        w.Timer2Timer();
+        const QImage afterTick = OnScreen(w);
+        // The whole gauge with all that lies on it, and the whole bar.
+        w.Gauge1->repaint();
+        w.ProgressBar1->repaint();
+        const QImage whole = OnScreen(w);
+        QVERIFY2(afterTick == whole, qPrintable(QStringLiteral("tick %1").arg(tick)));
+        const QImage fresh = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(whole == fresh, qPrintable(QStringLiteral("tick %1").arg(tick)));
+        QCOMPARE(w.Gauge1->Progress(), tick % 31);
+        QCOMPARE(w.ProgressBar1->Position(), tick % 31);
+    }
 }
 
 void TestTForm1::presetButtonsSetTheHost_data()
