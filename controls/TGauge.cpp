@@ -76,8 +76,8 @@ void TGauge::SetProgress(int value)
     progress_ = value;
     if (PercentComplete() == before)
         return;
-    // Only the needle and the text move; the rest of the picture shown stays
-    // right, unless the last paint failed and left it behind.
+    // What the screen shows outside the changed area is already right,
+    // unless a paint failed and left the screen behind.
     if (!isVisible() || shownStale_) {
         RepaintNow();
         return;
@@ -212,7 +212,7 @@ void TGauge::paintEvent(QPaintEvent *event)
     });
     if (!painted)
         shownStale_ = true;
-    else if (area == QRegion(rect()))
+    else if (shownStale_ && (visibleRegion() - area).isEmpty())
         shownStale_ = false;
 }
 

@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "base/Exception.h"
 #include "base/TTimer.h"
+#include "controls/TBltBitmap.h"
 #include "controls/TGauge.h"
 #include "net/IdException.h"
 #include "net/TIdStack.h"
@@ -14,6 +15,7 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -65,6 +67,21 @@ QImage OnScreen(QWidget &window)
         QImage::Format_RGB32);
 }
 
+// Keeps the region of the last paint event of the widget it watches.
+class PaintRegions final : public QObject {
+public:
+    QRegion last;
+    void Watch(QWidget *widget) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            last = static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
+
 // Counts the paint events its watched widgets receive.
 class PaintWatcher final : public QObject {
 public:
@@ -99,6 +116,7 @@ private slots:
     void gaugeRepaintAtOnceRepaintsWhatLiesOnIt();
     void needleRepaintKeepsALongReadoutOnTop();
     void everyTickOfACountdownShowsWhatAWholeRepaintShows();
+    void aFailedGaugePaintIsMadeGoodByTheNextStep();
     void presetButtonsSetTheHost_data();
     void presetButtonsSetTheHost();
     void homePageOpensFromLinkAndWholeLogo_data();
@@ -126,6 +144,7 @@ void TestTForm1::init()
 
 void TestTForm1::cleanup()
 {
+    TBltBitmap::SetFailAfterForTesting(-1);
     App().Shutdown();
     TTimer::SetArmingFailsForTesting(false);
     UseSafeNetworkAndLinks();
@@ -408,6 +427,37 @@ void TestTForm1::everyTickOfACountdownShowsWhatAWholeRepaintShows()
         QCOMPARE(w.Gauge1->Progress(), tick % 31);
         QCOMPARE(w.ProgressBar1->Position(), tick % 31);
     }
+}
+
+void TestTForm1::aFailedGaugePaintIsMadeGoodByTheNextStep()
+{
+    TForm1 &w = Shown();
+    App().ProcessPendingEvents();
+    PaintWatcher watcher;
+    watcher.Watch(w.Gauge1);
+    TBltBitmap::SetFailAfterForTesting(0);
+    w.Gauge1->SetProgress(3);
+    TBltBitmap::SetFailAfterForTesting(-1);
+    QCOMPARE(RecordedBoxes().size(), 1u);
+    QCOMPARE(RecordedBoxes().front().text, QStringLiteral("Out of memory for an off-screen image."));
+    // The next step repaints the whole gauge, as the screen still shows 0 %.
+    w.Gauge1->SetProgress(4);
+    QCOMPARE(watcher.paints[w.Gauge1], 2);
+    const QImage afterWhole = OnScreen(w);
+    w.Gauge1->repaint();
+    QVERIFY(afterWhole == OnScreen(w));
+    // Then steps are repainted in part again.
+    PaintRegions regions;
+    regions.Watch(w.Gauge1);
+    w.Gauge1->SetProgress(5);
+    std::int64_t repainted = 0;
+    for (const QRect &rect : regions.last)
+        repainted += std::int64_t(rect.width()) * rect.height();
+    QVERIFY(repainted > 0);
+    QVERIFY(repainted < std::int64_t(w.Gauge1->width()) * w.Gauge1->height() / 4);
+    const QImage afterPart = OnScreen(w);
+    w.Gauge1->repaint();
+    QVERIFY(afterPart == OnScreen(w));
 }
 
 void TestTForm1::presetButtonsSetTheHost_data()
