@@ -286,22 +286,25 @@ TextMeasure MeasureAnew(const QFont &font, const QString &text)
 
 // Measuring costs more than drawing a small part of the gauge, and a
 // countdown shows the same few texts over and over: the last few
-// measurements are kept. Used from the GUI thread only, as all painting.
+// measurements are kept, by a text naming all of the font that measuring
+// depends on (so no font object outlives the application). Used from the GUI thread only, as all painting.
 TextMeasure Measure(const QFont &font, const QString &text)
 {
     struct Entry {
-        QFont font;
+        QString font;
         QString text;
         TextMeasure measure;
     };
     static std::vector<Entry> kept;
     static std::size_t next = 0;
     constexpr std::size_t kKept = 8;
+    const QString key = font.key() + QLatin1Char('|') + font.families().join(QLatin1Char(','))
+                        + QLatin1Char('|') + QString::number(int(font.hintingPreference()));
     for (const Entry &entry : kept) {
-        if (entry.text == text && entry.font == font)
+        if (entry.text == text && entry.font == key)
             return entry.measure;
     }
-    Entry entry{font, text, MeasureAnew(font, text)};
+    Entry entry{key, text, MeasureAnew(font, text)};
     if (kept.size() < kKept) {
         kept.push_back(entry);
     } else {

@@ -68,6 +68,7 @@ private slots:
     void textInvertsWhatLiesBeneath_data();
     void textInvertsWhatLiesBeneath();
     void textIsCentredInFaceSizeAndClipped();
+    void textAreaFollowsFontAndText();
     void otherKinds_data();
     void otherKinds();
     void matchesStepByStepPaint_data();
@@ -253,6 +254,34 @@ void TestGaugePainter::textIsCentredInFaceSizeAndClipped()
     const QRect text = Difference(image, frameOnly);
     QVERIFY(!text.isEmpty());
     QVERIFY(QRect(1, 1, 28, 22).contains(text));
+}
+
+void TestGaugePainter::textAreaFollowsFontAndText()
+{
+    // Texts are measured once and remembered; a font or text measured
+    // before must not lend its size to another.
+    QList<QRect> areas;
+    for (int round = 0; round < 2; ++round) {
+        QList<QRect> seen;
+        for (int pixels : {20, 32, 48}) {
+            for (int percent : {7, 77, 100}) {
+                TGaugeLook look = StoredLook(percent, true);
+                look.font.setPixelSize(pixels);
+                seen << TGaugePainter::TextArea(look);
+            }
+        }
+        if (round == 0)
+            areas = seen;
+        else
+            QCOMPARE(seen, areas);
+    }
+    for (int i = 0; i < 3; ++i) {
+        // Taller fonts, taller areas; longer texts, wider ones.
+        QVERIFY(areas[i].height() < areas[i + 3].height());
+        QVERIFY(areas[i + 3].height() < areas[i + 6].height());
+        QVERIFY(areas[3 * i].width() < areas[3 * i + 1].width());
+        QVERIFY(areas[3 * i + 1].width() < areas[3 * i + 2].width());
+    }
 }
 
 void TestGaugePainter::otherKinds_data()
