@@ -118,7 +118,7 @@ plain_pid=$!
 
 window_of()
 {
-    timeout 30 xdotool search --sync --onlyvisible --pid "$1" --name "$2" | head -n1
+    timeout 30 xdotool search --all --sync --onlyvisible --pid "$1" --name "$2" | head -n1
 }
 kelvora_window=$(window_of "$kelvora_pid" '^Kelvora 1\.1$')
 plain_window=$(window_of "$plain_pid" '^Plain window$')
