@@ -23,9 +23,10 @@
 # the plain window's, summed over both rounds, so each program is measured
 # focused for one round and unfocused for the other.
 #
-# Needs: Xvfb, xdotool, perf, unshare (run as root, or where user namespaces
-# are allowed). Ends only the processes it started, by their ids; the X
-# server with SIGTERM so that it removes its lock and socket.
+# Needs: Xvfb, xdotool, perf and unshare; run it as root (or where user
+# namespaces are allowed and perf may watch other processes). Ends only the
+# processes it started, by their ids; the X server with SIGTERM so that it
+# removes its lock and socket.
 set -euo pipefail
 
 usage()
@@ -131,7 +132,7 @@ fi
 # CPU milliseconds of process $1 over the round, written to file $2.
 measure()
 {
-    perf stat -e task-clock -x, -o "$2" -p "$1" -- sleep "$seconds" >/dev/null 2>&1
+    perf stat -e task-clock -x, -o "$2" -p "$1" -- sleep "$seconds" >/dev/null 2>&1 || true
 }
 
 milliseconds()
