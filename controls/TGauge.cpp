@@ -3,8 +3,10 @@
 #include "base/ErrorReport.h"
 #include "base/Exception.h"
 #include "controls/ControlsAccessibility.h"
+#include "controls/TBltBitmap.h"
 #include "controls/TGaugePainter.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <climits>
@@ -74,8 +76,17 @@ void TGauge::SetProgress(int value)
     if (value == progress_)
         return;
     progress_ = value;
-    if (PercentComplete() != before)
+    if (PercentComplete() == before)
+        return;
+    // What the screen shows outside the changed area is already right,
+    // unless a paint failed and left the screen behind.
+    if (!isVisible() || shownStale_) {
         RepaintNow();
+        return;
+    }
+    TGaugeLook shown = Look();
+    shown.percent = before;
+    repaint(TGaugePainter::ChangedArea(shown, Look()));
 }
 
 void TGauge::SetKind(TGaugeKind value)
@@ -187,15 +198,24 @@ QFont TGauge::LayoutFont()
     return font;
 }
 
-void TGauge::paintEvent(QPaintEvent *)
+void TGauge::paintEvent(QPaintEvent *event)
 {
-    CallGuarded([this] {
-        const QImage picture = Render();
-        if (picture.isNull())
+    const QRegion area = event->region() & rect();
+    const bool painted = CallGuarded([this, &area] {
+        if (area.isEmpty())
             return;
+        TBltBitmap canvas;
+        canvas.SetSize(width(), height());
+        TGaugePainter::PaintArea(canvas, Look(), area);
+        // The paint is clipped to the event's region, so only that part of
+        // the canvas, the part drawn, reaches the screen.
         QPainter painter(this);
-        painter.drawImage(0, 0, picture);
+        painter.drawImage(0, 0, canvas.Image());
     });
+    if (!painted)
+        shownStale_ = true;
+    else if (shownStale_ && (visibleRegion() - area).isEmpty())
+        shownStale_ = false;
 }
 
 void TGauge::RepaintNow()

@@ -17,7 +17,8 @@
 // - Creates the gauge as a child widget. Drawn controls that lie over the
 //   gauge are sibling widgets created after it, so they stack above it; a
 //   repaint at once of the gauge (QWidget::repaint) then repaints them too
-//   within the gauge's rectangle, keeping them on top.
+//   within the repainted part of the gauge's rectangle, keeping them on top.
+//   The pixels outside a partial repaint are those a whole one would give.
 // - Gives the gauge its font; LayoutFont() is the one the window's layout
 //   names. The text is drawn unsmoothed whatever the font asks for.
 // - Calls ParentColorChanged with its own colour once after creating the
@@ -46,7 +47,8 @@ public:
 
     int Progress() const { return progress_; }
     // Clamps into [MinValue, MaxValue]; repaints at once only when
-    // PercentComplete changes with it.
+    // PercentComplete changes with it, and then only what changed: the old
+    // and new needles and texts of a needle gauge (the whole of other kinds).
     void SetProgress(int value);
 
     TGaugeKind Kind() const { return kind_; }
@@ -112,4 +114,7 @@ private:
     bool parentColor_ = true;
     TColor parentsColor_ = clWindow;
     bool loading_ = false;
+    // A paint failed: what is on the screen may lag behind, so the next
+    // change repaints the whole gauge rather than what it changed.
+    bool shownStale_ = false;
 };

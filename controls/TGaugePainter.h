@@ -5,11 +5,15 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 
-// Draws gauges. Paint makes the finished picture of a gauge in one call; the
-// building blocks below are what it is made of, public so that the picture can
-// be checked against a plain step-by-step composition of the same blocks.
+class TBltBitmap;
+
+// Draws gauges. Paint makes the finished picture of a gauge in one call and
+// PaintArea any part of it; the building blocks below are what they are made
+// of, public so that the picture can be checked against a plain step-by-step
+// composition of the same blocks.
 //
 // Coordinates are the gauge's own, (0, 0) at its top-left pixel. The paint
 // rectangle is the whole gauge, or with a single border the gauge less its
@@ -20,6 +24,24 @@ public:
     // Returns an empty image when either side is less than one pixel.
     // Raises EOutOfResources when an image cannot be made.
     static QImage Paint(const TGaugeLook &look);
+
+    // Draws the part `area` of the picture onto `canvas`, a bitmap of the
+    // gauge's size: within `area` every pixel becomes exactly what Paint
+    // gives there, every other pixel stays as it was. The cost grows with the
+    // area, so a small change is cheap to show. Raises EOutOfResources when an
+    // image cannot be made; `canvas` may then be partly drawn.
+    static void PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const QRegion &area);
+
+    // An area that holds every pixel in which the pictures of `before` and
+    // `after` differ. When only the percentage differs on a needle gauge,
+    // that is the two needles with the narrow wedge between them and the two
+    // texts, in a few rectangles; otherwise the whole gauge.
+    static QRegion ChangedArea(const TGaugeLook &before, const TGaugeLook &after);
+
+    // The needle's pixels within the paint rectangle, covered by a few
+    // rectangles, one per band of rows (or of columns for a flat needle).
+    // Empty for other kinds and at 0 % or less.
+    static QRegion NeedleArea(const TGaugeLook &look);
 
     static QRect PaintRect(const TGaugeLook &look);
 

@@ -4,24 +4,31 @@
 #include "controls/TGauge.h"
 
 #include <QFontInfo>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
-// Counts the paint events a widget receives.
+// Counts the paint events a widget receives and keeps the last one's region.
 class PaintCounter : public QObject {
 public:
     explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
     int count = 0;
+    QRegion last;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++count;
+            last = static_cast<QPaintEvent *>(event)->region();
+        }
         return false;
     }
 };
@@ -48,7 +55,23 @@ struct Host {
         window.show();
         return QTest::qWaitForWindowExposed(&window);
     }
+
+    // What the window shows of the gauge now: its backing store, as painted
+    // so far, not a fresh rendering.
+    QImage Shown() const
+    {
+        const QPixmap shot = window.windowHandle()->screen()->grabWindow(window.winId());
+        return shot.toImage().convertToFormat(QImage::Format_RGB32).copy(gauge->geometry());
+    }
 };
+
+std::int64_t Pixels(const QRegion &region)
+{
+    std::int64_t pixels = 0;
+    for (const QRect &rect : region)
+        pixels += std::int64_t(rect.width()) * rect.height();
+    return pixels;
+}
 
 using Setter = std::function<void(TGauge &)>;
 
@@ -75,6 +98,8 @@ private slots:
     void repaintRules();
     void colourSetsAndFollowsParent();
     void repaintAlsoPaintsControlsStackedAbove();
+    void partialRepaintsMatchWholeOnesThroughACountdown();
+    void partialRepaintPaintsOnlyControlsItMeets();
     void paintFailureIsReportedAndNextPaintRecovers();
     void layoutFont();
 };
@@ -321,6 +346,59 @@ void TestGauge::repaintAlsoPaintsControlsStackedAbove()
     QCOMPARE(asidePaints.count, 0);
 }
 
+void TestGauge::partialRepaintsMatchWholeOnesThroughACountdown()
+{
+    Host host;
+    host.gauge->SetMaxValue(30);
+    QVERIFY(host.Show());
+    QCoreApplication::processEvents();
+    PaintCounter paints(host.gauge);
+    const QRegion whole(host.gauge->rect());
+    // Every second of a 30-second countdown, the jump to full that a check
+    // makes, and the restart from zero.
+    std::vector<int> steps;
+    for (int second = 1; second <= 30; ++second)
+        steps.push_back(second);
+    steps.insert(steps.end(), {0, 2, 30, 0, 1});
+    for (const int progress : steps) {
+        const int before = paints.count;
+        host.gauge->SetProgress(progress);
+        QCOMPARE(paints.count, before + 1);
+        const QRegion partial = paints.last;
+        QVERIFY2(Pixels(partial) < Pixels(whole) / 2, qPrintable(QString::number(progress)));
+        const QImage afterPartial = host.Shown();
+        host.gauge->repaint();
+        QCOMPARE(paints.last, whole);
+        const QImage afterWhole = host.Shown();
+        QVERIFY2(afterPartial == afterWhole, qPrintable(QStringLiteral("at %1").arg(progress)));
+        QVERIFY(afterWhole == host.gauge->Render());
+    }
+}
+
+void TestGauge::partialRepaintPaintsOnlyControlsItMeets()
+{
+    Host host;
+    host.gauge->SetMaxValue(30);
+    host.gauge->SetProgress(1);
+    // Stacked above the gauge: one where the readout lies, away from the
+    // needle's first seconds, and one across the percentage text.
+    QWidget readout(&host.window);
+    readout.setGeometry(8, 64, 71, 29);
+    QWidget centre(&host.window);
+    centre.setGeometry(400, 240, 60, 40);
+    QVERIFY(host.Show());
+    QCoreApplication::processEvents();
+    PaintCounter readoutPaints(&readout);
+    PaintCounter centrePaints(&centre);
+    host.gauge->SetProgress(2);
+    QCOMPARE(readoutPaints.count, 0);
+    QCOMPARE(centrePaints.count, 1);
+    // A colour change repaints the whole gauge and all that lies on it.
+    host.gauge->SetBackColor(clLime);
+    QCOMPARE(readoutPaints.count, 1);
+    QCOMPARE(centrePaints.count, 2);
+}
+
 void TestGauge::paintFailureIsReportedAndNextPaintRecovers()
 {
     QStringList reported;
@@ -329,18 +407,30 @@ void TestGauge::paintFailureIsReportedAndNextPaintRecovers()
     });
     Host host;
     QVERIFY(host.Show());
+    QCoreApplication::processEvents();
+    PaintCounter paints(host.gauge);
     TBltBitmap::SetFailAfterForTesting(0);
     host.gauge->SetProgress(40);
     QCOMPARE(reported, QStringList{"EOutOfResources"});
     QCOMPARE(host.gauge->Progress(), 40);
 
+    // The 40 % never reached the screen, so the next change repaints the
+    // whole gauge rather than the needles and texts of 40 % and 60 %.
     TBltBitmap::SetFailAfterForTesting(-1);
-    host.gauge->ParentColorChanged(clRed);
     host.gauge->SetProgress(60);
     QCOMPARE(reported.size(), 1);
-    // What the window shows is the gauge's picture.
-    const QImage shown = host.gauge->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QVERIFY(shown == host.gauge->Render());
+    QCOMPARE(paints.last, QRegion(host.gauge->rect()));
+    QVERIFY(host.Shown() == host.gauge->Render());
+    // And after that, changes are repainted in part again.
+    host.gauge->SetProgress(61);
+    QVERIFY(paints.last != QRegion(host.gauge->rect()));
+    QVERIFY(host.Shown() == host.gauge->Render());
+
+    host.gauge->ParentColorChanged(clRed);
+    QTRY_VERIFY(host.Shown() == host.gauge->Render());
+    // What a fresh rendering of the widget shows is the gauge's picture too.
+    const QImage grabbed = host.gauge->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(grabbed == host.gauge->Render());
 }
 
 void TestGauge::layoutFont()

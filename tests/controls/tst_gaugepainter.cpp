@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 constexpr QRgb kBlue = 0xFF0000FF;
@@ -60,10 +63,16 @@ private slots:
     void textInvertsWhatLiesBeneath_data();
     void textInvertsWhatLiesBeneath();
     void textIsCentredInFaceSizeAndClipped();
+    void textAreaFollowsFontAndText();
     void otherKinds_data();
     void otherKinds();
     void matchesStepByStepPaint_data();
     void matchesStepByStepPaint();
+    void partOfThePictureMatchesTheWhole_data();
+    void partOfThePictureMatchesTheWhole();
+    void changedAreaHoldsEveryChangedPixel_data();
+    void changedAreaHoldsEveryChangedPixel();
+    void changedAreaIsTheWholeGaugeForAnyOtherChange();
     void emptyTinyAndFailedImages();
 };
 
@@ -242,6 +251,34 @@ void TestGaugePainter::textIsCentredInFaceSizeAndClipped()
     QVERIFY(QRect(1, 1, 28, 22).contains(text));
 }
 
+void TestGaugePainter::textAreaFollowsFontAndText()
+{
+    // Texts are measured once and remembered; a font or text measured
+    // before must not lend its size to another.
+    QList<QRect> areas;
+    for (int round = 0; round < 2; ++round) {
+        QList<QRect> seen;
+        for (int pixels : {20, 32, 48}) {
+            for (int percent : {7, 77, 100}) {
+                TGaugeLook look = StoredLook(percent, true);
+                look.font.setPixelSize(pixels);
+                seen << TGaugePainter::TextArea(look);
+            }
+        }
+        if (round == 0)
+            areas = seen;
+        else
+            QCOMPARE(seen, areas);
+    }
+    for (int i = 0; i < 3; ++i) {
+        // Taller fonts, taller areas; longer texts, wider ones.
+        QVERIFY(areas[i].height() < areas[i + 3].height());
+        QVERIFY(areas[i + 3].height() < areas[i + 6].height());
+        QVERIFY(areas[3 * i].width() < areas[3 * i + 1].width());
+        QVERIFY(areas[3 * i + 1].width() < areas[3 * i + 2].width());
+    }
+}
+
 void TestGaugePainter::otherKinds_data()
 {
     QTest::addColumn<int>("kind");
@@ -318,6 +355,155 @@ void TestGaugePainter::matchesStepByStepPaint()
     const QImage fast = TGaugePainter::Paint(look);
     QCOMPARE(fast.size(), QSize(look.width, look.height));
     QVERIFY(fast == ReferenceGaugePaint(look));
+}
+
+void TestGaugePainter::partOfThePictureMatchesTheWhole_data()
+{
+    QTest::addColumn<TGaugeLook>("look");
+    QTest::addColumn<QRegion>("area");
+
+    const TGaugeLook stored = StoredLook(37, true);
+    QTest::newRow("needle: a corner outside the dial") << stored << QRegion(0, 0, 40, 30);
+    QTest::newRow("needle: across the rim") << stored << QRegion(100, 120, 90, 70);
+    QTest::newRow("needle: one pixel of the rim") << stored << QRegion(429, 0, 1, 1);
+    QTest::newRow("needle: the text") << stored << QRegion(TGaugePainter::TextArea(stored));
+    QTest::newRow("needle: through the text") << stored << QRegion(400, 0, 12, 521);
+    QTest::newRow("needle: the base row") << stored << QRegion(0, 515, 858, 6);
+    QTest::newRow("needle: its own needle") << stored << TGaugePainter::NeedleArea(stored);
+    QTest::newRow("needle: beyond the gauge") << stored << QRegion(800, 500, 200, 200);
+    QTest::newRow("needle: scattered pieces")
+        << stored << (QRegion(3, 400, 20, 20) + QRect(300, 50, 7, 300) + QRect(500, 250, 80, 9));
+    TGaugeLook upright = StoredLook(50, true);
+    upright.backColor = clStatusChecking;
+    QTest::newRow("needle upright: its own needle and text")
+        << upright << (TGaugePainter::NeedleArea(upright) + TGaugePainter::TextArea(upright));
+    TGaugeLook framed = StoredLook(63, true, {200, 120});
+    framed.borderStyle = bsSingle;
+    QTest::newRow("framed needle: across the frame") << framed << QRegion(150, 80, 60, 60);
+    QTest::newRow("framed needle: the frame only") << framed << (QRegion(0, 0, 200, 120) - QRect(1, 1, 198, 118));
+    TGaugeLook hd = StoredLook(73, true, {1920, 1080});
+    QTest::newRow("needle 1920x1080: rim and needle") << hd << (QRegion(1300, 100, 300, 300) + QRect(950, 500, 40, 500));
+    for (TGaugeKind kind : {gkText, gkHorizontalBar, gkVerticalBar, gkPie}) {
+        TGaugeLook look = StoredLook(44, true, {101, 60});
+        look.kind = kind;
+        look.borderStyle = bsSingle;
+        QTest::addRow("kind %d: across face, text and frame", int(kind))
+            << look << (QRegion(0, 20, 60, 25) + QRect(70, 0, 31, 9));
+    }
+}
+
+void TestGaugePainter::partOfThePictureMatchesTheWhole()
+{
+    QFETCH(TGaugeLook, look);
+    QFETCH(QRegion, area);
+
+    const QImage whole = TGaugePainter::Paint(look);
+    // A colour the picture does not use shows what was left alone.
+    constexpr QRgb kUntouched = 0xFF123456;
+    TBltBitmap canvas;
+    canvas.SetSize(look.width, look.height);
+    canvas.Image().fill(kUntouched);
+    TGaugePainter::PaintArea(canvas, look, area);
+
+    int inside = 0;
+    for (int y = 0; y < look.height; ++y) {
+        for (int x = 0; x < look.width; ++x) {
+            const QRgb got = canvas.Image().pixel(x, y);
+            if (area.contains(QPoint(x, y))) {
+                ++inside;
+                if (got != whole.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("differs at %1,%2").arg(x).arg(y)));
+            } else if (got != kUntouched) {
+                QFAIL(qPrintable(QStringLiteral("drawn outside at %1,%2").arg(x).arg(y)));
+            }
+        }
+    }
+    QVERIFY(inside > 0);
+}
+
+void TestGaugePainter::changedAreaHoldsEveryChangedPixel_data()
+{
+    QTest::addColumn<TGaugeLook>("before");
+    QTest::addColumn<int>("percent");  // after
+    QTest::addColumn<double>("largest");  // the most of the gauge the area may take
+
+    // A whole countdown over 30 seconds, the restart and the check included,
+    // as the window's gauge goes through it.
+    int previous = 0;
+    for (int tick = 1; tick <= 31; ++tick) {
+        const int percent = tick <= 30 ? tick * 100 / 30 : 0;
+        QTest::addRow("stored size, second %d: %d%% to %d%%", tick, previous, percent)
+            << StoredLook(previous, true) << percent << 0.25;
+        previous = percent;
+    }
+    QTest::newRow("stored size, full bar on a check") << StoredLook(3, true) << 100 << 0.5;
+    TGaugeLook framed = StoredLook(48, true, {101, 60});
+    framed.borderStyle = bsSingle;
+    QTest::newRow("framed odd width, 48% to 53%") << framed << 53 << 1.0;
+    QTest::newRow("framed odd width, 0% to 1%") << TGaugeLook(framed) << 1 << 1.0;
+    TGaugeLook hd = StoredLook(22, true, {1920, 1080});
+    QTest::newRow("1920x1080, 22% to 26%") << hd << 26 << 0.25;
+    TGaugeLook quiet = StoredLook(81, false);
+    QTest::newRow("stored size without text, 81% to 84%") << quiet << 84 << 0.1;
+}
+
+void TestGaugePainter::changedAreaHoldsEveryChangedPixel()
+{
+    QFETCH(TGaugeLook, before);
+    QFETCH(int, percent);
+    QFETCH(double, largest);
+
+    TGaugeLook after = before;
+    after.percent = percent;
+    const QRegion changed = TGaugePainter::ChangedArea(before, after);
+    const QImage a = TGaugePainter::Paint(before);
+    const QImage b = TGaugePainter::Paint(after);
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) == b.pixel(x, y))
+                continue;
+            ++differing;
+            if (!changed.contains(QPoint(x, y)))
+                QFAIL(qPrintable(QStringLiteral("changed outside the area at %1,%2").arg(x).arg(y)));
+        }
+    }
+    QVERIFY(differing > 0);
+    std::int64_t covered = 0;
+    for (const QRect &rect : changed)
+        covered += std::int64_t(rect.width()) * rect.height();
+    QVERIFY2(covered <= largest * a.width() * a.height(),
+             qPrintable(QStringLiteral("%1 of %2 pixels").arg(covered).arg(a.width() * a.height())));
+}
+
+void TestGaugePainter::changedAreaIsTheWholeGaugeForAnyOtherChange()
+{
+    const TGaugeLook before = StoredLook(40, true);
+    const QRegion whole(0, 0, 858, 521);
+    const std::vector<std::function<void(TGaugeLook &)>> changes{
+        [](TGaugeLook &l) { l.backColor = clLime; },
+        [](TGaugeLook &l) { l.color = clYellow; },
+        [](TGaugeLook &l) { l.foreColor = clBlack; },
+        [](TGaugeLook &l) { l.showText = false; },
+        [](TGaugeLook &l) { l.borderStyle = bsSingle; },
+        [](TGaugeLook &l) { l.font.setPixelSize(20); },
+        [](TGaugeLook &l) { l.kind = gkPie; },
+        [](TGaugeLook &l) { l.width = 700; },
+    };
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        TGaugeLook after = before;
+        changes[i](after);
+        after.percent = 43;
+        QVERIFY2(TGaugePainter::ChangedArea(before, after) == whole, qPrintable(QString::number(i)));
+    }
+    // Other kinds repaint whole even when only the percentage moves.
+    TGaugeLook bar = StoredLook(40, true);
+    bar.kind = gkHorizontalBar;
+    TGaugeLook fuller = bar;
+    fuller.percent = 43;
+    QCOMPARE(TGaugePainter::ChangedArea(bar, fuller), whole);
+    // The same picture changes nothing.
+    QVERIFY(TGaugePainter::ChangedArea(before, before).isEmpty());
 }
 
 void TestGaugePainter::emptyTinyAndFailedImages()

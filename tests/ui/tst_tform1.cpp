@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "base/Exception.h"
 #include "base/TTimer.h"
+#include "controls/TBltBitmap.h"
 #include "controls/TGauge.h"
 #include "net/IdException.h"
 #include "net/TIdStack.h"
@@ -15,11 +16,14 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 
 #include <map>
@@ -35,6 +39,29 @@ std::unique_ptr<QWidget> CreateForm1()
 {
     return std::make_unique<TForm1>();
 }
+
+// What the window shows now: its backing store as painted so far, not a
+// fresh rendering of its widgets.
+QImage OnScreen(QWidget &window)
+{
+    return window.windowHandle()->screen()->grabWindow(window.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+}
+
+// Keeps the region of the last paint event of the widget it watches.
+class PaintRegions final : public QObject {
+public:
+    QRegion last;
+    void Watch(QWidget *widget) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            last = static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
 
 // Counts the paint events its watched widgets receive.
 class PaintWatcher final : public QObject {
@@ -68,6 +95,9 @@ private slots:
     void scrollBarsBelowTheExtents();
     void drawnControlsStackInCreationOrderBelowNativeOnes();
     void gaugeRepaintAtOnceRepaintsWhatLiesOnIt();
+    void needleRepaintKeepsALongReadoutOnTop();
+    void everyTickOfACountdownShowsWhatAWholeRepaintShows();
+    void aFailedGaugePaintIsMadeGoodByTheNextStep();
     void presetButtonsSetTheHost_data();
     void presetButtonsSetTheHost();
     void homePageOpensFromLinkAndWholeLogo_data();
@@ -96,6 +126,7 @@ void TestTForm1::init()
 
 void TestTForm1::cleanup()
 {
+    TBltBitmap::SetFailAfterForTesting(-1);
     App().Shutdown();
     TTimer::SetArmingFailsForTesting(false);
     UseSafeNetworkAndLinks();
@@ -310,19 +341,105 @@ void TestTForm1::gaugeRepaintAtOnceRepaintsWhatLiesOnIt()
     TForm1 &w = Shown();
     App().ProcessPendingEvents();
     PaintWatcher watcher;
-    for (QWidget *widget : std::initializer_list<QWidget *>{w.Label11, w.Label7, w.Label3, w.Image1, w.Label1})
+    for (QWidget *widget : std::initializer_list<QWidget *>{w.Gauge1, w.Label11, w.Label7, w.Label3,
+                                                            w.Image1, w.Label1})
         watcher.Watch(widget);
-    // From 0 % to 50 %: the gauge repaints at once, without the event loop.
-    w.Gauge1->SetProgress(15);
+    // A colour repaints the whole gauge at once, without the event loop, and
+    // with it all that lies on it.
+    w.Gauge1->SetBackColor(clLime);
+    QCOMPARE(watcher.paints[w.Gauge1], 1);
     QVERIFY(watcher.paints[w.Label11] > 0);
     QVERIFY(watcher.paints[w.Label7] > 0);
     QVERIFY(watcher.paints[w.Label3] > 0);
     QVERIFY(watcher.paints[w.Image1] > 0);
     // The caption below the gauge lies outside the repainted rectangle.
     QCOMPARE(watcher.paints[w.Label1], 0);
-    // And the picture has the readout on top of the new needle.
-    const QImage image = w.grab().toImage();
-    QVERIFY(CountPixels(image, w.Label11->geometry(), IsNearWhite) > 40);
+    // And the picture has the readout on top of the gauge.
+    QVERIFY(CountPixels(OnScreen(w), w.Label11->geometry(), IsNearWhite) > 40);
+
+    // From 0 % to 50 % only the needles and texts are repainted, again at
+    // once; the readout and the credits lie elsewhere and stay as they are.
+    for (auto &[widget, paints] : watcher.paints)
+        paints = 0;
+    w.Gauge1->SetProgress(15);
+    QCOMPARE(watcher.paints[w.Gauge1], 1);
+    for (QWidget *away : std::initializer_list<QWidget *>{w.Label11, w.Label7, w.Label3, w.Image1, w.Label1})
+        QCOMPARE(watcher.paints[away], 0);
+    QVERIFY(CountPixels(OnScreen(w), w.Label11->geometry(), IsNearWhite) > 40);
+}
+
+void TestTForm1::needleRepaintKeepsALongReadoutOnTop()
+{
+    TForm1 &w = Shown();
+    // A readout long enough to reach where the needle passes at a third.
+    const QString text = QStringLiteral("Пинг: 1234567890 мс");
+    for (const auto name : {ProbeView::ReadoutLabel::Label7, ProbeView::ReadoutLabel::Label8,
+                            ProbeView::ReadoutLabel::Label9, ProbeView::ReadoutLabel::Label10,
+                            ProbeView::ReadoutLabel::Label11})
+        w.SetReadoutCaption(name, text);
+    w.Gauge1->SetProgress(9);  // 30 %
+    App().ProcessPendingEvents();
+    QVERIFY(w.Label11->geometry().right() > 260);
+    PaintWatcher watcher;
+    watcher.Watch(w.Label11);
+    w.Gauge1->SetProgress(10);  // 33 %: the needle's tip runs under the readout
+    QVERIFY(watcher.paints[w.Label11] > 0);
+    const QImage partial = OnScreen(w);
+    w.Gauge1->repaint();  // the whole gauge with all that lies on it
+    QVERIFY(partial == OnScreen(w));
+}
+
+void TestTForm1::everyTickOfACountdownShowsWhatAWholeRepaintShows()
+{
+    TForm1 &w = Shown();
+    // The test gives the ticks itself, one after another.
+    w.Timer1->SetEnabled(false);
+    w.Timer2->SetEnabled(false);
+    App().ProcessPendingEvents();
+    for (int tick = 1; tick <= 31; ++tick) {  // 30 seconds, then the count starts over
+        w.Timer2Timer();
+        const QImage afterTick = OnScreen(w);
+        // The whole gauge with all that lies on it, and the whole bar.
+        w.Gauge1->repaint();
+        w.ProgressBar1->repaint();
+        const QImage whole = OnScreen(w);
+        QVERIFY2(afterTick == whole, qPrintable(QStringLiteral("tick %1").arg(tick)));
+        const QImage fresh = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(whole == fresh, qPrintable(QStringLiteral("tick %1").arg(tick)));
+        QCOMPARE(w.Gauge1->Progress(), tick % 31);
+        QCOMPARE(w.ProgressBar1->Position(), tick % 31);
+    }
+}
+
+void TestTForm1::aFailedGaugePaintIsMadeGoodByTheNextStep()
+{
+    TForm1 &w = Shown();
+    App().ProcessPendingEvents();
+    PaintWatcher watcher;
+    watcher.Watch(w.Gauge1);
+    TBltBitmap::SetFailAfterForTesting(0);
+    w.Gauge1->SetProgress(3);
+    TBltBitmap::SetFailAfterForTesting(-1);
+    QCOMPARE(RecordedBoxes().size(), 1u);
+    QCOMPARE(RecordedBoxes().front().text, QStringLiteral("Out of memory for an off-screen image."));
+    // The next step repaints the whole gauge, as the screen still shows 0 %.
+    w.Gauge1->SetProgress(4);
+    QCOMPARE(watcher.paints[w.Gauge1], 2);
+    const QImage afterWhole = OnScreen(w);
+    w.Gauge1->repaint();
+    QVERIFY(afterWhole == OnScreen(w));
+    // Then steps are repainted in part again.
+    PaintRegions regions;
+    regions.Watch(w.Gauge1);
+    w.Gauge1->SetProgress(5);
+    std::int64_t repainted = 0;
+    for (const QRect &rect : regions.last)
+        repainted += std::int64_t(rect.width()) * rect.height();
+    QVERIFY(repainted > 0);
+    QVERIFY(repainted < std::int64_t(w.Gauge1->width()) * w.Gauge1->height() / 4);
+    const QImage afterPart = OnScreen(w);
+    w.Gauge1->repaint();
+    QVERIFY(afterPart == OnScreen(w));
 }
 
 void TestTForm1::presetButtonsSetTheHost_data()
