@@ -22,6 +22,11 @@ DisplayEnvironment CurrentDisplayEnvironment(int argc, char **argv)
         if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0
             || std::strncmp(argv[i], "-platform=", 10) == 0)
             environment.platformArgument = true;
+        // "-display NAME" names the X server as DISPLAY does (two words
+        // only: the toolkit reads no "-display=NAME").
+        if ((std::strcmp(argv[i], "-display") == 0 || std::strcmp(argv[i], "--display") == 0) && i + 1 < argc
+            && IsSet(argv[i + 1]))
+            environment.displayArgument = true;
     }
     return environment;
 }
@@ -29,7 +34,7 @@ DisplayEnvironment CurrentDisplayEnvironment(int argc, char **argv)
 std::optional<std::string> MissingDisplayMessage(const DisplayEnvironment &environment)
 {
     if (IsSet(environment.display) || IsSet(environment.waylandDisplay)
-        || IsSet(environment.qpaPlatform) || environment.platformArgument)
+        || IsSet(environment.qpaPlatform) || environment.platformArgument || environment.displayArgument)
         return std::nullopt;
     return std::string("kelvora: no display to show the window on "
                        "(neither DISPLAY nor WAYLAND_DISPLAY is set); "

@@ -10,10 +10,11 @@ struct DisplayEnvironment {
     const char *waylandDisplay = nullptr; // WAYLAND_DISPLAY
     const char *qpaPlatform = nullptr;    // QT_QPA_PLATFORM
     bool platformArgument = false;        // the toolkit's own -platform option was given
+    bool displayArgument = false;         // the toolkit's own -display option named an X server
 };
 
-// Reads the environment variables and looks for "-platform" among the
-// arguments.
+// Reads the environment variables and looks for "-platform" and "-display"
+// among the arguments.
 DisplayEnvironment CurrentDisplayEnvironment(int argc, char **argv);
 
 // Empty when a display (or an explicit platform choice) is there; otherwise

@@ -1,16 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Kelvora need.
-# Skips apt entirely when everything is already present.
+# Installs the Debian packages that building and running Kelvora need; with
+# --test also those that only its test suite needs (the test command passes
+# it). Skips apt entirely when everything is already present.
+#
+#   scripts/install-deps.sh [--test]
 set -euo pipefail
 
+# Building and running: the compiler and CMake, Qt (qt6-svg-dev while the
+# build asks for Qt's SVG module), Qt's SVG image plugin that loads the
+# icon at run time, and the fonts that the window's layout is measured in.
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+)
+
+# Testing: the benchmarks' library; X server, window manager and tools of
+# the end-to-end tests; network namespaces; the validators of the desktop
+# entry and metadata, man for the manual pages, and what builds and checks
+# the Debian package.
+test_packages=(
+  libbenchmark-dev
   xvfb xauth x11-utils imagemagick xdotool libxcb1-dev openbox
   iproute2 util-linux
+  desktop-file-utils appstream man-db
+  dpkg-dev lintian
 )
+
+case "${1:-}" in
+  "") ;;
+  --test) packages+=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [--test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kelvora and starts it.
+# Installs what is missing for building and running (not the test tools),
+# builds Kelvora and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -9,6 +9,8 @@ private slots:
     void startsOnlyWithADisplayOrAnExplicitPlatform();
     void platformArgumentIsNoticed_data();
     void platformArgumentIsNoticed();
+    void displayArgumentStandsForDisplay_data();
+    void displayArgumentStandsForDisplay();
 };
 
 void TestDisplayCheck::startsOnlyWithADisplayOrAnExplicitPlatform_data()
@@ -71,6 +73,37 @@ void TestDisplayCheck::platformArgumentIsNoticed()
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     QCOMPARE(CurrentDisplayEnvironment(int(storage.size()), argv.data()).platformArgument, noticed);
+}
+
+void TestDisplayCheck::displayArgumentStandsForDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("no argument") << QStringList{} << false;
+    QTest::newRow("single dash with a server") << QStringList{"-display", ":174"} << true;
+    QTest::newRow("double dash with a server") << QStringList{"--display", ":174"} << true;
+    QTest::newRow("no server after it") << QStringList{"-display"} << false;
+    QTest::newRow("empty server") << QStringList{"-display", ""} << false;
+    QTest::newRow("display as a value") << QStringList{"-qwindowtitle", "display"} << false;
+}
+
+void TestDisplayCheck::displayArgumentStandsForDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, starts);
+    std::vector<QByteArray> storage{QByteArray("kelvora")};
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toUtf8());
+    std::vector<char *> argv;
+    for (QByteArray &argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    // Only the arguments count here: no variable is read.
+    DisplayEnvironment environment = CurrentDisplayEnvironment(int(storage.size()), argv.data());
+    environment.display = nullptr;
+    environment.waylandDisplay = nullptr;
+    environment.qpaPlatform = nullptr;
+    QCOMPARE(!MissingDisplayMessage(environment).has_value(), starts);
 }
 
 QTEST_GUILESS_MAIN(TestDisplayCheck)
