@@ -6,12 +6,12 @@
 #   scripts/install-deps.sh [--test]
 set -euo pipefail
 
-# Building and running: the compiler and CMake, Qt (qt6-svg-dev while the
-# build asks for Qt's SVG module), Qt's SVG image plugin that loads the
-# icon at run time, and the fonts that the window's layout is measured in.
+# Building and running: the compiler and CMake, Qt, Qt's SVG image plugin
+# that loads the icon at run time, and the fonts that the window's layout is
+# measured in.
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
 )
 

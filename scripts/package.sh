@@ -23,7 +23,7 @@ fi
   # option the build offers.
   cmake -S . -B "$dir" --no-warn-unused-cli \
     -DCMAKE_BUILD_TYPE=Release \
-    -DKELVORA_BUILD_TESTS=OFF -DBUILD_TESTING=OFF -DKELVORA_BUILD_BENCH=OFF \
+    -DBUILD_TESTING=OFF -DKELVORA_BUILD_BENCH=OFF \
     -DKELVORA_SANITIZE=OFF -DKELVORA_WERROR=OFF \
     "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags"
   cmake --build "$dir" --parallel "$(nproc)"
