@@ -90,6 +90,10 @@ int AwaitConnect(int socket, int timeoutMs) noexcept
         if (watched[0].revents != 0)
             break;
     }
+    // Writable without an error condition: connected. Otherwise the socket
+    // holds the reason.
+    if (!(watched[0].revents & (POLLERR | POLLHUP)))
+        return 0;
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
