@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kLeftMargin = 56;
 constexpr int kRightMargin = 14;
-constexpr int kTopMargin = 18;
+constexpr int kTopMargin = 24;
 constexpr int kBottomMargin = 22;
 constexpr int kHoverReach = 3;
 constexpr int kGridLines = 4;
@@ -174,7 +174,7 @@ void LatencyChart::PaintAxes(QPainter &painter, const QRect &plot) const
         const QRect label(0, y - metrics.height() / 2, plot.left() - 6, metrics.height());
         painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, AxisNumber(ms));
     }
-    painter.drawText(QRect(0, 0, plot.left() - 6, kTopMargin), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(QRect(4, 0, plot.left(), kTopMargin - metrics.height() / 2), Qt::AlignLeft | Qt::AlignBottom,
                      QStringLiteral("мс"));
     // The time axis: the session's start, its middle and now, on the wall clock.
     const auto start = history_.StartWall();

@@ -7,6 +7,7 @@
 #include "ui/SessionTexts.h"
 
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -103,6 +104,18 @@ SessionWindow::SessionWindow(const SessionHistory &history, std::function<std::s
     outages_->setSelectionBehavior(QAbstractItemView::SelectRows);
     outages_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     outages_->setMinimumHeight(120);
+    outages_->setWordWrap(false);
+    // Widths from the texts the columns hold, set once: measuring the rows
+    // would cost time on every check in a long list.
+    const QFontMetrics metrics = outages_->fontMetrics();
+    const int pad = 3 * metrics.averageCharWidth();
+    const int stamp = metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + pad;
+    outages_->setColumnWidth(OutageTableModel::Start, stamp);
+    outages_->setColumnWidth(OutageTableModel::End, stamp);
+    outages_->setColumnWidth(OutageTableModel::Length,
+                             metrics.horizontalAdvance(QStringLiteral("00 д 00 ч 00 мин")) + pad);
+    outages_->setColumnWidth(OutageTableModel::FailedChecks,
+                             metrics.horizontalAdvance(QStringLiteral("Неудачных проверок")) + pad);
 
     copy_ = new QPushButton(QStringLiteral("Копировать"), this);
     copy_->setAccessibleDescription(QStringLiteral("Сводка и все проверки в буфер обмена"));
