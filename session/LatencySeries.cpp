@@ -132,15 +132,26 @@ std::size_t LatencySeries::Bytes() const noexcept
     return sizeof *this + columns_.capacity() * sizeof(Column);
 }
 
-std::vector<ChartColumn> ResampleSeries(const LatencySeries &series, int pixels, nanoseconds end)
+bool SameColumn(const ChartColumn &a, const ChartColumn &b) noexcept
+{
+    const LatencySeries::Column &x = a.checks;
+    const LatencySeries::Column &y = b.checks;
+    return a.down == b.down && x.succeeded == y.succeeded && x.failed == y.failed && x.minElapsed == y.minElapsed
+           && x.maxElapsed == y.maxElapsed && x.elapsedSumNs == y.elapsedSumNs;
+}
+
+std::vector<ChartColumn> ResampleSeries(const LatencySeries &series, int pixels, nanoseconds end, nanoseconds openUntil)
 {
     if (pixels <= 0)
         return {};
     end = std::max({end, series.LatestStart(), nanoseconds{1}});
     std::vector<ChartColumn> shown(static_cast<std::size_t>(pixels));
+    // Doubles hold a 2^53 ns (104 day) axis exactly and a longer one to well
+    // within a pixel.
+    const double scale = static_cast<double>(pixels) / static_cast<double>(end.count());
     const auto pixelOf = [&](nanoseconds at) {
-        const long double x = static_cast<long double>(at.count()) * pixels / static_cast<long double>(end.count());
-        return static_cast<int>(std::clamp<long double>(x, 0, pixels - 1));
+        const double x = static_cast<double>(at.count()) * scale;
+        return static_cast<int>(std::clamp(x, 0.0, static_cast<double>(pixels - 1)));
     };
     const auto markDown = [&](int from, int to) {
         for (int p = from; p <= to; ++p)
@@ -153,7 +164,8 @@ std::vector<ChartColumn> ResampleSeries(const LatencySeries &series, int pixels,
         if (column.downTime > nanoseconds{0} && column.downFrom < end)
             markDown(pixelOf(column.downFrom), pixelOf(std::min(end, column.downTo) - nanoseconds{1}));
     }
-    if (series.OpenDown() && end > series.LatestStart())
-        markDown(pixelOf(series.LatestStart()), pixels - 1);
+    openUntil = std::min(openUntil, end);
+    if (series.OpenDown() && openUntil > series.LatestStart())
+        markDown(pixelOf(series.LatestStart()), pixelOf(openUntil - nanoseconds{1}));
     return shown;
 }

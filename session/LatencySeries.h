@@ -105,6 +105,10 @@ struct ChartColumn {
 // and 1 ns): pixel p shows [p * end / pixels, (p + 1) * end / pixels). The
 // checks of a series column go to the pixel of its latest check; its outage
 // time marks the pixels from its first to its last moment of outage. The
-// open outage (OpenDown) is marked from the latest start to `end`. Empty for
-// pixels <= 0.
-std::vector<ChartColumn> ResampleSeries(const LatencySeries &series, int pixels, std::chrono::nanoseconds end);
+// open outage (OpenDown) is marked from the latest start to `openUntil`
+// (now; the axis may reach beyond it). Empty for pixels <= 0.
+std::vector<ChartColumn> ResampleSeries(const LatencySeries &series, int pixels, std::chrono::nanoseconds end,
+                                        std::chrono::nanoseconds openUntil);
+
+// Two pixel columns that show the same.
+bool SameColumn(const ChartColumn &a, const ChartColumn &b) noexcept;

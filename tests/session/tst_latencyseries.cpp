@@ -180,6 +180,7 @@ void TestLatencySeries::resampledPixels_data()
     QTest::newRow("first check failed") << "15F 40S" << 100.0 << "0-39";
     QTest::newRow("two outages") << "10S 20F 22S 50F 55S" << 100.0 << "20-21,50-54";
     QTest::newRow("axis ends at the latest check: no open band yet") << "10S 20F" << 5.0 << "";
+    QTest::newRow("open outage up to now, the axis reaching beyond") << "10S 60F" << -80.0 << "60-79";
 }
 
 void TestLatencySeries::resampledPixels()
@@ -190,7 +191,9 @@ void TestLatencySeries::resampledPixels()
     LatencySeries series(SessionRig::kMonotonicBase);
     for (const CheckResult &check : Script(script))
         series.Add(check);
-    const std::vector<ChartColumn> pixels = ResampleSeries(series, 100, SessionRig::Seconds(end));
+    // A negative end: the axis to 100 s, now at -end.
+    const std::vector<ChartColumn> pixels = end < 0 ? ResampleSeries(series, 100, seconds(100), SessionRig::Seconds(-end))
+                                                    : ResampleSeries(series, 100, SessionRig::Seconds(end), SessionRig::Seconds(end));
     QCOMPARE(pixels.size(), 100u);
     QCOMPARE(DownRuns(pixels), downRuns);
     // Every check is shown once.
@@ -198,7 +201,7 @@ void TestLatencySeries::resampledPixels()
     for (const ChartColumn &pixel : pixels)
         shown += pixel.checks.Checks();
     QCOMPARE(shown, series.Checks());
-    QVERIFY(ResampleSeries(series, 0, seconds(1)).empty());
+    QVERIFY(ResampleSeries(series, 0, seconds(1), seconds(1)).empty());
 }
 
 void TestLatencySeries::resamplingTakesTheLatestCheckOfAPixel()
@@ -207,7 +210,7 @@ void TestLatencySeries::resamplingTakesTheLatestCheckOfAPixel()
     series.Add(SessionRig::Check(10.1, true, FailureReason::None, milliseconds(3)));
     series.Add(SessionRig::Check(10.6, true, FailureReason::None, milliseconds(9)));
     series.Add(SessionRig::Check(50, false, FailureReason::Dns));
-    const std::vector<ChartColumn> pixels = ResampleSeries(series, 100, seconds(100));
+    const std::vector<ChartColumn> pixels = ResampleSeries(series, 100, seconds(100), seconds(100));
     const LatencySeries::Column &ten = pixels[10].checks;
     QCOMPARE(ten.succeeded, 2u);
     QCOMPARE(ten.minElapsed, milliseconds(3));

@@ -54,8 +54,65 @@ private slots:
     void successesArePlottedByTheirTimeAndTheAxisScales();
     void hoverShowsTheCheckUnderThePointer();
     void memoryStaysBoundedOverAMillionResults();
+    void refreshRedrawsOnlyTheChangedColumnsAndMatchesAFullPaint();
+    void axisEndSteps_data();
+    void axisEndSteps();
     void tinySizesPaintWithoutFault();
 };
+
+void TestLatencyChart::refreshRedrawsOnlyTheChangedColumnsAndMatchesAFullPaint()
+{
+    SessionRig rig;
+    SessionHistory history(rig.Clock());
+    // Two minutes at 1 s with an outage in the middle, then sparse checks.
+    for (int s = 0; s < 120; ++s)
+        history.Add(SessionRig::Check(s, s < 50 || s > 60, FailureReason::Refused, microseconds(300 + 97 * (s % 11))), "h");
+    rig.At(120.5);
+    LatencyChart chart(history);
+    chart.resize(800, 400);
+    chart.Refresh();
+    (void)chart.grab();
+    const int fullPaints = chart.FullPaints();
+    const int redrawn = chart.ColumnsRedrawn();
+    // Within the axis (up to 130 s): each check redraws a few columns.
+    for (double s = 121; s < 129; s += 1.5) {
+        history.Add(SessionRig::Check(s, s < 124 || s > 126, FailureReason::Timeout, microseconds(400)), "h");
+        rig.At(s + 0.2);
+        chart.Refresh();
+        (void)chart.grab();
+    }
+    QCOMPARE(chart.FullPaints(), fullPaints);
+    // Each redraws from the check before to the check after (about 8 pixels
+    // apart here) and, while it lasts, the outage's growth: far below the
+    // plot's width of pixels per check.
+    const int perCheck = (chart.ColumnsRedrawn() - redrawn) / 6;
+    QVERIFY2(perCheck < chart.PlotArea().width() / 10, qPrintable(QString::number(perCheck)));
+    QVERIFY(chart.ColumnsRedrawn() > redrawn);
+    const QImage updated = chart.grab().toImage();
+    LatencyChart fresh(history);
+    fresh.resize(800, 400);
+    fresh.Refresh();
+    QCOMPARE(fresh.AxisEnd(), chart.AxisEnd());
+    QCOMPARE(updated, fresh.grab().toImage());
+}
+
+void TestLatencyChart::axisEndSteps_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("end");
+    QTest::newRow("nothing yet: 1 ms") << 0.0 << 0.001;
+    QTest::newRow("0.5 s: 0.51 s") << 0.5 << 0.51;
+    QTest::newRow("100 s: 110 s") << 100.0 << 110.0;
+    QTest::newRow("99 s: 100 s") << 99.0 << 100.0;
+    QTest::newRow("a day: 87,000 s") << 86400.0 << 87000.0;
+}
+
+void TestLatencyChart::axisEndSteps()
+{
+    QFETCH(double, length);
+    QFETCH(double, end);
+    QCOMPARE(LatencyChart::AxisEndFor(SessionRig::Seconds(length)), SessionRig::Seconds(end));
+}
 
 void TestLatencyChart::marksAndBandsLieAtTheScriptedTimes()
 {
@@ -81,8 +138,12 @@ void TestLatencyChart::marksAndBandsLieAtTheScriptedTimes()
     const int x20 = chart.XOf(seconds(20)), x30 = chart.XOf(seconds(30)), x70 = chart.XOf(seconds(70));
     QVERIFY2(Near(bands[0].section('-', 0, 0).toInt(), x20) && Near(bands[0].section('-', 1, 1).toInt(), x30 - 1),
              qPrintable(bands.join(' ')));
-    QVERIFY2(Near(bands[1].section('-', 0, 0).toInt(), x70) && Near(bands[1].section('-', 1, 1).toInt(), plot.right()),
+    // The open outage reaches now; the axis goes on to the next round step.
+    QCOMPARE(chart.AxisEnd(), seconds(110));
+    QVERIFY2(Near(bands[1].section('-', 0, 0).toInt(), x70)
+                 && Near(bands[1].section('-', 1, 1).toInt(), chart.XOf(seconds(100)) - 1),
              qPrintable(bands.join(' ')));
+    QCOMPARE(image.pixelColor(chart.XOf(seconds(105)), plot.top() + 2), LatencyChart::kBackground);
 
     // The failure marks at the bottom: one (3 pixels wide) per failed check.
     const QList<int> marks = ColumnsOf(image, plot.bottom() - 2, LatencyChart::kFailure, plot);
