@@ -9,7 +9,7 @@ packages=(
   libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth x11-utils imagemagick xdotool libxcb1-dev openbox
-  iproute2 util-linux
+  iproute2 util-linux dbus-daemon
 )
 
 missing=()
