@@ -99,7 +99,10 @@ void SessionController::BuildMenus()
     connect(notifications_, &QAction::toggled, this,
             [this](bool on) { CallGuarded([this, on] { notifier_->SetEnabled(on); }); });
     auto *openSession = new QAction(QStringLiteral("Сеанс…"), this);
+    // Shown beside the item; the window's own shortcut does the work, so
+    // this one acts only inside the open menu.
     openSession->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    openSession->setShortcutContext(Qt::WidgetShortcut);
     connect(openSession, &QAction::triggered, this, [this] { CallGuarded([this] { OpenSessionWindow(); }); });
 
     contextMenu_ = std::make_unique<QMenu>();

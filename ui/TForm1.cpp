@@ -289,10 +289,13 @@ void TForm1::SizeLabels()
 
 void TForm1::FormCreate()
 {
-    // The session starts with the window, before the first colour is shown.
-    session_ = std::make_unique<SessionController>(
-        SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11}, [this] { return HostText(); },
-                    [this] { Button1Click(); }});
+    // The session starts with the window, before the first colour is shown;
+    // should it fail to start, the monitor starts all the same.
+    CallGuarded([this] {
+        session_ = std::make_unique<SessionController>(
+            SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11},
+                        [this] { return HostText(); }, [this] { Button1Click(); }});
+    });
     cycle_.FormCreate();
 }
 
@@ -389,8 +392,10 @@ void TForm1::SetWindowColor(TColor color)
 {
     SetColor(color);
     AnnounceStatus(color);
+    // The session's share is an addition: whatever befalls it, the status
+    // is shown as ever.
     if (session_)
-        session_->StatusColorChanged(color);
+        CallGuarded([&] { session_->StatusColorChanged(color); });
 }
 
 void TForm1::SetGaugeBackColor(TColor color)
@@ -460,7 +465,7 @@ bool TForm1::CheckConnection()
 {
     const bool ok = probe_->CheckConnection();
     if (session_)
-        session_->CheckFinished(probe_->LastResult());
+        CallGuarded([this] { session_->CheckFinished(probe_->LastResult()); });
     return ok;
 }
 
