@@ -1,6 +1,6 @@
 #include "cli/JsonFormat.h"
 
-#include "cli/OutputText.h"
+#include "session/SessionText.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CheckEvent.h"
+#include "session/CheckEvent.h"
 #include "session/SessionSummary.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "cli/ProbeSession.h"
 
-#include "cli/CsvFormat.h"
+#include "session/SessionCsv.h"
 #include "cli/JsonFormat.h"
 #include "cli/TextFormat.h"
 

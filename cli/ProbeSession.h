@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CheckEvent.h"
+#include "session/CheckEvent.h"
 #include "cli/MetricsFile.h"
 #include "cli/OutputStream.h"
 #include "cli/ProbeOptions.h"

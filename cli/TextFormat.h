@@ -1,7 +1,8 @@
 #pragma once
 
-#include "cli/CheckEvent.h"
+#include "session/CheckEvent.h"
 #include "session/SessionSummary.h"
+#include "session/SummaryText.h" // TextSummary, with the check lines
 
 #include <chrono>
 #include <cstdint>
@@ -23,8 +24,3 @@ std::string TextHeader(const ProbeTarget &target, std::chrono::nanoseconds inter
 //  (Connection refused.) after 0.061 ms"
 // plus "; address changed from <previous>" when it changed.
 std::string TextCheckLine(const CheckEvent &event, const TextStyle &style);
-
-// The statistics of the session so far; `address` is the last address a
-// check reached or tried (empty: none).
-std::string TextSummary(const ProbeTarget &target, std::string_view address, const SessionSummary &summary,
-                        bool color);

@@ -22,7 +22,7 @@ packages=(
 test_packages=(
   libbenchmark-dev
   xvfb xauth x11-utils imagemagick xdotool libxcb1-dev openbox
-  iproute2 util-linux
+  iproute2 util-linux dbus-daemon
   desktop-file-utils appstream man-db
   dpkg-dev lintian
 )

@@ -8,6 +8,7 @@
 #include "ui/Addresses.h"
 #include "ui/Fonts.h"
 #include "ui/FormHost.h"
+#include "ui/SessionController.h"
 #include "ui/TButton.h"
 #include "ui/TImage.h"
 #include "ui/TLabel.h"
@@ -86,6 +87,8 @@ TForm1::~TForm1()
     delete Timer1;
     delete Timer2;
     Timer1 = Timer2 = nullptr;
+    // The session's windows, tray and filters before the controls they use.
+    session_.reset();
     probe_.reset();
     idHttp_.reset();
     if (Form1 == this)
@@ -286,6 +289,13 @@ void TForm1::SizeLabels()
 
 void TForm1::FormCreate()
 {
+    // The session starts with the window, before the first colour is shown;
+    // should it fail to start, the monitor starts all the same.
+    CallGuarded([this] {
+        session_ = std::make_unique<SessionController>(
+            SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11},
+                        [this] { return HostText(); }, [this] { Button1Click(); }});
+    });
     cycle_.FormCreate();
 }
 
@@ -361,7 +371,12 @@ QString TForm1::StatusText(TColor color)
 
 void TForm1::AnnounceStatus(TColor color)
 {
-    const QString text = StatusText(color);
+    QString text = StatusText(color);
+    // After a failed check the reason goes with it: "Интернет недоступен:
+    // Соединение отклонено".
+    if (color == clStatusOffline && session_)
+        if (const std::optional<QString> reason = session_->LatestFailure())
+            text += QStringLiteral(": ") + *reason;
     if (text.isEmpty() || text == accessibleDescription())
         return;
     // Colour alone would be the only sign of the status; the description
@@ -377,6 +392,10 @@ void TForm1::SetWindowColor(TColor color)
 {
     SetColor(color);
     AnnounceStatus(color);
+    // The session's share is an addition: whatever befalls it, the status
+    // is shown as ever.
+    if (session_)
+        CallGuarded([&] { session_->StatusColorChanged(color); });
 }
 
 void TForm1::SetGaugeBackColor(TColor color)
@@ -444,7 +463,10 @@ void TForm1::ProcessPendingEvents()
 
 bool TForm1::CheckConnection()
 {
-    return probe_->CheckConnection();
+    const bool ok = probe_->CheckConnection();
+    if (session_)
+        CallGuarded([this] { session_->CheckFinished(probe_->LastResult()); });
+    return ok;
 }
 
 QString TForm1::HostText()

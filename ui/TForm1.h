@@ -15,6 +15,7 @@
 #include <memory>
 
 class QLineEdit;
+class SessionController;
 class TButton;
 class TGauge;
 class TIdHTTP;
@@ -78,6 +79,8 @@ public:
     void Button4Click();
 
     const MonitorCycle &Cycle() const { return cycle_; }
+    // The session kept since FormCreate, its window, tool tips and tray.
+    SessionController *Session() const { return session_.get(); }
     const LayoutScale &Scale() const { return scale_; }
 
     // What the window tells assistive technology for a status colour (empty
@@ -125,6 +128,7 @@ private:
     MonitorCycle cycle_;
     std::unique_ptr<TIdHTTP> idHttp_;
     std::unique_ptr<ConnectivityProbe> probe_;
+    std::unique_ptr<SessionController> session_;
 };
 
 // The one main window, set as soon as its construction starts and cleared

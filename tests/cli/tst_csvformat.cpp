@@ -1,7 +1,7 @@
 #include "CsvReader.h"
 #include "FormatSamples.h"
 
-#include "cli/CsvFormat.h"
+#include "session/SessionCsv.h"
 
 #include <QtTest>
 

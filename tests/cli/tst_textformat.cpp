@@ -1,6 +1,6 @@
 #include "FormatSamples.h"
 
-#include "cli/OutputText.h"
+#include "session/SessionText.h"
 #include "cli/TextFormat.h"
 
 #include <QtTest>

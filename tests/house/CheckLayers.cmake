@@ -29,7 +29,7 @@ set(qt_kelvora_monitor Qt6::Core)
 set(qt_kelvora_session Qt6::Core)
 set(qt_kelvora_cli Qt6::Core)
 set(qt_kelvora_controls Qt6::Core Qt6::Gui Qt6::Widgets)
-set(qt_kelvora_ui Qt6::Core Qt6::Gui Qt6::Widgets)
+set(qt_kelvora_ui Qt6::Core Qt6::Gui Qt6::Widgets Qt6::DBus) # DBus: desktop notifications
 set(qt_kelvora_app Qt6::Core Qt6::Gui Qt6::Widgets)
 
 set(broken "")

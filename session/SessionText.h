@@ -3,8 +3,9 @@
 #include <chrono>
 #include <string>
 
-// Number and time texts shared by the output formats. Each is the same
-// whatever the locale: digits, '.' as the decimal point, no grouping.
+// Number and time texts shared by the terminal program's output formats and
+// the window's session copy. Each is the same whatever the locale: digits,
+// '.' as the decimal point, no grouping.
 
 // `value` with exactly `decimals` digits after the point ("0.084"); "0" with
 // the decimals for a value that is not finite.

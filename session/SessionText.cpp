@@ -1,4 +1,4 @@
-#include "cli/OutputText.h"
+#include "session/SessionText.h"
 
 #include <charconv>
 #include <cmath>

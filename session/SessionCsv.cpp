@@ -1,6 +1,6 @@
-#include "cli/CsvFormat.h"
+#include "session/SessionCsv.h"
 
-#include "cli/OutputText.h"
+#include "session/SessionText.h"
 
 std::string CsvHeader()
 {

@@ -1,0 +1,225 @@
+#include "ui/SessionController.h"
+
+#include "base/ErrorReport.h"
+#include "session/SessionHistory.h"
+#include "ui/DesktopNotifications.h"
+#include "ui/SessionTexts.h"
+#include "ui/SessionWindow.h"
+#include "ui/StateNotifier.h"
+#include "ui/TrayStatus.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QShortcut>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace {
+
+SessionController::TrayFactory &TrayFactoryInUse()
+{
+    static SessionController::TrayFactory factory;
+    return factory;
+}
+
+SessionController::SinkFactory &SinkFactoryInUse()
+{
+    static SessionController::SinkFactory factory;
+    return factory;
+}
+
+class SilentSink final : public NotificationSink {
+public:
+    void Notify(const QString &, const QString &) override {}
+};
+
+std::unique_ptr<TrayIcon> DefaultTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return nullptr;
+    return std::make_unique<SystemTrayIcon>();
+}
+
+std::unique_ptr<NotificationSink> DefaultSink(TrayStatus *tray)
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return std::make_unique<SilentSink>();
+    DesktopNotifications::Fallback fallback;
+    if (tray != nullptr)
+        fallback = [tray](const QString &title, const QString &body) { tray->Icon().ShowMessage(title, body); };
+    return std::make_unique<DesktopNotifications>(QDBusConnection::sessionBus(), std::move(fallback));
+}
+
+} // namespace
+
+void SessionController::SetTrayFactory(TrayFactory factory)
+{
+    TrayFactoryInUse() = std::move(factory);
+}
+
+void SessionController::SetSinkFactory(SinkFactory factory)
+{
+    SinkFactoryInUse() = std::move(factory);
+}
+
+SessionController::SessionController(SessionHost host)
+    : host_(std::move(host)), history_(std::make_unique<SessionHistory>())
+{
+    BuildMenus();
+    host_.background->installEventFilter(this);
+    shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), host_.window);
+    shortcut_->setContext(Qt::WindowShortcut);
+    connect(shortcut_, &QShortcut::activated, this, [this] { CallGuarded([this] { OpenSessionWindow(); }); });
+
+    std::unique_ptr<TrayIcon> icon = TrayFactoryInUse() ? TrayFactoryInUse()() : DefaultTray();
+    if (icon)
+        tray_ = std::make_unique<TrayStatus>(std::move(icon), trayMenu_.get(),
+                                             [this] { ToggleMainWindow(); });
+    sink_ = SinkFactoryInUse() ? SinkFactoryInUse()(tray_.get()) : DefaultSink(tray_.get());
+    if (!sink_)
+        sink_ = std::make_unique<SilentSink>();
+    notifier_ = std::make_unique<StateNotifier>(*sink_);
+    UpdateTray();
+}
+
+SessionController::~SessionController()
+{
+    if (host_.background != nullptr)
+        host_.background->removeEventFilter(this);
+}
+
+void SessionController::BuildMenus()
+{
+    notifications_ = new QAction(QStringLiteral("Уведомления"), this);
+    notifications_->setCheckable(true);
+    notifications_->setChecked(true);
+    connect(notifications_, &QAction::toggled, this,
+            [this](bool on) { CallGuarded([this, on] { notifier_->SetEnabled(on); }); });
+    auto *openSession = new QAction(QStringLiteral("Сеанс…"), this);
+    // Shown beside the item; the window's own shortcut does the work, so
+    // this one acts only inside the open menu.
+    openSession->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    openSession->setShortcutContext(Qt::WidgetShortcut);
+    connect(openSession, &QAction::triggered, this, [this] { CallGuarded([this] { OpenSessionWindow(); }); });
+
+    contextMenu_ = std::make_unique<QMenu>();
+    contextMenu_->addAction(openSession);
+    contextMenu_->addAction(notifications_);
+
+    trayMenu_ = std::make_unique<QMenu>();
+    QAction *show = trayMenu_->addAction(QStringLiteral("Показать окно"));
+    connect(show, &QAction::triggered, this, [this] { CallGuarded([this] { ShowMainWindow(); }); });
+    trayMenu_->addAction(openSession);
+    trayMenu_->addAction(notifications_);
+    trayMenu_->addSeparator();
+    QAction *quit = trayMenu_->addAction(QStringLiteral("Выход"));
+    connect(quit, &QAction::triggered, this, [this] { CallGuarded([this] { host_.requestClose(); }); });
+}
+
+void SessionController::CheckFinished(const CheckResult &result)
+{
+    const bool wasDown = history_->Latest() && !history_->Latest()->ok;
+    const QString host = host_.hostText();
+    history_->Add(result, host.toStdString());
+
+    const QString tip = SessionTexts::CheckToolTip(result);
+    host_.gauge->setToolTip(tip);
+    for (QWidget *label : host_.readout)
+        label->setToolTip(tip);
+
+    std::optional<std::chrono::nanoseconds> ended;
+    if (wasDown && result.ok)
+        if (const std::optional<Outage> outage = history_->Record().OutageAt(0); outage && !outage->open)
+            ended = outage->duration;
+    notifier_->CheckFinished(host, result, ended);
+    UpdateTray();
+    if (window_ && window_->isVisible() && !window_->isMinimized())
+        window_->Refresh();
+}
+
+void SessionController::StatusColorChanged(TColor color)
+{
+    if (tray_)
+        tray_->SetColor(color);
+}
+
+std::optional<QString> SessionController::LatestFailure() const
+{
+    const std::optional<CheckResult> &latest = history_->Latest();
+    if (!latest || latest->ok)
+        return std::nullopt;
+    return SessionTexts::Reason(*latest);
+}
+
+void SessionController::UpdateTray()
+{
+    if (!tray_)
+        return;
+    const std::optional<CheckResult> &latest = history_->Latest();
+    const QString host = latest ? QString::fromStdString(history_->LatestHost()) : host_.hostText();
+    if (!latest) {
+        tray_->SetStatus(host, QStringLiteral("Ожидание первой проверки"), {});
+        return;
+    }
+    const QString when = SessionTexts::TimeOfDay(latest->startedAt);
+    if (latest->ok)
+        tray_->SetStatus(host,
+                         QStringLiteral("Связь есть: %1 мс, %2").arg(SessionTexts::Milliseconds(latest->elapsed), when),
+                         {});
+    else
+        tray_->SetStatus(host, QStringLiteral("Нет связи, %1").arg(when), SessionTexts::Reason(*latest));
+}
+
+void SessionController::OpenSessionWindow()
+{
+    if (!window_)
+        window_ = std::make_unique<SessionWindow>(*history_, [this] { return host_.hostText().toStdString(); });
+    if (window_->isMinimized())
+        window_->showNormal();
+    else
+        window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void SessionController::ShowMainWindow()
+{
+    QWidget *window = host_.window;
+    if (window->isMinimized() || window->isHidden())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+void SessionController::ToggleMainWindow()
+{
+    QWidget *window = host_.window;
+    if (window->isVisible() && !window->isMinimized() && window->isActiveWindow())
+        window->showMinimized();
+    else
+        ShowMainWindow();
+}
+
+bool SessionController::OnBackground(QPoint point) const
+{
+    // The child of the client area under the point: none (the client area
+    // itself) or the gauge is background.
+    QWidget *under = host_.background->childAt(point);
+    while (under != nullptr && under->parentWidget() != host_.background)
+        under = under->parentWidget();
+    return under == nullptr || under == host_.gauge;
+}
+
+bool SessionController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != host_.background || event->type() != QEvent::ContextMenu)
+        return QObject::eventFilter(watched, event);
+    auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+    if (!OnBackground(menuEvent->pos()))
+        return false;
+    CallGuarded([this, menuEvent] { contextMenu_->popup(menuEvent->globalPos()); });
+    return true;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "base/TColor.h"
+#include "monitor/CheckResult.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class NotificationSink;
+class QAction;
+class QMenu;
+class QShortcut;
+class QWidget;
+class SessionHistory;
+class SessionWindow;
+class StateNotifier;
+class TrayIcon;
+class TrayStatus;
+
+// What the session features need of the main window.
+struct SessionHost {
+    QWidget *window = nullptr;
+    // The client area; a right click on it, or on the gauge, is a click on
+    // the background and opens the context menu. The labels, fields, buttons
+    // and the bar over it are not background.
+    QWidget *background = nullptr;
+    QWidget *gauge = nullptr;
+    // The readout labels, which carry the check's tool tip like the gauge.
+    std::vector<QWidget *> readout;
+    std::function<QString()> hostText;
+    // The exit button's close path.
+    std::function<void()> requestClose;
+};
+
+// The session that the main window keeps from its creation on, and what
+// shows it: the session window (one at most, opened with "Сеанс…" in the
+// background's context menu, with Ctrl+I anywhere in the main window or from
+// the tray), the tool tips of the readout and the gauge, the reason for
+// assistive technology, the tray icon where the desktop has a tray, and the
+// notifications when the connection is lost or restored.
+//
+// Per check it records the result and updates the tool tips and the tray;
+// the session window is refreshed only while it is shown. Nothing here runs
+// per tick. The host's widgets must outlive the controller.
+class SessionController final : public QObject {
+    Q_OBJECT
+public:
+    // Makes the tray icon; null for none. The default makes a
+    // SystemTrayIcon when the desktop has a tray.
+    using TrayFactory = std::function<std::unique_ptr<TrayIcon>()>;
+    // Makes where notifications go; `tray` is null without one. The default
+    // sends them to the desktop's notification service (falling back to the
+    // tray's balloon), and nowhere on platforms without a desktop
+    // (offscreen, minimal).
+    using SinkFactory = std::function<std::unique_ptr<NotificationSink>(TrayStatus *tray)>;
+
+    // For tests: replace the factories for controllers made from now on; an
+    // empty function restores the default.
+    static void SetTrayFactory(TrayFactory factory);
+    static void SetSinkFactory(SinkFactory factory);
+
+    explicit SessionController(SessionHost host);
+    ~SessionController() override;
+
+    // After every check, with the probe's result.
+    void CheckFinished(const CheckResult &result);
+    // After every change of the window's status colour.
+    void StatusColorChanged(TColor color);
+
+    // The Russian reason of the latest check when it failed; empty before
+    // the first check and after a success.
+    std::optional<QString> LatestFailure() const;
+
+    // Shows the session window (making it the first time), restores it
+    // when minimised and raises it.
+    void OpenSessionWindow();
+    // Raises the main window, or minimises it when it is the active window
+    // already (a left click on the tray icon).
+    void ToggleMainWindow();
+    void ShowMainWindow();
+
+    const SessionHistory &History() const { return *history_; }
+    SessionWindow *Window() const { return window_.get(); }
+    TrayStatus *Tray() const { return tray_.get(); }
+    StateNotifier &Notifier() const { return *notifier_; }
+    QMenu *ContextMenu() const { return contextMenu_.get(); }
+    QMenu *TrayMenu() const { return trayMenu_.get(); }
+    QAction *NotificationsAction() const { return notifications_; }
+    QShortcut *SessionShortcut() const { return shortcut_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool OnBackground(QPoint point) const;
+    void BuildMenus();
+    void UpdateTray();
+
+    SessionHost host_;
+    std::unique_ptr<SessionHistory> history_;
+    std::unique_ptr<SessionWindow> window_;
+    std::unique_ptr<QMenu> contextMenu_;
+    std::unique_ptr<QMenu> trayMenu_;
+    QAction *notifications_ = nullptr;
+    QShortcut *shortcut_ = nullptr;
+    std::unique_ptr<TrayStatus> tray_;
+    std::unique_ptr<NotificationSink> sink_;
+    std::unique_ptr<StateNotifier> notifier_;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "monitor/CheckResult.h"
+#include "session/ReasonCounts.h"
+
+#include <QString>
+
+#include <chrono>
+
+// The Russian texts of the session window, the tool tips, the tray and the
+// notifications. Decimals take a comma, as Russian writes them; times are
+// local.
+namespace SessionTexts {
+
+// "0,148" (milliseconds, three decimals).
+QString Milliseconds(std::chrono::nanoseconds duration);
+
+// "4,004 с", "2 мин 03 с", "1 ч 02 мин 03 с", "3 д 01 ч 02 мин": seconds with
+// decimals below a minute, whole seconds below an hour, then coarser.
+QString Duration(std::chrono::nanoseconds duration);
+
+// "14:03:07".
+QString TimeOfDay(std::chrono::system_clock::time_point time);
+// "09.12.2026 14:03:07".
+QString DateTime(std::chrono::system_clock::time_point time);
+
+// The failure categories of an outage: the one reason alone, or each with
+// its count, most frequent first ("Соединение отклонено: 3, Узел не найден: 1").
+QString Reasons(const ReasonCounts &reasons);
+
+// The reason of a failed check; a failure that names none is "Другая ошибка".
+QString Reason(const CheckResult &result);
+
+// The tool tip of the readout and the gauge after a check: after a failure
+// the reason on the first line, then the time and the address; after a
+// success the time and the address.
+QString CheckToolTip(const CheckResult &result);
+
+} // namespace SessionTexts
