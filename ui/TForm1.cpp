@@ -13,12 +13,15 @@
 #include "ui/TImage.h"
 #include "ui/TLabel.h"
 #include "ui/TProgressBar.h"
+#include "ui/UiAccessibility.h"
 
-#include <QAccessible>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QShortcut>
 #include <QScreen>
 
 #include <array>
@@ -33,6 +36,11 @@ constexpr QSize kDesignOuter(871, 640);
 // Design pixel heights of the fonts.
 constexpr int kWindowFontPixels = 11;
 constexpr int kReadoutFontPixels = 24;
+
+// The key that opens the home page, which the link and the logo open with a
+// click.
+const QKeySequence kHomePageKey(Qt::Key_F1);
+const QString kHomePageDescription = QStringLiteral("Открыть домашнюю страницу (F1)");
 
 constexpr TAnchors kLeftTop = akLeft | akTop;
 constexpr TAnchors kLeftBottom = akLeft | akBottom;
@@ -166,13 +174,17 @@ void TForm1::CreateCredits()
     Label5 = NewLabel(Addresses::kHomePage, {750, 40, 109, 13}, kRightTop,
                       WindowFont(scale_(kWindowFontPixels), true, true), clBlue, true);
     Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setAccessibleDescription(QStringLiteral("Открыть домашнюю страницу"));
+    Label5->setAccessibleDescription(kHomePageDescription);
     Label5->SetOnClick([this] { Label5Click(); });
 
     Image1 = new TImage(Client());
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setAccessibleName(QStringLiteral("Логотип Varnholt Studios"));
-    Image1->setAccessibleDescription(QStringLiteral("Открыть домашнюю страницу"));
+    Image1->setAccessibleDescription(kHomePageDescription);
+    // The link and the logo take no focus; the page opens from the keyboard
+    // with a key of the window's own.
+    auto *homePage = new QShortcut(kHomePageKey, this);
+    connect(homePage, &QShortcut::activated, this, [this] { CallGuarded([this] { Label5Click(); }); });
     AddControl(Image1, Scaled(scale_, QRect(761, 56, 100, 60)), kRightTop);
     Image1->SetOnResize([this](QSize size) { SetControlSize(Image1, size); });
     Image1->SetTransparent(true);
@@ -199,6 +211,9 @@ void TForm1::CreateReadout()
     Label9 = NewLabel(ping, {8, 65, 71, 29}, kLeftTop, readout, clBlue, true);
     Label10 = NewLabel(ping, {9, 64, 71, 29}, kLeftTop, readout, clBlue, true);
     Label11 = NewLabel(ping, {8, 64, 71, 29}, kLeftTop, readout, clWhite, true);
+    // The four outline copies would only say the readout four times more.
+    for (TLabel *copy : {Label7, Label8, Label9, Label10})
+        SetAccessibleHidden(copy);
 }
 
 void TForm1::CreateNativeControls()
@@ -225,6 +240,8 @@ void TForm1::CreateNativeControls()
     ProgressBar1 = new TProgressBar(Client());
     ProgressBar1->SetBorderWidth(1);
     ProgressBar1->setAccessibleName(QStringLiteral("Время до следующей проверки"));
+    // The native bar is what screen readers announce.
+    ProgressBar1->NativeBar()->setAccessibleName(ProgressBar1->accessibleName());
     AddControl(ProgressBar1, Scaled(scale_, QRect(8, 568, 850, 33)), akLeft | akRight | akBottom);
     AddColorFollower([bar = ProgressBar1](TColor color) { bar->ParentColorChanged(color); });
 
@@ -377,13 +394,11 @@ void TForm1::AnnounceStatus(TColor color)
     if (color == clStatusOffline && session_)
         if (const std::optional<QString> reason = session_->LatestFailure())
             text += QStringLiteral(": ") + *reason;
-    if (text.isEmpty() || text == accessibleDescription())
+    if (text.isEmpty())
         return;
-    // Colour alone would be the only sign of the status; the description
-    // change is announced to assistive technology.
-    setAccessibleDescription(text);
-    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
+    // Colour alone would be the only sign of the status; the window's
+    // description and its status bar object say it in words, announced once.
+    SetAccessibleStatus(text);
 }
 
 // View operations -------------------------------------------------------------
