@@ -47,6 +47,8 @@ private slots:
     void theFrameIsCentredUnderAWindowManager();
     void launcherStartStates_data();
     void launcherStartStates();
+    void aStyleOfTheUsersOwnWinsOverTheClassicLook_data();
+    void aStyleOfTheUsersOwnWinsOverTheClassicLook();
     void withoutADisplayItSaysSoInOneLine_data();
     void withoutADisplayItSaysSoInOneLine();
 
@@ -328,6 +330,35 @@ void TestE2eKelvora::launcherStartStates()
                     .contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ")));
         QCOMPARE(desktop_->WmState(*window), 1);
     }
+    desktop_->Program().terminate();
+    QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
+}
+
+void TestE2eKelvora::aStyleOfTheUsersOwnWinsOverTheClassicLook_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("override");
+    QTest::addColumn<bool>("classic");
+    QTest::newRow("no choice: the classic look") << QStringList{} << QString() << true;
+    QTest::newRow("-style fusion") << QStringList{"-style", "fusion"} << QString() << false;
+    QTest::newRow("-style=fusion") << QStringList{"-style=fusion"} << QString() << false;
+    QTest::newRow("QT_STYLE_OVERRIDE") << QStringList{} << QStringLiteral("fusion") << false;
+}
+
+void TestE2eKelvora::aStyleOfTheUsersOwnWinsOverTheClassicLook()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, override);
+    QFETCH(bool, classic);
+    QProcessEnvironment environment;
+    if (!override.isEmpty())
+        environment.insert(QStringLiteral("QT_STYLE_OVERRIDE"), override);
+    desktop_->Launch(kProgram, arguments, environment);
+    const auto window = desktop_->WaitForWindow(kTitle, kStartMs);
+    QVERIFY(window);
+    // The face of "Выход" in the classic scheme's button colour, or not.
+    const QColor face = desktop_->Shot(*window).pixelColor(805, 532);
+    QCOMPARE(face == QColor(212, 208, 200), classic);
     desktop_->Program().terminate();
     QCOMPARE(desktop_->WaitForExit(10000), std::optional<int>(0));
 }
