@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/ErrorText.h"
 
 QString WithFullStop(const QString &message)

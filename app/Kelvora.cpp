@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's entry: start-up, event loop, shutdown.
 
 #include "app/CommandLine.h"

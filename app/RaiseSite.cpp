@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/RaiseSite.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/StartupMessages.h"
 
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // While the toolkit starts up, its messages are held back; should it give up

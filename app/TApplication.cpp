@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/TApplication.h"
 
 #include "app/ErrorText.h"

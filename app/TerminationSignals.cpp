@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/TerminationSignals.h"
 
 #include "app/TApplication.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/IntegerText.h"
 
 #include "base/Exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/TTimer.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/JsonFormat.h"
 
 #include "session/SessionText.h"

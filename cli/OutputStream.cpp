@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/OutputStream.h"
 
 #include <poll.h>

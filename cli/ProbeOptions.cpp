@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/ProbeOptions.h"
 
 #include "monitor/ConnectivityProbe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/ProbeSession.h"
 
 #include "session/SessionCsv.h"

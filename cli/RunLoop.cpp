@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/RunLoop.h"
 
 #include "cli/CheckWorker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/SignalPipe.h"
 
 #include "net/ConnectInterrupt.h"

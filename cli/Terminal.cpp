@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/Terminal.h"
 
 #include <unistd.h>

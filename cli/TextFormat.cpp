@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/TextFormat.h"
 
 #include "session/SessionText.h"

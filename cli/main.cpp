@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kelvora-probe: the window's connectivity check on a terminal.
 //
 //   kelvora-probe [options] HOST [PORT]

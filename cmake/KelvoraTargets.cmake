@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Helpers every folder uses for its targets.
 
 # Warnings apply to our own targets only, so Qt's generated sources stay quiet.

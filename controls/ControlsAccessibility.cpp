@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/ControlsAccessibility.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What assistive technology sees of the drawn controls: a repeating button

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/TBltBitmap.h"
 
 #include "base/Exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/TGauge.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/TGaugePainter.h"
 
 #include "controls/TBltBitmap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/TSpinEdit.h"
 
 #include "base/ErrorReport.h"

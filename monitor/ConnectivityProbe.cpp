@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ConnectivityProbe.h"
 
 #include "net/IdException.h"

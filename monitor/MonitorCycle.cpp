@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/MonitorCycle.h"
 
 #include <limits>

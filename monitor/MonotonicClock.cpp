@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/MonotonicClock.h"
 
 std::chrono::nanoseconds SteadyClockNow()

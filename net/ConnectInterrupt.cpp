@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/ConnectInterrupt.h"
 
 #include <fcntl.h>

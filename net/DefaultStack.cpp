@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdStack.h"
 #include "net/TIdStackPosix.h"
 

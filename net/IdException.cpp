@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/IdException.h"
 
 std::string SocketErrorMessage(std::int32_t code, const std::string &codeText)

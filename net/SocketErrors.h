@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The client reports socket failures with the Windows Sockets error numbers,

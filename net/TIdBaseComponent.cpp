@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdBaseComponent.h"
 
 TIdBaseComponent::TIdBaseComponent(TIdBaseComponent *owner) noexcept : owner_(owner) {}

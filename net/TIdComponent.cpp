@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdComponent.h"
 
 #include "net/TIdStack.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdCustomHTTP.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdHTTP.h"
 
 TIdHTTP::TIdHTTP() = default;

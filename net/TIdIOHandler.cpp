@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdIOHandler.h"
 
 #include "net/IdException.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdIOHandlerSocket.h"
 
 #include "net/TIdStack.h"

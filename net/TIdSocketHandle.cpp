@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdSocketHandle.h"
 
 #include "net/IdException.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdSocksInfo.h"
 
 TIdSocksInfo::TIdSocksInfo(TIdBaseComponent *owner) : TIdComponent(owner) {}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdStack.h"
 
 #include "base/IntegerText.h"

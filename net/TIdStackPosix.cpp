@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdStackPosix.h"
 
 #include "net/ConnectInterrupt.h"

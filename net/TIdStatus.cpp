@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdStatus.h"
 
 const std::array<std::string_view, TIdStatusCount> StatusTexts = {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdTCPClient.h"
 
 #include "net/IdException.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/TIdTCPConnection.h"
 
 #include "net/TIdIOHandler.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building and running Kelvora need; with
 # --test also those that only its test suite needs (the test command passes
 # it). Skips apt entirely when everything is already present.

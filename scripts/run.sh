@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing for building and running (not the test tools),
 # builds Kelvora and starts it.
 set -euo pipefail

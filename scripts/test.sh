@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing (the test tools too), then builds and runs the
 # whole test suite twice: once with warnings as errors, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer. The Debian package is built

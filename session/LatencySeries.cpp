@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/LatencySeries.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/OutageLog.h"
 
 #include <algorithm>

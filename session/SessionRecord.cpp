@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/SessionRecord.h"
 
 #include <algorithm>

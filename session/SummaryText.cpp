@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/SummaryText.h"
 
 #include "session/SessionText.h"

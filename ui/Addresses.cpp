@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Addresses.h"
 
 #include <QDesktopServices>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/DesktopNotifications.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/OutageTableModel.h"
 
 #include "session/SessionRecord.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/SessionTexts.h"
 
 #include "session/SessionText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/SessionWindow.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/StateNotifier.h"
 
 #include "ui/SessionTexts.h"

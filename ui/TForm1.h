@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The program's main window (unit Unit1): the fixed layout of the monitor's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/TImage.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/TLabel.h"
 
 #include "base/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/TProgressBar.h"
 
 #include "base/ErrorReport.h"

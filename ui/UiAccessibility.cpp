@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/UiAccessibility.h"
 
 #include "ui/TForm.h"

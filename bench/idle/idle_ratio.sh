@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What an idle Kelvora window costs, as a ratio to a plain Qt window
 # (plain_window) measured beside it in the same run.
 #

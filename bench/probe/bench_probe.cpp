@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of one connectivity probe through the client's layers, as a ratio to
 // the bare platform calls, both against the same loopback listener in the
 // same run. Prints "probe ratio (client/raw)" at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program, started as a user would, on a private X server inside a
 // network namespace of its own.
 

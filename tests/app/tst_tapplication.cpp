@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/ApplicationTestMain.h"
 
 #include "app/Program.h"

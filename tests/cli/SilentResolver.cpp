@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SilentResolver.h"
 
 #include <QDir>

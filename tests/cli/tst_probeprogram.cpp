@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CsvReader.h"
 #include "ExpositionReader.h"
 #include "support/LoopbackListener.h"

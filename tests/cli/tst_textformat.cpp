@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FormatSamples.h"
 
 #include "session/SessionText.h"

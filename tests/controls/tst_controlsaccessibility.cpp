@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What assistive technology finds in the drawn controls: the spin field's
 // two buttons, named, with a press action that steps the value, and the
 // gauge as a progress bar with its value and range.

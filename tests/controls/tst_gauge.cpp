@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/ErrorReport.h"
 #include "base/Exception.h"
 #include "controls/TBltBitmap.h"

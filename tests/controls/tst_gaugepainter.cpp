@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/GaugeReferencePaint.h"
 #include "reference/StoredGaugeLook.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SpinTestSupport.h"
 
 #include "base/Exception.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DLINKS=<file> -P CheckLayers.cmake
 #
 # The libraries form layers, each of which may link only those below it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Must not build: the network client's header is not available to a target
 // that links only kelvora_base.
 #include "net/SocketErrors.h"

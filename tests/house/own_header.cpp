@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds: kelvora_base is linked, so its headers are there.
 #include "base/TColor.h"
 

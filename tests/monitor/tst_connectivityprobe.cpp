@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/FakeResolver.h"
 #include "support/PrivateNetwork.h"
 #include "RecordingView.h"

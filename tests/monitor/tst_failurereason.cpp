@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/FailureReason.h"
 #include "net/SocketErrors.h"
 

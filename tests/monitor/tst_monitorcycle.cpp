@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RecordingView.h"
 
 #include "base/Exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The monitor end to end: real timers, the real network client and a
 // listener on 127.0.0.1:80 inside a network namespace of the test's own.
 

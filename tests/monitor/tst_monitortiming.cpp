@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The monitor's schedule on real timers, with checks that block the thread
 // for longer than the interval, as a slow connection attempt does.
 

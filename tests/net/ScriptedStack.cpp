@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScriptedStack.h"
 
 #include "net/SocketErrors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/IdException.h"
 #include "net/SocketErrors.h"
 #include "net/TIdStackPosix.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Leaks on purpose, so that the sanitizer build proves it still sees a leak
 // of ours. Built and run only with KELVORA_SANITIZE; each function runs on its
 // own and is expected to end in LeakSanitizer's report (the runs are marked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SessionRig.h"
 
 #include "session/LatencySeries.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // main() for tests that need the application object: QtTest runs inside a

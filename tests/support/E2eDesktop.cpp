@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/E2eDesktop.h"
 
 #include "support/LoopbackListener.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // End-to-end runs of the real program: a private X server, the program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/HeadlessView.h"
 
 #include "monitor/MonitorCycle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/LoopbackListener.h"
 
 #include <arpa/inet.h>

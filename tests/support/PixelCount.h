@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Counting pixels of a kind in a picture of the window: enough to tell that

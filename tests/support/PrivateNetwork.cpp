@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/PrivateNetwork.h"
 
 #include "net/SocketErrors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/TracingView.h"
 
 #include "base/Exception.h"

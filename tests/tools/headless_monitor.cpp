@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the monitor cycle without a window: real timers, the real network
 // client, and one line on standard output for every operation the cycle
 // performs on its view. Ends after the given number of checks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as assistive technology reads it, through QAccessible (no
 // accessibility bus needed): one readout, a status bar object that says the
 // status in words, a named progress bar, press actions on the drawn link,

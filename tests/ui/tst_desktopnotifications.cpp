@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Notifications over D-Bus to a stand-in for the desktop's notification
 // service on a private bus of the test's own, and the fallback when there is
 // no service or no bus.

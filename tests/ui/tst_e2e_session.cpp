@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program on a private X server without a tray, inside a network
 // namespace of its own: Ctrl+I opens the session window, once.
 

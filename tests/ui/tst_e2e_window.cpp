@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program's window on a private X server, inside a network namespace
 // of its own: what is on the screen at start, while a check blocks the
 // program, and after it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The latency chart grabbed to an image: where the failure marks, the outage
 // bands and the successful checks lie, the axis scale, the hover, and its
 // memory over a long session.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Fonts.h"
 #include "ui/LayoutScaling.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session features on the real main window: the background's context
 // menu, Ctrl+I, one session window only, the tool tips of the readout and the
 // gauge, and the reason in the accessible description.

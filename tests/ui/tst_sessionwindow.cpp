@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session window over a scripted session: its figures, its outage list
 // and its copy.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // When the notifier tells the desktop that the connection was lost or
 // restored, and what it says.
 

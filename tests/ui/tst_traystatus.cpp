@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray icon and the notifications on the real main window, with a
 // recorder in place of the system tray and of the notification service.
 

@@ -1,0 +1,28 @@
+# SPDX-License-Identifier: MIT
+# cmake -DSOURCE_DIR=<tree> -P CheckLicenceLines.cmake
+#
+# Every source, build and script file of the tree names its licence in an
+# SPDX line among its first lines; the check fails naming each file without.
+
+cmake_minimum_required(VERSION 3.25)
+
+file(GLOB_RECURSE candidates RELATIVE ${SOURCE_DIR}
+  ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.h.in ${SOURCE_DIR}/*.cmake
+  ${SOURCE_DIR}/*CMakeLists.txt ${SOURCE_DIR}/*.sh ${SOURCE_DIR}/.ci/run)
+set(missing "")
+foreach(file IN LISTS candidates)
+  # Build trees and version control are no part of the sources.
+  if(file MATCHES "^(build|\\.git)/")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${file} head LIMIT_COUNT 3)
+  if(NOT head MATCHES "SPDX-License-Identifier: MIT")
+    list(APPEND missing ${file})
+  endif()
+endforeach()
+list(LENGTH candidates count)
+if(missing)
+  list(JOIN missing "\n  " text)
+  message(FATAL_ERROR "files without an SPDX line:\n  ${text}")
+endif()
+message(STATUS "${count} files, each with its SPDX line")
