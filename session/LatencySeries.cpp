@@ -1,26 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "session/LatencySeries.h"
 
+#include "session/SaturatingDurations.h"
+
 #include <algorithm>
 
 using std::chrono::nanoseconds;
 
 namespace {
-
-// to - from for to > from, else 0; saturates at the longest duration.
-nanoseconds Between(nanoseconds from, nanoseconds to) noexcept
-{
-    if (to <= from)
-        return nanoseconds{0};
-    const std::uint64_t difference = static_cast<std::uint64_t>(to.count()) - static_cast<std::uint64_t>(from.count());
-    const auto longest = static_cast<std::uint64_t>(nanoseconds::max().count());
-    return nanoseconds{static_cast<std::int64_t>(std::min(difference, longest))};
-}
-
-nanoseconds Sum(nanoseconds a, nanoseconds b) noexcept
-{
-    return b > nanoseconds::max() - a ? nanoseconds::max() : a + b;
-}
 
 // Adds `from` into `into`; `from` holds the later checks.
 void Merge(LatencySeries::Column &into, const LatencySeries::Column &from) noexcept
@@ -36,7 +23,7 @@ void Merge(LatencySeries::Column &into, const LatencySeries::Column &from) noexc
         into.downFrom = into.downTime > nanoseconds{0} ? std::min(into.downFrom, from.downFrom) : from.downFrom;
         into.downTo = std::max(into.downTo, from.downTo);
     }
-    into.downTime = Sum(into.downTime, from.downTime);
+    into.downTime = SaturatingSum(into.downTime, from.downTime);
     if (from.Checks() > 0) {
         into.latestAt = from.latestAt;
         into.latestWall = from.latestWall;
@@ -55,7 +42,7 @@ LatencySeries::LatencySeries(nanoseconds origin, std::size_t columns)
 
 nanoseconds LatencySeries::Since(nanoseconds monotonic) const noexcept
 {
-    return Between(origin_, monotonic);
+    return SaturatingSpan(origin_, monotonic);
 }
 
 void LatencySeries::Add(const CheckResult &result)
@@ -122,7 +109,7 @@ void LatencySeries::AddDown(nanoseconds from, nanoseconds to)
         Column down;
         down.downFrom = std::max(from, start);
         down.downTo = std::min(to, stop);
-        down.downTime = Between(down.downFrom, down.downTo);
+        down.downTime = SaturatingSpan(down.downFrom, down.downTo);
         Merge(columns_[i], down);
     }
     used_ = std::max(used_, std::min(last + 1, columns_.size()));

@@ -1,33 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "session/SessionRecord.h"
 
+#include "session/SaturatingDurations.h"
+
 #include <algorithm>
 #include <utility>
 
 using std::chrono::nanoseconds;
 using std::chrono::system_clock;
-
-namespace {
-
-// to - from, or 0 when to is not later; saturates at the longest duration.
-nanoseconds Span(nanoseconds from, nanoseconds to) noexcept
-{
-    if (to <= from)
-        return nanoseconds{0};
-    // The true difference lies in 1..2^64-1, which unsigned subtraction gives
-    // exactly.
-    const std::uint64_t difference = static_cast<std::uint64_t>(to.count()) - static_cast<std::uint64_t>(from.count());
-    const auto longest = static_cast<std::uint64_t>(nanoseconds::max().count());
-    return nanoseconds{static_cast<std::int64_t>(std::min(difference, longest))};
-}
-
-// a + b for non-negative durations, saturating.
-nanoseconds Sum(nanoseconds a, nanoseconds b) noexcept
-{
-    return b > nanoseconds::max() - a ? nanoseconds::max() : a + b;
-}
-
-} // namespace
 
 SessionRecord::SessionRecord(SessionClock clock, std::size_t outageCap)
     : clock_(std::move(clock))
@@ -86,7 +66,7 @@ void SessionRecord::Record(const CheckResult &result)
 void SessionRecord::CountSpan(nanoseconds until) noexcept
 {
     nanoseconds &total = lastOk_ ? up_ : down_;
-    total = Sum(total, Span(cut_, until));
+    total = SaturatingSum(total, SaturatingSpan(cut_, until));
 }
 
 void SessionRecord::BeginOutage(system_clock::time_point start)
@@ -100,7 +80,7 @@ void SessionRecord::BeginOutage(system_clock::time_point start)
 void SessionRecord::EndOutage(nanoseconds at, system_clock::time_point wall)
 {
     current_.end = wall;
-    current_.duration = Span(runStartMonotonic_, at);
+    current_.duration = SaturatingSpan(runStartMonotonic_, at);
     current_.open = false;
     if (!longestOutage_ || current_.duration > longestOutage_->duration)
         longestOutage_ = current_;
@@ -109,7 +89,7 @@ void SessionRecord::EndOutage(nanoseconds at, system_clock::time_point wall)
 
 void SessionRecord::EndUptime(nanoseconds at, system_clock::time_point wall)
 {
-    const Uptime ended{runStartWall_, wall, Span(runStartMonotonic_, at), false};
+    const Uptime ended{runStartWall_, wall, SaturatingSpan(runStartMonotonic_, at), false};
     if (!longestUptime_ || ended.duration > longestUptime_->duration)
         longestUptime_ = ended;
 }
@@ -123,14 +103,14 @@ Outage SessionRecord::OpenOutage(const Now &now) const
 {
     Outage outage = current_;
     outage.end = now.wall;
-    outage.duration = Span(runStartMonotonic_, now.monotonic);
+    outage.duration = SaturatingSpan(runStartMonotonic_, now.monotonic);
     outage.open = true;
     return outage;
 }
 
 Uptime SessionRecord::OpenUptime(const Now &now) const
 {
-    return {runStartWall_, now.wall, Span(runStartMonotonic_, now.monotonic), true};
+    return {runStartWall_, now.wall, SaturatingSpan(runStartMonotonic_, now.monotonic), true};
 }
 
 LinkState SessionRecord::State() const noexcept
@@ -188,7 +168,7 @@ SessionSummary SessionRecord::Summary(std::size_t maxOutages) const
     SessionSummary summary;
     summary.sessionStart = sessionStartWall_;
     summary.now = now.wall;
-    summary.sessionLength = Span(sessionStartMonotonic_, now.monotonic);
+    summary.sessionLength = SaturatingSpan(sessionStartMonotonic_, now.monotonic);
     summary.sent = sent_;
     summary.succeeded = succeeded_;
     summary.failed = sent_ - succeeded_;
@@ -198,11 +178,11 @@ SessionSummary SessionRecord::Summary(std::size_t maxOutages) const
 
     summary.state = State();
     summary.stateSince = runStartWall_;
-    summary.stateDuration = Span(runStartMonotonic_, now.monotonic);
+    summary.stateDuration = SaturatingSpan(runStartMonotonic_, now.monotonic);
     if (sent_ > 0) {
-        const nanoseconds tail = Span(cut_, now.monotonic);
-        summary.totalUp = lastOk_ ? Sum(up_, tail) : up_;
-        summary.totalDown = lastOk_ ? down_ : Sum(down_, tail);
+        const nanoseconds tail = SaturatingSpan(cut_, now.monotonic);
+        summary.totalUp = lastOk_ ? SaturatingSum(up_, tail) : up_;
+        summary.totalDown = lastOk_ ? down_ : SaturatingSum(down_, tail);
     }
 
     const std::size_t kept = OutagesKept();

@@ -1,22 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
+#include "support/ArgumentVector.h"
 
 #include <QtTest>
 
-#include <vector>
 
 namespace {
 
 // Parses `arguments` as they would follow the program's name.
 CommandLine Parse(const QStringList &arguments)
 {
-    std::vector<QByteArray> storage{QByteArray("kelvora")};
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &bytes : storage)
-        argv.push_back(bytes.data());
-    return ParseCommandLine(int(argv.size()), argv.data(), QStringLiteral("9.8.7.6"));
+    ArgumentVector argv(arguments);
+    return ParseCommandLine(argv.Count(), argv.Values(), QStringLiteral("9.8.7.6"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/DisplayCheck.h"
+#include "support/ArgumentVector.h"
 
 #include <QtTest>
 
@@ -66,14 +67,8 @@ void TestDisplayCheck::platformArgumentIsNoticed()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, noticed);
-    std::vector<QByteArray> storage{QByteArray("kelvora")};
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toUtf8());
-    std::vector<char *> argv;
-    for (QByteArray &argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    QCOMPARE(CurrentDisplayEnvironment(int(storage.size()), argv.data()).platformArgument, noticed);
+    ArgumentVector argv(arguments);
+    QCOMPARE(CurrentDisplayEnvironment(argv.Count(), argv.Values()).platformArgument, noticed);
 }
 
 void TestDisplayCheck::displayArgumentStandsForDisplay_data()
@@ -92,15 +87,9 @@ void TestDisplayCheck::displayArgumentStandsForDisplay()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, starts);
-    std::vector<QByteArray> storage{QByteArray("kelvora")};
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toUtf8());
-    std::vector<char *> argv;
-    for (QByteArray &argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    ArgumentVector argv(arguments);
     // Only the arguments count here: no variable is read.
-    DisplayEnvironment environment = CurrentDisplayEnvironment(int(storage.size()), argv.data());
+    DisplayEnvironment environment = CurrentDisplayEnvironment(argv.Count(), argv.Values());
     environment.display = nullptr;
     environment.waylandDisplay = nullptr;
     environment.qpaPlatform = nullptr;

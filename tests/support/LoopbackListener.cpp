@@ -22,15 +22,6 @@ namespace {
     throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
 }
 
-sockaddr_in LoopbackAddress(std::uint16_t port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 // A socket bound to 127.0.0.1 on `port` (0: one the kernel picks); returns
 // it and stores the port.
 int BoundLoopbackSocket(std::uint16_t &port)
@@ -54,6 +45,16 @@ int BoundLoopbackSocket(std::uint16_t &port)
 }
 
 } // namespace
+
+sockaddr_in LoopbackAddress(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 
 LoopbackListener::LoopbackListener()
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <netinet/in.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -72,6 +74,9 @@ private:
     int fillers_[2] = {-1, -1};
     std::uint16_t port_ = 0;
 };
+
+// 127.0.0.1:`port` as a socket address.
+sockaddr_in LoopbackAddress(std::uint16_t port);
 
 // The number of open descriptors of this process.
 int OpenDescriptorCount();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/PrivateNetwork.h"
 
+#include "support/LoopbackListener.h"
+
 #include "net/SocketErrors.h"
 #include "net/TIdStackPosix.h"
 
@@ -45,15 +47,6 @@ bool BringLoopbackUp(QString *reason)
         *reason = ErrnoText("bringing up lo");
     ::close(fd);
     return ok;
-}
-
-sockaddr_in Loopback(std::uint16_t port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
 }
 
 class NoResolverStack final : public TIdStack {
@@ -123,7 +116,7 @@ NamespaceListener::NamespaceListener(std::uint16_t port, bool listening)
     }
     const int yes = 1;
     ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address = Loopback(port);
+    sockaddr_in address = LoopbackAddress(port);
     socklen_t length = sizeof address;
     if (::bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
         || ::getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &length) != 0
