@@ -9,6 +9,9 @@
 // worker thread with the hand-over through its completion pipe.
 
 #include "support/AcceptAndCloseServer.h"
+#include "support/BenchMain.h"
+#include "support/ProbeLoops.h"
+#include "support/RatioReporter.h"
 
 #include "cli/CheckWorker.h"
 #include "cli/ProbeOptions.h"
@@ -16,21 +19,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <map>
-#include <string>
+#include <optional>
+#include <stdexcept>
 #include <thread>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -181,82 +178,37 @@ void ProgramCheckOnWorker(benchmark::State &state)
     AllSucceeded(state, session);
 }
 
-void RawProbe(benchmark::State &state)
+// The baseline: a bare socket/connect/close to the same listener.
+void RawProbeToServer(benchmark::State &state)
 {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(server->Port());
-    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    for (auto _ : state) {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
-        const int failure = errno;
-        ::close(s);
-        if (s == -1 || connected == -1) {
-            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(failure)).c_str());
-            break;
-        }
-    }
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-double MedianRatio(const std::vector<double> &numerator, const std::vector<double> &denominator)
-{
-    std::vector<double> ratios;
-    for (std::size_t i = 0; i < numerator.size() && i < denominator.size(); ++i)
-        ratios.push_back(numerator[i] / denominator[i]);
-    return Median(ratios);
+    RawProbe(state, server->Port());
 }
 
 // The console report, plus the ratios of the median times.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &runs) override
+class CheckReporter final : public RatioReporter {
+    void Summary() override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-                cpuTimes_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
-            }
-        }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const std::vector<double> &text = times_["ProgramCheckText"];
-        const std::vector<double> &raw = times_["RawProbe"];
-        if (text.empty() || text.size() != raw.size()) {
+        if (!Measured({"ProgramCheckText", "RawProbe"})) {
             std::printf("check ratio (program loop/raw): not measured\n");
             return;
         }
-        std::printf("check ratio (program loop/raw): %.3f (goal <= 1.3)\n", MedianRatio(text, raw));
-        std::printf("  json format: %.3f\n", MedianRatio(times_["ProgramCheckJson"], raw));
+        std::printf("check ratio (program loop/raw): %.3f (goal <= 1.3)\n",
+                    MedianRatio("ProgramCheckText", "RawProbe"));
+        std::printf("  json format: %.3f\n", MedianRatio("ProgramCheckJson", "RawProbe"));
         std::printf("  the probe alone (client and probe, nothing recorded or written): %.3f\n",
-                    MedianRatio(times_["ProbeOnly"], raw));
+                    MedianRatio("ProbeOnly", "RawProbe"));
         std::printf("  with a reader thread woken by every line: %.3f\n",
-                    MedianRatio(times_["ProgramCheckToReader"], raw));
+                    MedianRatio("ProgramCheckToReader", "RawProbe"));
         std::printf("  on the worker thread, as the program runs it: %.3f\n",
-                    MedianRatio(times_["ProgramCheckOnWorker"], raw));
-        std::printf("  median per check: program loop %.2f us, raw %.2f us\n", Median(text), Median(raw));
+                    MedianRatio("ProgramCheckOnWorker", "RawProbe"));
+        std::printf("  median per check: program loop %.2f us, raw %.2f us\n", MedianTime("ProgramCheckText") / 1e3,
+                    MedianTime("RawProbe") / 1e3);
         // Time on the benchmark thread's processor, which other programs'
         // load on the machine disturbs far less than the wall clock.
         std::printf("  the same by processor time: program loop/raw %.3f, probe alone/raw %.3f\n",
-                    MedianRatio(cpuTimes_["ProgramCheckText"], cpuTimes_["RawProbe"]),
-                    MedianRatio(cpuTimes_["ProbeOnly"], cpuTimes_["RawProbe"]));
+                    MedianRatio("ProgramCheckText", "RawProbe", Clock::Processor),
+                    MedianRatio("ProbeOnly", "RawProbe", Clock::Processor));
     }
-
-private:
-    std::map<std::string, std::vector<double>> times_;
-    std::map<std::string, std::vector<double>> cpuTimes_;
 };
 
 } // namespace
@@ -267,7 +219,8 @@ int main(int argc, char **argv)
     server = &listener;
     for (int round = 0; round < kRounds; ++round) {
         using Variant = std::pair<const char *, void (*)(benchmark::State &)>;
-        for (const Variant &variant : {Variant{"ProgramCheckText", ProgramCheckText}, Variant{"RawProbe", RawProbe},
+        for (const Variant &variant : {Variant{"ProgramCheckText", ProgramCheckText},
+                                       Variant{"RawProbe", RawProbeToServer},
                                        Variant{"ProgramCheckJson", ProgramCheckJson},
                                        Variant{"ProgramCheckOnWorker", ProgramCheckOnWorker},
                                        Variant{"ProbeOnly", ProbeOnly},
@@ -277,9 +230,6 @@ int main(int argc, char **argv)
                 ->UseRealTime()
                 ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    CheckReporter reporter;
+    return RunBenchmarks(argc, argv, reporter);
 }

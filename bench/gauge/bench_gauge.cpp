@@ -5,6 +5,9 @@
 // of the countdown paints: only the part that changed.
 // Goal: the paint costs at most three baselines at every size.
 
+#include "support/BenchMain.h"
+#include "support/RatioReporter.h"
+
 #include "reference/GaugeReferencePaint.h"
 #include "reference/StoredGaugeLook.h"
 
@@ -17,12 +20,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -87,61 +87,33 @@ BENCHMARK(Paint)->Apply(Sizes);
 BENCHMARK(StepByStepPaint)->Apply(Sizes);
 BENCHMARK(Step)->Apply(Sizes);
 
-// The console report, then each paint's time as a multiple of the baseline.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &runs) override
+// The console report, then each paint's best time as a multiple of the best
+// baseline of the same size.
+class PaintReporter final : public RatioReporter {
+    void Summary() override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
-            const std::string name = run.benchmark_name();
-            const std::size_t slash = name.find('/');
-            const double time = run.GetAdjustedRealTime();
-            auto &best = times_[name.substr(0, slash)][name.substr(slash + 1)];
-            best = best == 0 ? time : std::min(best, time);
-        }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const auto &baseline = times_["Baseline"];
         for (const char *kind : {"Paint", "StepByStepPaint", "Step"}) {
-            for (const auto &[size, time] : times_[kind]) {
-                const auto base = baseline.find(size);
-                if (base == baseline.end() || base->second <= 0)
+            for (const std::string &size : Arguments(kind)) {
+                const double base = BestTime("Baseline/" + size) / 1e3;
+                const double time = BestTime(std::string(kind) + "/" + size) / 1e3;
+                if (base <= 0 || time <= 0)
                     continue;
-                const double ratio = time / base->second;
+                const double ratio = time / base;
                 // Only the product's paint has a goal (at most 3 times the
                 // baseline); the step-by-step paint is shown for comparison.
                 const bool product = std::strcmp(kind, "Paint") == 0;
                 const char *verdict = !product ? "" : ratio <= 3.0 ? "  (goal <= 3: met)" : "  (goal <= 3: missed)";
-                std::printf("%-16s %-10s %9.1f us  baseline %9.1f us  ratio %5.2f%s\n", kind,
-                            size.c_str(), time, base->second, ratio, verdict);
+                std::printf("%-16s %-10s %9.1f us  baseline %9.1f us  ratio %5.2f%s\n", kind, size.c_str(), time, base,
+                            ratio, verdict);
             }
         }
     }
-
-private:
-    std::map<std::string, std::map<std::string, double>> times_;
 };
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    PaintReporter reporter;
+    return RunBenchmarksIn<QApplication>(argc, argv, reporter);
 }

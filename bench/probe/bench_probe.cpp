@@ -4,24 +4,22 @@
 // same run. Prints "probe ratio (client/raw)" at the end.
 
 #include "support/AcceptAndCloseServer.h"
-
-#include "net/IdException.h"
-#include "net/TIdHTTP.h"
+#include "support/BenchMain.h"
+#include "support/ProbeLoops.h"
+#include "support/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdint>
 #include <cstdio>
-#include <map>
+#include <cstring>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -30,55 +28,11 @@ constexpr int kIterations = 2000;
 // of them; the ratio is the median of the ratios within each round.
 constexpr int kRounds = 9;
 
-AcceptAndCloseServer *server = nullptr;
-
-void ClientProbe(benchmark::State &state)
-{
-    TIdHTTP client; // lives across probes, as the window's client does
-    client.SetHost("127.0.0.1");
-    client.SetPort(server->Port());
-    for (auto _ : state) {
-        try {
-            client.OpenConnection(-1);
-            client.CloseConnection();
-        } catch (const EIdException &error) {
-            state.SkipWithError(error.what());
-            break;
-        }
-    }
-}
-
-// The benchmark server's address on 127.0.0.1.
-sockaddr_in ServerAddress()
-{
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(server->Port());
-    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return peer;
-}
-
-void RawProbe(benchmark::State &state)
-{
-    const sockaddr_in peer = ServerAddress();
-    for (auto _ : state) {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
-        const int failure = errno;
-        ::close(s);
-        errno = failure;
-        if (s == -1 || connected == -1) {
-            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(errno)).c_str());
-            break;
-        }
-    }
-}
-
 // The same platform calls that the client makes for one probe, without its
 // layers: the floor under the client's cost.
-void RawSameCalls(benchmark::State &state)
+void RawSameCalls(benchmark::State &state, std::uint16_t port)
 {
-    const sockaddr_in peer = ServerAddress();
+    const sockaddr_in peer = LoopbackAddress(port);
     for (auto _ : state) {
         const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int one = 1;
@@ -98,65 +52,32 @@ void RawSameCalls(benchmark::State &state)
         ::shutdown(s, SHUT_WR);
         ::close(s);
         if (s == -1 || connected == -1) {
-            errno = failure;
-            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(errno)).c_str());
+            state.SkipWithError((std::string("raw connect failed: ") + std::strerror(failure)).c_str());
             break;
         }
     }
 }
 
 // The console report, plus the ratio of the median times per probe.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
+class ProbeReporter final : public RatioReporter {
+    void Summary() override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-                cpuTimes_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
-            }
-        }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const std::vector<double> &client = times_["ClientProbe"];
-        const std::vector<double> &raw = times_["RawProbe"];
-        const std::vector<double> &same = times_["RawSameCalls"];
-        if (client.empty() || client.size() != raw.size() || client.size() != same.size()) {
+        if (!Measured({"ClientProbe", "RawProbe", "RawSameCalls"})) {
             std::printf("probe ratio (client/raw): not measured\n");
             return;
         }
-        std::printf("probe ratio (client/raw): %.3f\n", MedianRatio(client, raw));
-        std::printf("  client over the same platform calls made directly: %.3f\n", MedianRatio(client, same));
-        std::printf("  those calls over the raw probe: %.3f\n", MedianRatio(same, raw));
-        std::printf("  median per probe: client %.2f us, raw %.2f us\n", Median(client), Median(raw));
+        std::printf("probe ratio (client/raw): %.3f\n", MedianRatio("ClientProbe", "RawProbe"));
+        std::printf("  client over the same platform calls made directly: %.3f\n",
+                    MedianRatio("ClientProbe", "RawSameCalls"));
+        std::printf("  those calls over the raw probe: %.3f\n", MedianRatio("RawSameCalls", "RawProbe"));
+        std::printf("  median per probe: client %.2f us, raw %.2f us\n", MedianTime("ClientProbe") / 1e3,
+                    MedianTime("RawProbe") / 1e3);
         // Time on the probing thread's processor, which other programs' load
         // on the machine disturbs far less than the wall clock.
         std::printf("  the same by processor time: client/raw %.3f, client/same calls %.3f\n",
-                    MedianRatio(cpuTimes_["ClientProbe"], cpuTimes_["RawProbe"]),
-                    MedianRatio(cpuTimes_["ClientProbe"], cpuTimes_["RawSameCalls"]));
+                    MedianRatio("ClientProbe", "RawProbe", Clock::Processor),
+                    MedianRatio("ClientProbe", "RawSameCalls", Clock::Processor));
     }
-
-private:
-    static double Median(std::vector<double> values)
-    {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-    static double MedianRatio(const std::vector<double> &numerator, const std::vector<double> &denominator)
-    {
-        std::vector<double> ratios;
-        for (std::size_t i = 0; i < numerator.size(); ++i)
-            ratios.push_back(numerator[i] / denominator[i]);
-        return Median(ratios);
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-    std::map<std::string, std::vector<double>> cpuTimes_;
 };
 
 } // namespace
@@ -164,15 +85,16 @@ private:
 int main(int argc, char **argv)
 {
     AcceptAndCloseServer listener;
-    server = &listener;
+    const std::uint16_t port = listener.Port();
     for (int round = 0; round < kRounds; ++round) {
-        benchmark::RegisterBenchmark("ClientProbe", ClientProbe)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("RawProbe", RawProbe)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("RawSameCalls", RawSameCalls)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
+        using Variant = std::pair<const char *, void (*)(benchmark::State &, std::uint16_t)>;
+        for (const Variant &variant : {Variant{"ClientProbe", ClientProbe}, Variant{"RawProbe", RawProbe},
+                                       Variant{"RawSameCalls", RawSameCalls}})
+            benchmark::RegisterBenchmark(variant.first, variant.second, port)
+                ->Iterations(kIterations)
+                ->UseRealTime()
+                ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    ProbeReporter reporter;
+    return RunBenchmarks(argc, argv, reporter);
 }

@@ -12,23 +12,20 @@
 // list's storage).
 
 #include "support/AcceptAndCloseServer.h"
+#include "support/BenchMain.h"
+#include "support/ProbeLoops.h"
+#include "support/RatioReporter.h"
 
-#include "net/IdException.h"
-#include "net/TIdHTTP.h"
 #include "session/SessionRecord.h"
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 using namespace std::chrono;
 
@@ -39,24 +36,6 @@ constexpr int kRecordIterations = 1'000'000;
 // Rounds alternate the variants, so a change of the machine's load hits all
 // of them; a ratio is the median of the ratios within each round.
 constexpr int kRounds = 9;
-
-AcceptAndCloseServer *server = nullptr;
-
-void ClientProbe(benchmark::State &state)
-{
-    TIdHTTP client;
-    client.SetHost("127.0.0.1");
-    client.SetPort(server->Port());
-    for (auto _ : state) {
-        try {
-            client.OpenConnection(-1);
-            client.CloseConnection();
-        } catch (const EIdException &error) {
-            state.SkipWithError(error.what());
-            break;
-        }
-    }
-}
 
 // Results one second apart with varied round-trip times; every
 // `outageEvery`-th check fails (with varied reasons), so an outage opens and
@@ -115,78 +94,24 @@ void SummaryFigures(benchmark::State &state)
         benchmark::DoNotOptimize(record.Summary(0));
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double MedianRatio(const std::vector<double> &numerator, const std::vector<double> &denominator)
-{
-    std::vector<double> ratios;
-    for (std::size_t i = 0; i < numerator.size() && i < denominator.size(); ++i)
-        ratios.push_back(numerator[i] / denominator[i]);
-    return ratios.empty() ? 0.0 : Median(ratios);
-}
-
 // The console report, plus the ratios of the median times.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Colours only on a terminal, so that a saved report reads plainly.
-    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &runs) override
+class SessionReporter final : public RatioReporter {
+    void Summary() override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                times_[Key(run)].push_back(run.GetAdjustedRealTime() * Scale(run.time_unit));
-                cpuTimes_[Key(run)].push_back(run.GetAdjustedCPUTime() * Scale(run.time_unit));
-            }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const std::vector<double> &probe = times_["ClientProbe"];
-        const std::vector<double> &record = times_["RecordOne/1000"];
-        const std::vector<double> &dense = times_["RecordOne/10"];
-        if (probe.empty() || probe.size() != record.size() || probe.size() != dense.size()) {
+        if (!Measured({"ClientProbe", "RecordOne/1000", "RecordOne/10"})) {
             std::printf("record/probe ratio: not measured\n");
             return;
         }
-        std::printf("record/probe ratio: %.5f (%.3f %%; goal <= 1 %%)\n", MedianRatio(record, probe),
-                    100 * MedianRatio(record, probe));
-        std::printf("  with an outage every 10 checks: %.5f\n", MedianRatio(dense, probe));
+        const double ratio = MedianRatio("RecordOne/1000", "ClientProbe");
+        std::printf("record/probe ratio: %.5f (%.3f %%; goal <= 1 %%)\n", ratio, 100 * ratio);
+        std::printf("  with an outage every 10 checks: %.5f\n", MedianRatio("RecordOne/10", "ClientProbe"));
         std::printf("  median per call: record %.1f ns, probe %.1f ns, summary without outages %.1f ns\n",
-                    Median(record), Median(probe), times_["SummaryFigures"].empty() ? 0.0 : Median(times_["SummaryFigures"]));
+                    MedianTime("RecordOne/1000"), MedianTime("ClientProbe"), MedianTime("SummaryFigures"));
         // Time on the benchmark thread's processor, which other programs'
         // load on the machine disturbs far less than the wall clock.
         std::printf("  the same by processor time: record/probe %.5f\n",
-                    MedianRatio(cpuTimes_["RecordOne/1000"], cpuTimes_["ClientProbe"]));
+                    MedianRatio("RecordOne/1000", "ClientProbe", Clock::Processor));
     }
-
-private:
-    // "RecordOne/1000": the function and its argument, without the run's options.
-    static std::string Key(const Run &run)
-    {
-        const std::string &args = run.run_name.args;
-        return args.empty() ? run.run_name.function_name : run.run_name.function_name + "/" + args;
-    }
-
-    static double Scale(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kNanosecond: return 1.0;
-        case benchmark::kMicrosecond: return 1e3;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kSecond: return 1e9;
-        }
-        return 1.0;
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-    std::map<std::string, std::vector<double>> cpuTimes_;
 };
 
 std::size_t HeapInUse()
@@ -225,18 +150,16 @@ void MemoryRun()
 int main(int argc, char **argv)
 {
     AcceptAndCloseServer listener;
-    server = &listener;
     for (int round = 0; round < kRounds; ++round) {
-        benchmark::RegisterBenchmark("ClientProbe", ClientProbe)
+        benchmark::RegisterBenchmark("ClientProbe", ClientProbe, listener.Port())
             ->Iterations(kProbeIterations)->UseRealTime()->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark("RecordOne", RecordOne)
             ->Arg(1000)->Arg(10)->Iterations(kRecordIterations)->UseRealTime()->Unit(benchmark::kNanosecond);
     }
     benchmark::RegisterBenchmark("SummaryFigures", SummaryFigures)->UseRealTime()->Unit(benchmark::kNanosecond);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    MemoryRun();
-    return 0;
+    SessionReporter reporter;
+    const int status = RunBenchmarks(argc, argv, reporter);
+    if (status == 0)
+        MemoryRun();
+    return status;
 }

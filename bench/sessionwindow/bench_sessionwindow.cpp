@@ -11,6 +11,9 @@
 // tips, tray), which is all the window adds to a check then; nothing at all
 // is added per tick.
 
+#include "support/BenchMain.h"
+#include "support/RatioReporter.h"
+
 #include "controls/TGauge.h"
 #include "controls/TGaugePainter.h"
 #include "session/SessionHistory.h"
@@ -25,11 +28,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace std::chrono;
 
@@ -139,52 +141,26 @@ BENCHMARK(CheckWithTheWindowClosed)->Unit(benchmark::kMicrosecond)->Repetitions(
 
 // The console report, then each variant's best time as a multiple of the
 // best gauge paint.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
+class UpdateReporter final : public RatioReporter {
+    void Summary() override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
-            const std::string name = run.benchmark_name().substr(0, run.benchmark_name().find('/'));
-            double &best = best_[name];
-            const double time = run.GetAdjustedRealTime();
-            best = best == 0 ? time : std::min(best, time);
-        }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const double gauge = best_["GaugePaint"];
+        const double gauge = BestTime("GaugePaint") / 1e3;
         if (gauge <= 0)
             return;
-        for (const char *name : {"SessionWindowUpdate", "CheckWithTheWindowClosed"}) {
-            const double time = best_[name];
+        for (const std::string name : {"SessionWindowUpdate", "CheckWithTheWindowClosed"}) {
+            const double time = BestTime(name) / 1e3;
             const double ratio = time / gauge;
-            const bool goal = std::string(name) != "SessionWindowUpdate" || ratio <= 2.0;
-            std::printf("%-26s %9.1f us  gauge paint %9.1f us  ratio %5.2f%s\n", name, time, gauge, ratio,
+            const bool goal = name != "SessionWindowUpdate" || ratio <= 2.0;
+            std::printf("%-26s %9.1f us  gauge paint %9.1f us  ratio %5.2f%s\n", name.c_str(), time, gauge, ratio,
                         goal ? "" : "  (above the goal of 2)");
         }
     }
-
-private:
-    std::map<std::string, double> best_;
 };
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    UpdateReporter reporter;
+    return RunBenchmarksIn<QApplication>(argc, argv, reporter);
 }

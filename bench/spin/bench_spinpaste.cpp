@@ -12,6 +12,9 @@
 // Each measurement runs in a child process of its own, so that one variant's
 // heap does not lend memory to the next.
 
+#include "support/BenchMain.h"
+#include "support/RatioReporter.h"
+
 #include "controls/TSpinEdit.h"
 
 #include <QApplication>
@@ -30,11 +33,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
-#include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -213,53 +213,39 @@ BENCHMARK_CAPTURE(Paste, IntervalField, Field::Interval)->Apply(Options);
 
 // The console report, then each field's worst figures against the baseline
 // and the goals.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &runs) override
+class PasteReporter final : public RatioReporter {
+    void Summary() override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
-            const std::string name = run.benchmark_name();
-            const std::string field = name.substr(name.find('/') + 1);
-            figures_[field.substr(0, field.find('/'))] = {run.counters.at("growth_MB").value,
-                                                         run.counters.at("longest_ms").value};
-        }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const auto base = figures_.find("StandardLineEdit");
-        if (base == figures_.end())
+        const Repetition *base = LastSucceeded("Paste/StandardLineEdit");
+        if (base == nullptr)
             return;
-        for (const auto &[field, figures] : figures_) {
-            const auto [growth, longest] = figures;
+        const std::string prefix = "Paste/";
+        for (const std::string &key : Keys()) {
+            const Repetition *field = LastSucceeded(key);
+            if (field == nullptr || key.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            const double growth = Figure(*field, "growth_MB");
+            const double longest = Figure(*field, "longest_ms");
             std::printf("%-18s growth %7.2f MB (ratio %6.2f)  longest event %7.2f ms (ratio %6.2f)%s\n",
-                        field.c_str(), growth, growth / std::max(base->second.first, 0.01), longest,
-                        longest / std::max(base->second.second, 0.01),
+                        key.substr(prefix.size()).c_str(), growth, growth / std::max(Figure(*base, "growth_MB"), 0.01),
+                        longest, longest / std::max(Figure(*base, "longest_ms"), 0.01),
                         growth <= kGrowthGoalMb && longest <= kStallGoalMs ? "" : "  (beyond the goals)");
         }
     }
 
-private:
-    std::map<std::string, std::pair<double, double>> figures_;
+    static double Figure(const Repetition &repetition, const std::string &counter)
+    {
+        const auto found = repetition.counters.find(counter);
+        return found == repetition.counters.end() ? 0.0 : found->second.value;
+    }
 };
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    // Each measuring child makes its own application; this process makes none.
+    PreferOffscreenPlatform();
+    PasteReporter reporter;
+    return RunBenchmarks(argc, argv, reporter);
 }

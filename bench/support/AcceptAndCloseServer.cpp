@@ -14,9 +14,7 @@
 AcceptAndCloseServer::AcceptAndCloseServer()
 {
     listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
     int wake[2];
     if (listen_ == -1 || ::bind(listen_, reinterpret_cast<sockaddr *>(&address), sizeof address) == -1
@@ -37,6 +35,15 @@ AcceptAndCloseServer::~AcceptAndCloseServer()
     ::close(wakeRead_);
     ::close(wakeWrite_);
     ::close(listen_);
+}
+
+sockaddr_in LoopbackAddress(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
 }
 
 void AcceptAndCloseServer::Serve()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <netinet/in.h>
+
 #include <cstdint>
 #include <thread>
 
@@ -29,3 +31,6 @@ private:
     std::uint16_t port_ = 0;
     std::thread thread_;
 };
+
+// 127.0.0.1:`port`, ready for bind or connect.
+sockaddr_in LoopbackAddress(std::uint16_t port);

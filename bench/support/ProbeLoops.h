@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+// The two probe loops that several benchmarks measure against a loopback
+// AcceptAndCloseServer listening on `port`. Each iteration is one probe; the
+// first failure ends the loop with SkipWithError, saying why.
+
+// Opens and closes a connection through one TIdHTTP client that lives across
+// the probes, as the window's client does.
+void ClientProbe(benchmark::State &state, std::uint16_t port);
+
+// socket, connect and close, nothing else: the least a probe can cost.
+void RawProbe(benchmark::State &state, std::uint16_t port);
