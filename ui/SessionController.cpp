@@ -13,7 +13,10 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QShortcut>
+
+#include <algorithm>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -176,14 +179,34 @@ void SessionController::UpdateTray()
 
 void SessionController::OpenSessionWindow()
 {
-    if (!window_)
+    if (!window_) {
         window_ = std::make_unique<SessionWindow>(*history_, [this] { return host_.hostText().toStdString(); });
+        PlaceOverMainWindow(*window_);
+    }
     if (window_->isMinimized())
         window_->showNormal();
     else
         window_->show();
     window_->raise();
     window_->activateWindow();
+}
+
+void SessionController::PlaceOverMainWindow(QWidget &window) const
+{
+    // Centred over the main window, and within the screen's free area: a
+    // desktop without a window manager would otherwise put it in the corner.
+    window.adjustSize();
+    const QRect main = host_.window->frameGeometry();
+    QRect placed(QPoint(0, 0), window.size());
+    placed.moveCenter(main.center());
+    if (const QScreen *screen = host_.window->screen()) {
+        const QRect area = screen->availableGeometry();
+        placed.moveRight(std::min(placed.right(), area.right()));
+        placed.moveBottom(std::min(placed.bottom(), area.bottom()));
+        placed.moveLeft(std::max(placed.left(), area.left()));
+        placed.moveTop(std::max(placed.top(), area.top()));
+    }
+    window.move(placed.topLeft());
 }
 
 void SessionController::ShowMainWindow()

@@ -99,6 +99,7 @@ protected:
 
 private:
     bool OnBackground(QPoint point) const;
+    void PlaceOverMainWindow(QWidget &window) const;
     void BuildMenus();
     void UpdateTray();
 

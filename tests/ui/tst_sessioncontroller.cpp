@@ -72,6 +72,7 @@ private slots:
     void menuItemAndCtrlIOpenOneWindowOnly_data();
     void menuItemAndCtrlIOpenOneWindowOnly();
     void reopeningRestoresAndRaisesTheSameWindow();
+    void theSessionWindowOpensOverTheMainWindow();
     void sessionStartsWithTheWindowAndRecordsEveryCheck();
     void failureToolTipsAndDescription_data();
     void failureToolTipsAndDescription();
@@ -222,6 +223,22 @@ void TestSessionController::reopeningRestoresAndRaisesTheSameWindow()
     QTRY_VERIFY(!window->isMinimized());
     QCOMPARE(w.Session()->Window(), window);
     QCOMPARE(SessionWindowsShown(), 1);
+}
+
+void TestSessionController::theSessionWindowOpensOverTheMainWindow()
+{
+    TForm1 &w = Shown();
+    w.move(40, 30);
+    w.Session()->OpenSessionWindow();
+    SessionWindow *window = w.Session()->Window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QRect area = w.screen()->availableGeometry();
+    const QRect placed = window->frameGeometry();
+    // Over the main window, not in a corner of the screen, and its top left
+    // on the screen, wherever the main window is.
+    QVERIFY2(area.contains(placed.topLeft()), "the window starts off the screen");
+    QVERIFY(placed.intersects(w.frameGeometry()));
+    QVERIFY(placed.topLeft() != area.topLeft() || w.frameGeometry().topLeft() == area.topLeft());
 }
 
 void TestSessionController::sessionStartsWithTheWindowAndRecordsEveryCheck()
