@@ -9,12 +9,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <limits>
 
 namespace {
 
-// Whole milliseconds between two readings, truncated toward zero, whichever
-// comes first. Done in unsigned 64-bit arithmetic, which holds the distance
-// between any two readings exactly.
+// Nanoseconds between two readings, whichever comes first. Done in unsigned
+// 64-bit arithmetic, which holds the distance between any two readings
+// exactly; the readout truncates it to whole milliseconds.
 std::uint64_t NanosecondsApart(std::chrono::nanoseconds a, std::chrono::nanoseconds b)
 {
     const auto ua = static_cast<std::uint64_t>(a.count());
@@ -110,7 +111,7 @@ bool ConnectivityProbe::CheckConnection()
     const std::uint64_t elapsed = NanosecondsApart(finish, start);
     result.startedMonotonic = start;
     result.elapsed = std::chrono::nanoseconds(
-        static_cast<std::int64_t>(std::min<std::uint64_t>(elapsed, INT64_MAX)));
+        static_cast<std::int64_t>(std::min<std::uint64_t>(elapsed, std::numeric_limits<std::int64_t>::max())));
     last_ = std::move(result);
     ShowReadout(ReadoutText(elapsed / 1'000'000u));
     return last_.ok;
