@@ -6,6 +6,21 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// Which address family a check's connection used or tried.
+enum class AddressFamily : std::uint8_t { Unknown, IPv4, IPv6 };
+
+// One connection attempt of a check that had several addresses to try.
+struct ConnectAttempt {
+    std::string address;
+    AddressFamily family = AddressFamily::Unknown;
+    FailureReason reason = FailureReason::None;
+    std::int32_t errorCode = 0;
+    std::string errorMessage;
+    // From the start of this attempt to its end (or to the end of the race).
+    std::chrono::nanoseconds elapsed{0};
+};
 
 // What one connectivity check found, beside the readout text and the
 // true/false result the window shows.
@@ -19,12 +34,20 @@ struct CheckResult {
     // close after a failure).
     std::chrono::nanoseconds elapsed{0};
     bool ok = false;
-    // The IPv4 address connected to or tried, dotted; empty when the name
+    // The address connected to or tried (dotted IPv4 for now); empty when the name
     // did not resolve (or the check failed before resolving).
     std::string address;
+    AddressFamily family = AddressFamily::Unknown;
+    // The name lookup's and the connect's shares of elapsed (zero when there
+    // was no lookup, or the check failed before the connect).
+    std::chrono::nanoseconds lookupElapsed{0};
+    std::chrono::nanoseconds connectElapsed{0};
     // For a failure: the category, the client's error number (0 when the
     // error carried none) and its message. None, 0 and empty after success.
     FailureReason reason = FailureReason::None;
     std::int32_t errorCode = 0;
     std::string errorMessage;
+    // Every address tried when there were several, in the order tried;
+    // empty when the check had one address.
+    std::vector<ConnectAttempt> attempts;
 };
