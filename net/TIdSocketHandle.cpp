@@ -180,6 +180,12 @@ int TIdSocketHandle::ConnectPeer(int family, int timeoutMs)
     if (result != -1) {
         RefreshLocal();
         RefreshPeer();
+        // With nothing listening on a port of the ephemeral range, the
+        // kernel may pick that very port as the source and the connect
+        // "succeeds" against itself (TCP simultaneous open). Nobody answered:
+        // to the caller that is a refusal.
+        if (ip_ == remoteIP_ && port_ == remotePort_)
+            stack.RaiseSocketError(WSAECONNREFUSED);
     }
     return result;
 }

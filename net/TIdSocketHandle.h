@@ -69,7 +69,8 @@ public:
     // success reads both addresses back. Returns the platform's result (-1 on
     // failure, the code then waits in the stack's SysLastError). A port
     // outside 0..65535 raises EIdSocketError 10022 instead of reaching
-    // another port.
+    // another port; a connection whose local and peer address are the same
+    // (it met itself) raises EIdSocketError 10061, refused.
     virtual int ConnectPeer(int family, int timeoutMs);
 
 private:

@@ -6,6 +6,7 @@
 #include "net/TIdIOHandlerSocket.h"
 
 #include "support/LoopbackListener.h"
+#include "support/PrivateNetwork.h"
 #include "ScriptedStack.h"
 
 #include <QtTest>
@@ -65,6 +66,7 @@ private slots:
     void init();
     void hostAndPortAreStoredAndMirrored();
     void openAndCloseSendNothing();
+    void aConnectionThatMetItselfIsRefused();
     void openFailures_data();
     void openFailures();
     void alreadyConnectedLeavesTheConnectionAlone();
@@ -126,6 +128,30 @@ void TestTcpClient::openAndCloseSendNothing()
     QVERIFY(client.IOHandler() == nullptr);
     QTRY_COMPARE(listener.Ended(), 1);
     QCOMPARE(listener.BytesReceived(), std::size_t(0));
+}
+
+void TestTcpClient::aConnectionThatMetItselfIsRefused()
+{
+    // With one local port to choose from and nothing listening on it, a
+    // connect to that port from the same address meets itself.
+    constexpr std::uint16_t kPort = 47002;
+    ScopedLocalPortRange onePort(kPort, kPort);
+    if (!onePort.IsValid())
+        QSKIP("needs a private network namespace to narrow the local port range");
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(kPort);
+    const int descriptors = OpenDescriptorCount();
+    try {
+        client.OpenConnection(-1);
+        QFAIL("a connection to a port where nothing listens succeeded");
+    } catch (const EIdSocketError &error) {
+        QCOMPARE(error.LastError(), WSAECONNREFUSED);
+        QCOMPARE(error.Message(), std::string("Socket Error # 10061\r\nConnection refused."));
+    }
+    QCOMPARE(client.State(), csFailed);
+    QCOMPARE(OpenDescriptorCount(), descriptors);
+    client.CloseConnection();
 }
 
 void TestTcpClient::openFailures_data()
@@ -619,5 +645,5 @@ void TestTcpClient::hostNotFoundInAPrivateNetwork()
     QCOMPARE(outcome, QByteArray("Socket Error # 11001\r\nHost not found."));
 }
 
-QTEST_GUILESS_MAIN(TestTcpClient)
+KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestTcpClient)
 #include "tst_tcpclient.moc"

@@ -6,6 +6,7 @@
 #include "net/SocketErrors.h"
 #include "net/TIdStackPosix.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
@@ -105,6 +106,36 @@ bool EnterPrivateNetwork(QString *reason)
 bool InPrivateNetwork()
 {
     return inPrivateNetwork;
+}
+
+namespace {
+
+constexpr const char *kLocalPortRange = "/proc/sys/net/ipv4/ip_local_port_range";
+
+bool WriteSetting(const char *path, const QByteArray &value)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::WriteOnly) && file.write(value) == value.size();
+}
+
+} // namespace
+
+ScopedLocalPortRange::ScopedLocalPortRange(std::uint16_t first, std::uint16_t last)
+{
+    if (!InPrivateNetwork())
+        return;
+    QFile current(QString::fromLatin1(kLocalPortRange));
+    if (!current.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray previous = current.readAll().simplified().replace(' ', '\t');
+    if (WriteSetting(kLocalPortRange, QByteArray::number(first) + '\t' + QByteArray::number(last)))
+        previous_ = previous;
+}
+
+ScopedLocalPortRange::~ScopedLocalPortRange()
+{
+    if (IsValid())
+        WriteSetting(kLocalPortRange, previous_);
 }
 
 NamespaceListener::NamespaceListener(std::uint16_t port, bool listening)
