@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -106,7 +107,7 @@ int AwaitConnect(int socket, int timeoutMs) noexcept
 
 } // namespace
 
-TIdStackPosix::TIdStackPosix()
+TIdStackPosix::TIdStackPosix(ConnectCall connect) : connect_(std::move(connect))
 {
     PrepareConnectInterrupt();
     // POSIX sockets need no start-up call; the layer counts as started.
@@ -177,9 +178,12 @@ int TIdStackPosix::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs
     if (ConnectsInterrupted())
         return Failed(WSAEINTR);
     const NonBlockingScope nonBlocking(socket);
-    if (::connect(socket, AsGeneric(peer), sizeof peer) == 0)
+    if (connect_(socket, AsGeneric(peer), sizeof peer) == 0)
         return 0;
-    if (errno != EINPROGRESS)
+    // A connect that a signal interrupted goes on by itself, as one in
+    // progress does (POSIX); calling connect again would only fail with
+    // EALREADY.
+    if (errno != EINPROGRESS && errno != EINTR)
         return Checked(-1);
     return AwaitConnect(socket, timeoutMs < 1 ? 1 : timeoutMs);
 }

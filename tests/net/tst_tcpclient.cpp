@@ -4,6 +4,7 @@
 #include "net/SocketErrors.h"
 #include "net/TIdHTTP.h"
 #include "net/TIdIOHandlerSocket.h"
+#include "net/TIdStackPosix.h"
 
 #include "support/LoopbackListener.h"
 #include "support/PrivateNetwork.h"
@@ -14,10 +15,14 @@
 #include <fcntl.h>
 #include <netinet/tcp.h>
 #include <sched.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <limits>
 #include <stdexcept>
@@ -64,6 +69,7 @@ class TestTcpClient : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void cleanup();
     void hostAndPortAreStoredAndMirrored();
     void openAndCloseSendNothing();
     void aConnectionThatMetItselfIsRefused();
@@ -79,6 +85,9 @@ private slots:
     void connectTimeouts();
     void connectWaitsAtMostItsTimeLimit_data();
     void connectWaitsAtMostItsTimeLimit();
+    void aConnectThatASignalInterruptedGoesOn();
+    void harmlessSignalsDuringAConnect_data();
+    void harmlessSignalsDuringAConnect();
     void interruptEndsAWaitingConnectAtOnce();
     void interruptedConnectsFailBeforeSendingAnything();
     void aBlockingSocketStaysBlocking();
@@ -93,6 +102,11 @@ private slots:
 void TestTcpClient::init()
 {
     QCOMPARE(NetComponentCount(), 0);
+}
+
+void TestTcpClient::cleanup()
+{
+    SetStackClass({});
 }
 
 void TestTcpClient::hostAndPortAreStoredAndMirrored()
@@ -429,6 +443,105 @@ void TestTcpClient::connectWaitsAtMostItsTimeLimit()
         QVERIFY2(waited < std::chrono::milliseconds(expectedLimit + 2000), "waited far past the limit");
     }
     QCOMPARE(client.State(), csFailed);
+    client.CloseConnection();
+}
+
+namespace {
+
+std::atomic<int> signalsHandled{0};
+
+extern "C" void CountSignal(int)
+{
+    ++signalsHandled;
+}
+
+// The POSIX stack over a connect(2) that counts its calls and, when told,
+// reports EINTR once the handshake has begun, as an interrupted connect does.
+TIdStackFactory CountingConnectStack(std::atomic<int> &calls, bool reportInterrupted)
+{
+    return [&calls, reportInterrupted] {
+        return std::make_unique<TIdStackPosix>([&calls, reportInterrupted](int s, const sockaddr *peer, socklen_t length) {
+            ++calls;
+            const int result = ::connect(s, peer, length);
+            if (!reportInterrupted || (result == -1 && errno != EINPROGRESS))
+                return result;
+            errno = EINTR;
+            return -1;
+        });
+    };
+}
+
+} // namespace
+
+void TestTcpClient::aConnectThatASignalInterruptedGoesOn()
+{
+    LoopbackListener listener;
+    std::atomic<int> connects{0};
+    SetStackClass(CountingConnectStack(connects, true));
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    try {
+        client.OpenConnection(-1);
+    } catch (const EIdException &error) {
+        QFAIL(error.what());
+    }
+    QCOMPARE(client.State(), csConnected);
+    QCOMPARE(connects.load(), 1);
+    QTRY_COMPARE(listener.Accepted(), 1);
+    client.CloseConnection();
+}
+
+void TestTcpClient::harmlessSignalsDuringAConnect_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<int>("flags");
+    QTest::newRow("SIGUSR1 without SA_RESTART") << SIGUSR1 << 0;
+    QTest::newRow("SIGCHLD with SA_RESTART") << SIGCHLD << int(SA_RESTART);
+}
+
+// Signals keep coming while a connect waits for a peer that answers only
+// its second SYN: the connect is made once and succeeds.
+void TestTcpClient::harmlessSignalsDuringAConnect()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(int, flags);
+    struct sigaction action{};
+    action.sa_handler = CountSignal;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous{};
+    QCOMPARE(::sigaction(signalNumber, &action, &previous), 0);
+    signalsHandled = 0;
+
+    SilentPort silent;
+    std::atomic<int> connects{0};
+    SetStackClass(CountingConnectStack(connects, false));
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(silent.Port());
+    const pthread_t connecting = ::pthread_self();
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        for (int i = 0; !done; ++i) {
+            if (i == 5)
+                silent.MakeRoom();
+            ::pthread_kill(connecting, signalNumber);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    QString failure;
+    try {
+        client.OpenConnection(5000);
+    } catch (const EIdException &error) {
+        failure = QString::fromStdString(error.Message());
+    }
+    done = true;
+    sender.join();
+    ::sigaction(signalNumber, &previous, nullptr);
+    QCOMPARE(failure, QString());
+    QCOMPARE(connects.load(), 1);
+    QVERIFY2(signalsHandled >= 10, qPrintable(QString::number(signalsHandled)));
     client.CloseConnection();
 }
 
