@@ -171,12 +171,12 @@ void TIdSocketHandle::RefreshPeer()
     remotePort_ = ntohs(peer.sin_port);
 }
 
-int TIdSocketHandle::ConnectPeer(int family, int timeoutMs)
+int TIdSocketHandle::ConnectPeer(int family, int timeoutMs, const CancelToken &cancel)
 {
     TIdStack &stack = Stack();
     sockaddr_in peer = MakeAddress(stack, remoteIP_, remotePort_);
     peer.sin_family = static_cast<sa_family_t>(family);
-    const int result = stack.SysConnect(osSocket_, peer, timeoutMs);
+    const int result = stack.SysConnect(osSocket_, peer, timeoutMs, cancel);
     if (result != -1) {
         RefreshLocal();
         RefreshPeer();

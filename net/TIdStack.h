@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/CancelToken.h"
+
 #include <netinet/in.h>
 
 #include <atomic>
@@ -41,8 +43,9 @@ public:
     // Blocks until the connection is made, the platform gives up, or
     // `timeoutMs` (at least 1) have passed, whichever comes first; the time
     // limit fails with WSAETIMEDOUT. A connect also fails, at once, with
-    // WSAEINTR once connects are interrupted (ConnectInterrupt.h).
-    virtual int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) = 0;
+    // WSAEINTR when `cancel` is cancelled or connects are interrupted
+    // (ConnectInterrupt.h), before it starts or while it waits.
+    virtual int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) = 0;
     virtual int SysShutdown(int socket, int how) = 0;
     virtual int SysClose(int socket) = 0;
     // The code of the calling thread's last failed platform call.

@@ -151,14 +151,14 @@ int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
     return Real(real_.SysLookupIPv4(name, first));
 }
 
-int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs)
+int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel)
 {
     {
         const std::lock_guard lock(mutex_);
         connectTimeouts_.push_back(timeoutMs);
     }
     return Pass(Call::Connect, socket, AddressText(peer),
-                [&] { return real_.SysConnect(socket, peer, timeoutMs); });
+                [&] { return real_.SysConnect(socket, peer, timeoutMs, cancel); });
 }
 
 std::vector<int> ScriptedStack::ConnectTimeouts() const

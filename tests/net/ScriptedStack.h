@@ -53,7 +53,7 @@ public:
     int SysGetSockName(int socket, sockaddr_in &local) override;
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
-    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) override;
+    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "net/CancelToken.h"
 #include "net/ConnectInterrupt.h"
 #include "net/IdException.h"
 #include "net/SocketErrors.h"
@@ -88,8 +89,9 @@ private slots:
     void aConnectThatASignalInterruptedGoesOn();
     void harmlessSignalsDuringAConnect_data();
     void harmlessSignalsDuringAConnect();
-    void interruptEndsAWaitingConnectAtOnce();
-    void interruptedConnectsFailBeforeSendingAnything();
+    void cancellingOneCheckLeavesTheOthers();
+    void interruptEndsEveryWaitUntilItEnds();
+    void interruptFromASignalHandlerOnTheWaitingThread();
     void aBlockingSocketStaysBlocking();
     void componentsLiveForOneConnection();
     void callerOwnedHandler();
@@ -545,55 +547,145 @@ void TestTcpClient::harmlessSignalsDuringAConnect()
     client.CloseConnection();
 }
 
-void TestTcpClient::interruptEndsAWaitingConnectAtOnce()
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// One connect on a thread of its own: when it ended and with which code
+// (0 for a connection).
+struct BackgroundConnect {
+    BackgroundConnect(std::uint16_t port, const CancelToken &token, int timeoutMs)
+        : thread([this, port, token, timeoutMs] {
+              TIdHTTP client;
+              client.SetHost("127.0.0.1");
+              client.SetPort(port);
+              client.SetCancellation(token);
+              try {
+                  client.OpenConnection(timeoutMs);
+              } catch (const EIdSocketError &error) {
+                  code = error.LastError();
+              }
+              endedAt = SteadyClock::now();
+              ended = true;
+              client.CloseConnection();
+          })
+    {
+    }
+    ~BackgroundConnect() { thread.join(); }
+
+    std::atomic<bool> ended{false};
+    int code = 0;
+    SteadyClock::time_point endedAt;
+    std::thread thread;
+};
+
+// A connect of the calling thread; the code it failed with, 0 when it
+// connected.
+int ConnectCode(std::uint16_t port, const CancelToken &token = CancelToken())
 {
-    SilentPort silent;
     TIdHTTP client;
     client.SetHost("127.0.0.1");
-    client.SetPort(silent.Port());
-    std::chrono::steady_clock::time_point interruptedAt;
-    std::thread interrupter([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        interruptedAt = std::chrono::steady_clock::now();
-        InterruptConnects();
-    });
+    client.SetPort(port);
+    client.SetCancellation(token);
     int code = 0;
     try {
         client.OpenConnection(-1);
     } catch (const EIdSocketError &error) {
         code = error.LastError();
     }
-    const auto ended = std::chrono::steady_clock::now();
-    interrupter.join();
-    ResetConnectInterruptForTesting();
-    QCOMPARE(code, WSAEINTR);
-    QVERIFY2(ended - interruptedAt < std::chrono::milliseconds(100), "the wait outlasted the interrupt");
     client.CloseConnection();
-    QCOMPARE(client.State(), csIdle);
+    return code;
 }
 
-void TestTcpClient::interruptedConnectsFailBeforeSendingAnything()
+extern "C" void InterruptFromHandler(int)
+{
+    InterruptConnects();
+}
+
+} // namespace
+
+void TestTcpClient::cancellingOneCheckLeavesTheOthers()
 {
     LoopbackListener listener;
-    TIdHTTP client;
-    client.SetHost("127.0.0.1");
-    client.SetPort(listener.Port());
-    InterruptConnects();
-    int code = 0;
-    try {
-        client.OpenConnection(-1);
-    } catch (const EIdSocketError &error) {
-        code = error.LastError();
-    }
-    client.CloseConnection();
-    ResetConnectInterruptForTesting();
-    QCOMPARE(code, WSAEINTR);
-    QCOMPARE(listener.Accepted(), 0);
+    SilentPort silent;
+    CancelSource first;
+    CancelSource second;
+    TIdHTTP keepsTheStack;
+    BackgroundConnect cancelled(silent.Port(), first.Token(), 5000);
+    BackgroundConnect goesOn(silent.Port(), second.Token(), 800);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const auto cancelledAt = SteadyClock::now();
+    first.Cancel();
+    QTRY_VERIFY(cancelled.ended);
+    QCOMPARE(cancelled.code, WSAEINTR);
+    QVERIFY2(cancelled.endedAt - cancelledAt < std::chrono::milliseconds(100), "the wait outlasted the cancel");
+    QVERIFY(!goesOn.ended);
+    QTRY_VERIFY_WITH_TIMEOUT(goesOn.ended, 3000);
+    QCOMPARE(goesOn.code, WSAETIMEDOUT); // its own limit ended it, not the other's cancel
 
-    // Once reset, connects work again.
-    client.OpenConnection(-1);
-    client.CloseConnection();
-    QTRY_COMPARE(listener.Accepted(), 1);
+    // A cancelled source refuses before anything is sent, until it is reset;
+    // other tokens connect meanwhile.
+    QCOMPARE(ConnectCode(listener.Port(), first.Token()), WSAEINTR);
+    QCOMPARE(ConnectCode(listener.Port(), second.Token()), 0);
+    QCOMPARE(ConnectCode(listener.Port()), 0);
+    QTRY_COMPARE(listener.Accepted(), 2);
+    first.Reset();
+    QCOMPARE(ConnectCode(listener.Port(), first.Token()), 0);
+    QTRY_COMPARE(listener.Accepted(), 3);
+}
+
+void TestTcpClient::interruptEndsEveryWaitUntilItEnds()
+{
+    LoopbackListener listener;
+    SilentPort silent;
+    CancelSource own;
+    TIdHTTP keepsTheStack;
+    {
+        BackgroundConnect withOwnToken(silent.Port(), own.Token(), -1);
+        BackgroundConnect withoutToken(silent.Port(), CancelToken(), -1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        const auto interruptedAt = SteadyClock::now();
+        InterruptConnects();
+        QTRY_VERIFY(withOwnToken.ended && withoutToken.ended);
+        for (const BackgroundConnect *connect : {&withOwnToken, &withoutToken}) {
+            QCOMPARE(connect->code, WSAEINTR);
+            QVERIFY2(connect->endedAt - interruptedAt < std::chrono::milliseconds(100), "a wait outlasted the interrupt");
+        }
+    }
+    // While it lasts, connects fail before sending anything.
+    QCOMPARE(ConnectCode(listener.Port()), WSAEINTR);
+    QCOMPARE(ConnectCode(listener.Port(), own.Token()), WSAEINTR);
+    EndConnectInterrupt();
+    QVERIFY(!own.Cancelled());
+    QCOMPARE(listener.Accepted(), 0);
+    QCOMPARE(ConnectCode(listener.Port()), 0);
+    QCOMPARE(ConnectCode(listener.Port(), own.Token()), 0);
+    QTRY_COMPARE(listener.Accepted(), 2);
+}
+
+// The window's check waits on the thread that takes the signal.
+void TestTcpClient::interruptFromASignalHandlerOnTheWaitingThread()
+{
+    PrepareConnectInterrupt();
+    struct sigaction action{};
+    action.sa_handler = InterruptFromHandler;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous{};
+    QCOMPARE(::sigaction(SIGUSR2, &action, &previous), 0);
+    SilentPort silent;
+    const pthread_t waiting = ::pthread_self();
+    std::thread sender([waiting] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ::pthread_kill(waiting, SIGUSR2);
+    });
+    const auto start = SteadyClock::now();
+    const int code = ConnectCode(silent.Port());
+    const auto waited = SteadyClock::now() - start;
+    sender.join();
+    ::sigaction(SIGUSR2, &previous, nullptr);
+    EndConnectInterrupt();
+    QCOMPARE(code, WSAEINTR);
+    QVERIFY2(waited < std::chrono::milliseconds(1000), "the signal did not end the wait");
 }
 
 void TestTcpClient::aBlockingSocketStaysBlocking()
@@ -606,7 +698,7 @@ void TestTcpClient::aBlockingSocketStaysBlocking()
     peer.sin_family = AF_INET;
     peer.sin_port = htons(listener.Port());
     peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QCOMPARE(stack.SysConnect(s, peer, 1000), 0);
+    QCOMPARE(stack.SysConnect(s, peer, 1000, CancelToken()), 0);
     QCOMPARE(::fcntl(s, F_GETFL) & O_NONBLOCK, 0);
     ::close(s);
 }

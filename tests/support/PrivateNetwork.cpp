@@ -59,7 +59,10 @@ public:
     int SysBind(int s, const sockaddr_in &local) override { return Use(posix_.SysBind(s, local)); }
     int SysGetSockName(int s, sockaddr_in &local) override { return Use(posix_.SysGetSockName(s, local)); }
     int SysGetPeerName(int s, sockaddr_in &peer) override { return Use(posix_.SysGetPeerName(s, peer)); }
-    int SysConnect(int s, const sockaddr_in &peer, int timeoutMs) override { return Use(posix_.SysConnect(s, peer, timeoutMs)); }
+    int SysConnect(int s, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override
+    {
+        return Use(posix_.SysConnect(s, peer, timeoutMs, cancel));
+    }
     int SysShutdown(int s, int how) override { return Use(posix_.SysShutdown(s, how)); }
     int SysClose(int s) override { return Use(posix_.SysClose(s)); }
 
