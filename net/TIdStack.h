@@ -5,7 +5,6 @@
 
 #include <netinet/in.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -21,7 +20,8 @@
 //
 // One stack exists per process while any network component lives (see
 // GStack()); it is shared by all threads, and every platform call is safe to
-// make from any thread.
+// make from any thread. What a call leaves behind (the last error) is kept
+// per thread, so clients on different threads never see each other's.
 class TIdStack {
 public:
     TIdStack();
@@ -55,8 +55,8 @@ public:
     // Sockets code from 10004 to 10066, empty for any code it does not know.
     virtual std::string SocketErrorText(int code) const;
 
-    // The code read after the last failed call that went through
-    // CheckSocketResult or RaiseSocketError.
+    // The code read after the calling thread's last failed call that went
+    // through CheckSocketResult or RaiseSocketError.
     std::int32_t LastSocketError() const noexcept;
 
     // A new IPv4 socket of `type`; raises EIdInvalidSocket when the platform
@@ -92,9 +92,6 @@ public:
 
     // "a.b.c.d" without leading zeros.
     static std::string TranslateInAddrToString(const in_addr &address);
-
-private:
-    std::atomic<std::int32_t> lastSocketError_{0};
 };
 
 // Creates the stack instance when the first network component is built. It

@@ -78,7 +78,6 @@ private:
     std::map<Call, std::pair<int, int>> failures_; // call -> (code, times left)
     std::map<std::string, std::string> answers_;
     bool realLookups_ = false;
-    int lastError_ = 0;
 };
 
 // Selects ScriptedStack as the stack class while it lives, then the POSIX

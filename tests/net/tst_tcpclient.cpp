@@ -99,6 +99,7 @@ private slots:
     void noDescriptorLeaks_data();
     void noDescriptorLeaks();
     void hostNotFoundInAPrivateNetwork();
+    void concurrentClientsKeepTheirOwnOutcomes();
 };
 
 void TestTcpClient::init()
@@ -848,6 +849,54 @@ void TestTcpClient::hostNotFoundInAPrivateNetwork()
     if (outcome == "no namespace")
         QSKIP("no permission to create a network namespace");
     QCOMPARE(outcome, QByteArray("Socket Error # 11001\r\nHost not found."));
+}
+
+// Many clients at once, one per thread, over the one process-wide stack:
+// each sees its own outcome and its own last error.
+void TestTcpClient::concurrentClientsKeepTheirOwnOutcomes()
+{
+    constexpr int kThreads = 16;
+    constexpr int kChecks = 150;
+    LoopbackListener listener;
+    RefusingPort refusing;
+    const int descriptors = OpenDescriptorCount();
+    // Thread t connects, is refused, or names a host no resolver is asked
+    // for (a label over 63 bytes), by t % 3.
+    const int expectedCodes[3] = {0, WSAECONNREFUSED, WSAHOST_NOT_FOUND};
+    std::atomic<int> mismatches{0};
+    std::atomic<int> connected{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const int expected = expectedCodes[t % 3];
+            TIdHTTP client;
+            client.SetHost(expected == WSAHOST_NOT_FOUND ? std::string(64, 'x') + ".test" : "127.0.0.1");
+            client.SetPort(expected == WSAECONNREFUSED ? refusing.Port() : listener.Port());
+            for (int i = 0; i < kChecks; ++i) {
+                int code = 0;
+                try {
+                    client.OpenConnection(-1);
+                    ++connected;
+                } catch (const EIdSocketError &error) {
+                    code = error.LastError();
+                    if (GStack()->LastSocketError() != code)
+                        ++mismatches;
+                }
+                client.CloseConnection();
+                if (code != expected)
+                    ++mismatches;
+                if (expected == 0 && GStack()->LastSocketError() != 0)
+                    ++mismatches; // another thread's failure showed through
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(mismatches.load(), 0);
+    QCOMPARE(connected.load(), (kThreads + 2) / 3 * kChecks);
+    QTRY_COMPARE(listener.Ended(), connected.load());
+    QTRY_COMPARE(OpenDescriptorCount(), descriptors);
+    QCOMPARE(NetComponentCount(), 0);
 }
 
 KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestTcpClient)

@@ -50,6 +50,9 @@ bool BringLoopbackUp(QString *reason)
     return ok;
 }
 
+// Whether the calling thread's last call was a lookup (which failed).
+thread_local bool lookupFailed = false;
+
 class NoResolverStack final : public TIdStack {
 public:
     explicit NoResolverStack(std::shared_ptr<ResolverRecord> record) : record_(std::move(record)) {}
@@ -69,23 +72,22 @@ public:
     int SysLookupIPv4(const std::string &name, in_addr &) override
     {
         record_->names.push_back(name);
-        lookupFailed_ = true;
+        lookupFailed = true;
         return -1;
     }
 
-    int SysLastError() override { return lookupFailed_ ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
+    int SysLastError() override { return lookupFailed ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
     std::string SocketErrorText(int code) const override { return posix_.SocketErrorText(code); }
 
 private:
     int Use(int result)
     {
-        lookupFailed_ = false;
+        lookupFailed = false;
         return result;
     }
 
     std::shared_ptr<ResolverRecord> record_;
     TIdStackPosix posix_;
-    bool lookupFailed_ = false;
 };
 
 } // namespace
