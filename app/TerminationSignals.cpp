@@ -94,6 +94,8 @@ TerminationSignals::~TerminationSignals()
             ::close(fd);
         fd = -1;
     }
+    // A stop that came is dealt with; later connects may wait again.
+    EndConnectInterrupt();
 }
 
 void TerminationSignals::Drain()

@@ -83,6 +83,8 @@ SignalPipe::~SignalPipe()
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;
+    // The run that was stopped is over; a later one may connect again.
+    EndConnectInterrupt();
 }
 
 int SignalPipe::Descriptor() const noexcept

@@ -5,8 +5,9 @@
 
 // The signals kelvora-probe answers, turned into bytes on a pipe that the
 // run loop polls (the self-pipe), so the handler does nothing but write:
-//   SIGINT, SIGTERM, SIGHUP  end the run; the handler also ends a waiting
-//                            connect at once (InterruptConnects).
+//   SIGINT, SIGTERM, SIGHUP  end the run; the handler also ends every
+//                            waiting connect at once and refuses new ones
+//                            until the SignalPipe goes (InterruptConnects).
 //   SIGQUIT                  asks for the statistics so far.
 // SIGPIPE is ignored, so that a closed output pipe shows as a failed write.
 // A SIGHUP that was ignored when the program started (nohup) stays ignored.

@@ -76,6 +76,7 @@ bool ConnectivityProbe::CheckConnection()
 {
     client_.SetHost(HostForClient(view_.HostText()));
     client_.SetPort(port_);
+    client_.SetCancellation(cancellation_);
 
     CheckResult result;
     bool started = false;

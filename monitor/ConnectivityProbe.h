@@ -5,6 +5,7 @@
 #include "monitor/MonotonicClock.h"
 #include "monitor/ProbeView.h"
 #include "monitor/WallClock.h"
+#include "net/CancelToken.h"
 
 #include <cstdint>
 #include <string>
@@ -44,6 +45,12 @@ public:
     std::int32_t Timeout() const noexcept { return timeout_; }
     void SetTimeout(std::int32_t timeout) noexcept { timeout_ = timeout; }
 
+    // Cancelling this token ends the check's connect wait at once (the check
+    // then fails with WSAEINTR); a default token leaves only the process-wide
+    // interrupt. Written to the client on every check.
+    const CancelToken &Cancellation() const noexcept { return cancellation_; }
+    void SetCancellation(const CancelToken &token) { cancellation_ = token; }
+
     // True when both the open and the close completed without an error.
     // Blocks for as long as the connection attempt lasts.
     bool CheckConnection();
@@ -64,5 +71,6 @@ private:
     WallClock wallClock_;
     std::int32_t port_ = 80;
     std::int32_t timeout_ = -1;
+    CancelToken cancellation_;
     CheckResult last_;
 };

@@ -58,8 +58,10 @@ int ConnectInterruptDescriptor() noexcept
     return readEnd.load();
 }
 
-void ResetConnectInterruptForTesting() noexcept
+void EndConnectInterrupt() noexcept
 {
+    // The flag first: a stop that comes while the pipe is emptied keeps the
+    // flag set, and connects still refuse at their start.
     interrupted = false;
     const int fd = readEnd.load();
     if (fd < 0)

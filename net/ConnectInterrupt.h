@@ -1,27 +1,31 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// A process-wide way to end connect waits early, for a program that has been
-// asked to stop. Once InterruptConnects has been called, a connect that is
-// waiting fails at once with WSAEINTR, and so does every later one: a program
-// on its way out has no reason to start another.
+// The process-wide stop for connect waits, for a program that has been
+// asked to stop (a signal handler calls InterruptConnects). While the stop
+// lasts, every connect wait of every check fails at once with WSAEINTR,
+// whatever its CancelToken, and so does every connect that starts: a
+// program on its way out has no reason to start another. EndConnectInterrupt
+// ends the stop, so that a later run in the same process can connect again.
+// One check alone is stopped through its own CancelSource instead.
 //
 // PrepareConnectInterrupt must run (once, from ordinary code) before a
 // signal handler may call InterruptConnects; before it, interrupting only
-// sets the flag, which later connects still honour.
+// sets the flag, which connects still honour when they start.
 
 // Creates the descriptor that connect waits watch. Safe to call again.
 void PrepareConnectInterrupt();
 
-// Ends waiting and later connects. Async-signal-safe.
+// Ends every waiting connect and refuses new ones. Async-signal-safe.
 void InterruptConnects() noexcept;
 
-// True once InterruptConnects has been called.
+// True from InterruptConnects to EndConnectInterrupt.
 bool ConnectsInterrupted() noexcept;
 
-// A descriptor that becomes readable when connects are interrupted, or -1
+// Lets connects wait again. Call from ordinary code once the waits that the
+// stop ended have returned.
+void EndConnectInterrupt() noexcept;
+
+// A descriptor that is readable while connects are interrupted, or -1
 // before PrepareConnectInterrupt.
 int ConnectInterruptDescriptor() noexcept;
-
-// Test hook: connects may wait again (the descriptor is emptied).
-void ResetConnectInterruptForTesting() noexcept;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/CancelToken.h"
 #include "net/TIdComponent.h"
 
 #include <cstdint>
@@ -41,4 +42,12 @@ public:
 
     // Gets ready for a new ConnectTo. Does nothing here.
     virtual void PrepareBinding();
+
+    // What ends the waits of the next ConnectTo early (beside the
+    // process-wide interrupt). The connection sets it before each connect.
+    const CancelToken &Cancellation() const noexcept { return cancellation_; }
+    void SetCancellation(const CancelToken &token) { cancellation_ = token; }
+
+private:
+    CancelToken cancellation_;
 };

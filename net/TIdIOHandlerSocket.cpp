@@ -75,5 +75,5 @@ void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint, std::int32_t t
         stack.CheckSocketResult(
             stack.SysSetSockOpt(endpoint.OsSocket(), IPPROTO_TCP, TCP_NODELAY, 1));
     }
-    stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET, timeLimitMs));
+    stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET, timeLimitMs, Cancellation()));
 }

@@ -171,15 +171,21 @@ void TIdSocketHandle::RefreshPeer()
     remotePort_ = ntohs(peer.sin_port);
 }
 
-int TIdSocketHandle::ConnectPeer(int family, int timeoutMs)
+int TIdSocketHandle::ConnectPeer(int family, int timeoutMs, const CancelToken &cancel)
 {
     TIdStack &stack = Stack();
     sockaddr_in peer = MakeAddress(stack, remoteIP_, remotePort_);
     peer.sin_family = static_cast<sa_family_t>(family);
-    const int result = stack.SysConnect(osSocket_, peer, timeoutMs);
+    const int result = stack.SysConnect(osSocket_, peer, timeoutMs, cancel);
     if (result != -1) {
         RefreshLocal();
         RefreshPeer();
+        // With nothing listening on a port of the ephemeral range, the
+        // kernel may pick that very port as the source and the connect
+        // "succeeds" against itself (TCP simultaneous open). Nobody answered:
+        // to the caller that is a refusal.
+        if (ip_ == remoteIP_ && port_ == remotePort_)
+            stack.RaiseSocketError(WSAECONNREFUSED);
     }
     return result;
 }

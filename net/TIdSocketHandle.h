@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/CancelToken.h"
+
 #include <cstdint>
 #include <string>
 
@@ -65,12 +67,13 @@ public:
     void RefreshLocal();
     void RefreshPeer();
 
-    // Connects to RemoteIP:RemotePort, blocking for at most `timeoutMs`; on
-    // success reads both addresses back. Returns the platform's result (-1 on
+    // Connects to RemoteIP:RemotePort, blocking for at most `timeoutMs` or
+    // until `cancel` is cancelled; on success reads both addresses back. Returns the platform's result (-1 on
     // failure, the code then waits in the stack's SysLastError). A port
     // outside 0..65535 raises EIdSocketError 10022 instead of reaching
-    // another port.
-    virtual int ConnectPeer(int family, int timeoutMs);
+    // another port; a connection whose local and peer address are the same
+    // (it met itself) raises EIdSocketError 10061, refused.
+    virtual int ConnectPeer(int family, int timeoutMs, const CancelToken &cancel = CancelToken());
 
 private:
     void CloseOsSocket() noexcept;

@@ -25,6 +25,9 @@ std::atomic<TIdStack *> publishedStack{nullptr};
 std::int32_t componentCount = 0;
 std::atomic<bool> socketLayerStarted{false};
 
+// LastSocketError, per thread: one stack serves clients on many threads.
+thread_local std::int32_t lastSocketError = 0;
+
 struct CodeText {
     int code;
     const char *text;
@@ -129,14 +132,14 @@ std::string TIdStack::SocketErrorText(int code) const
 
 std::int32_t TIdStack::LastSocketError() const noexcept
 {
-    return lastSocketError_.load();
+    return lastSocketError;
 }
 
 int TIdStack::NewSocket(int type, int protocol)
 {
     const int descriptor = SysSocket(AF_INET, type, protocol);
     if (descriptor == -1) {
-        lastSocketError_ = SysLastError();
+        lastSocketError = SysLastError();
         throw EIdInvalidSocket(MsgCannotAllocateSocket);
     }
     return descriptor;
@@ -162,7 +165,7 @@ bool TIdStack::CheckSocketResult(int result, std::initializer_list<int> ignoredC
     if (result != -1)
         return false;
     const int code = SysLastError();
-    lastSocketError_ = code;
+    lastSocketError = code;
     for (const int ignored : ignoredCodes) {
         if (ignored == code)
             return true;
@@ -172,7 +175,7 @@ bool TIdStack::CheckSocketResult(int result, std::initializer_list<int> ignoredC
 
 void TIdStack::RaiseSocketError(int code)
 {
-    lastSocketError_ = code;
+    lastSocketError = code;
     throw EIdSocketError(code, SocketErrorText(code));
 }
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/CancelToken.h"
+
 #include <netinet/in.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -19,7 +20,8 @@
 //
 // One stack exists per process while any network component lives (see
 // GStack()); it is shared by all threads, and every platform call is safe to
-// make from any thread.
+// make from any thread. What a call leaves behind (the last error) is kept
+// per thread, so clients on different threads never see each other's.
 class TIdStack {
 public:
     TIdStack();
@@ -41,8 +43,9 @@ public:
     // Blocks until the connection is made, the platform gives up, or
     // `timeoutMs` (at least 1) have passed, whichever comes first; the time
     // limit fails with WSAETIMEDOUT. A connect also fails, at once, with
-    // WSAEINTR once connects are interrupted (ConnectInterrupt.h).
-    virtual int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) = 0;
+    // WSAEINTR when `cancel` is cancelled or connects are interrupted
+    // (ConnectInterrupt.h), before it starts or while it waits.
+    virtual int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) = 0;
     virtual int SysShutdown(int socket, int how) = 0;
     virtual int SysClose(int socket) = 0;
     // The code of the calling thread's last failed platform call.
@@ -52,8 +55,8 @@ public:
     // Sockets code from 10004 to 10066, empty for any code it does not know.
     virtual std::string SocketErrorText(int code) const;
 
-    // The code read after the last failed call that went through
-    // CheckSocketResult or RaiseSocketError.
+    // The code read after the calling thread's last failed call that went
+    // through CheckSocketResult or RaiseSocketError.
     std::int32_t LastSocketError() const noexcept;
 
     // A new IPv4 socket of `type`; raises EIdInvalidSocket when the platform
@@ -89,9 +92,6 @@ public:
 
     // "a.b.c.d" without leading zeros.
     static std::string TranslateInAddrToString(const in_addr &address);
-
-private:
-    std::atomic<std::int32_t> lastSocketError_{0};
 };
 
 // Creates the stack instance when the first network component is built. It

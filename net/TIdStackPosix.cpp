@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -63,22 +64,29 @@ private:
     int flags_;
 };
 
+bool Cancelled(const CancelToken &cancel) noexcept
+{
+    return ConnectsInterrupted() || cancel.Cancelled();
+}
+
 // Waits for a connect in progress on `socket` to end: its outcome, a time-out
-// after `timeoutMs`, or an interruption. Signals that arrive meanwhile do not
-// end the wait early; only an interruption does.
-int AwaitConnect(int socket, int timeoutMs) noexcept
+// after `timeoutMs`, or a cancellation (of the check or of every connect).
+// Signals that arrive meanwhile do not end the wait early.
+int AwaitConnect(int socket, int timeoutMs, const CancelToken &cancel) noexcept
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    pollfd watched[2] = {{socket, POLLOUT, 0}, {ConnectInterruptDescriptor(), POLLIN, 0}};
-    const nfds_t count = watched[1].fd >= 0 ? 2 : 1;
+    // Unused slots hold -1, which poll skips.
+    pollfd watched[3] = {{socket, POLLOUT, 0},
+                         {ConnectInterruptDescriptor(), POLLIN, 0},
+                         {cancel.Descriptor(), POLLIN, 0}};
     while (true) {
-        if (ConnectsInterrupted())
+        if (Cancelled(cancel))
             return Failed(WSAEINTR);
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return Failed(WSAETIMEDOUT);
-        const int ready = ::poll(watched, count, int(left.count()));
+        const int ready = ::poll(watched, 3, int(left.count()));
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -86,7 +94,7 @@ int AwaitConnect(int socket, int timeoutMs) noexcept
         }
         if (ready == 0)
             continue; // the deadline check above ends it
-        if (count == 2 && watched[1].revents != 0)
+        if (watched[1].revents != 0 || watched[2].revents != 0)
             return Failed(WSAEINTR);
         if (watched[0].revents != 0)
             break;
@@ -106,7 +114,7 @@ int AwaitConnect(int socket, int timeoutMs) noexcept
 
 } // namespace
 
-TIdStackPosix::TIdStackPosix()
+TIdStackPosix::TIdStackPosix(ConnectCall connect) : connect_(std::move(connect))
 {
     PrepareConnectInterrupt();
     // POSIX sockets need no start-up call; the layer counts as started.
@@ -172,16 +180,19 @@ int TIdStackPosix::SysLookupIPv4(const std::string &name, in_addr &first)
     return 0;
 }
 
-int TIdStackPosix::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs)
+int TIdStackPosix::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel)
 {
-    if (ConnectsInterrupted())
+    if (Cancelled(cancel))
         return Failed(WSAEINTR);
     const NonBlockingScope nonBlocking(socket);
-    if (::connect(socket, AsGeneric(peer), sizeof peer) == 0)
+    if (connect_(socket, AsGeneric(peer), sizeof peer) == 0)
         return 0;
-    if (errno != EINPROGRESS)
+    // A connect that a signal interrupted goes on by itself, as one in
+    // progress does (POSIX); calling connect again would only fail with
+    // EALREADY.
+    if (errno != EINPROGRESS && errno != EINTR)
         return Checked(-1);
-    return AwaitConnect(socket, timeoutMs < 1 ? 1 : timeoutMs);
+    return AwaitConnect(socket, timeoutMs < 1 ? 1 : timeoutMs, cancel);
 }
 
 int TIdStackPosix::SysShutdown(int socket, int how)

@@ -3,14 +3,24 @@
 
 #include "net/TIdStack.h"
 
+#include <sys/socket.h>
+
+#include <functional>
+
 // The stack over POSIX sockets and getaddrinfo (IPv4 only). Failures are
 // recorded per thread as Windows Sockets numbers right after each call, so
 // nothing in between can disturb errno. Sockets are created close-on-exec
 // and non-blocking: a connect waits in poll, so that it can end at its time
-// limit or when connects are interrupted, and still blocks its caller.
+// limit, when its check is cancelled or when connects are interrupted, and
+// still blocks its caller.
+//
+// The platform's connect(2) is a seam: a test may stand in for it to see how
+// often it is called or to make it report what real sockets rarely do.
 class TIdStackPosix final : public TIdStack {
 public:
-    TIdStackPosix();
+    using ConnectCall = std::function<int(int socket, const sockaddr *peer, socklen_t length)>;
+
+    explicit TIdStackPosix(ConnectCall connect = ::connect);
     ~TIdStackPosix() override;
 
     int SysSocket(int family, int type, int protocol) override;
@@ -19,11 +29,14 @@ public:
     int SysGetSockName(int socket, sockaddr_in &local) override;
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
-    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) override;
+    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;
 
     // Adds 11001 "Host not found." to the common table.
     std::string SocketErrorText(int code) const override;
+
+private:
+    ConnectCall connect_;
 };

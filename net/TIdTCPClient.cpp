@@ -43,6 +43,7 @@ void TIdTCPClient::OpenConnection(std::int32_t timeout)
         throw EIdAlreadyConnected(MsgAlreadyConnected);
     }
     try {
+        IOHandler()->SetCancellation(cancellation_);
         IOHandler()->PrepareBinding();
         IOHandler()->ConnectTo(host_, port_, boundIP_, boundPort_, boundPortMin_,
                                boundPortMax_, timeout);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/CancelToken.h"
 #include "net/TIdTCPConnection.h"
 
 #include <cstdint>
@@ -31,6 +32,11 @@ public:
     std::int32_t BoundPortMax() const noexcept { return boundPortMax_; }
     void SetBoundPortMax(std::int32_t port) noexcept { boundPortMax_ = port; }
 
+    // Ends this client's connect waits early when cancelled, whatever other
+    // clients do; a default token leaves only the process-wide interrupt.
+    const CancelToken &Cancellation() const noexcept { return cancellation_; }
+    void SetCancellation(const CancelToken &token) { cancellation_ = token; }
+
     void SetOnConnected(TIdNotifyEvent handler);
 
     // Calls OnConnected when assigned.
@@ -41,8 +47,9 @@ public:
     // after kPlatformConnectTimeoutMs (21 s) with WSAETIMEDOUT; a positive
     // value: after that many milliseconds; any other value raises
     // EIdTimeoutNotSupported before anything changes. Host resolution is not
-    // covered by the limit. Once connects are interrupted
-    // (ConnectInterrupt.h) the attempt fails at once with WSAEINTR.
+    // covered by the limit. When the Cancellation token is cancelled or
+    // connects are interrupted (ConnectInterrupt.h), the attempt fails at
+    // once with WSAEINTR.
     //
     // In Idle a socket I/O handler is created (with this client's OnStatus)
     // and owned; in Failed the kept handler is reused; in Connected
@@ -59,4 +66,5 @@ private:
     std::int32_t boundPortMin_ = 0;
     std::int32_t boundPortMax_ = 0;
     TIdNotifyEvent onConnected_;
+    CancelToken cancellation_;
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/FakeResolver.h"
+#include "support/LoopbackListener.h"
 #include "support/PrivateNetwork.h"
 #include "RecordingView.h"
 
@@ -98,6 +99,7 @@ private slots:
     void resultNamesTheFailure_data();
     void resultNamesTheFailure();
     void portAndTimeoutReachTheClient();
+    void aCancelledTokenEndsTheCheck();
     void internationalNamesGoInTheirAsciiForm_data();
     void internationalNamesGoInTheirAsciiForm();
     void internationalNameResolvesThroughTheResolver();
@@ -247,6 +249,25 @@ void TestConnectivityProbe::portAndTimeoutReachTheClient()
     QVERIFY(probe.CheckConnection());
     QCOMPARE(client.Port(), 8080);
     QVERIFY(log.contains(QStringLiteral("open(250)")));
+}
+
+void TestConnectivityProbe::aCancelledTokenEndsTheCheck()
+{
+    LoopbackListener listener;
+    TIdHTTP client;
+    RecordingView view;
+    view.hostText = QStringLiteral("127.0.0.1");
+    ConnectivityProbe probe(view, client);
+    probe.SetPort(listener.Port());
+    CancelSource source;
+    probe.SetCancellation(source.Token());
+    source.Cancel();
+    QVERIFY(!probe.CheckConnection());
+    QCOMPARE(probe.LastResult().errorCode, 10004);
+    QCOMPARE(client.State(), csIdle);
+    source.Reset();
+    QVERIFY(probe.CheckConnection());
+    QTRY_COMPARE(listener.Accepted(), 1);
 }
 
 void TestConnectivityProbe::internationalNamesGoInTheirAsciiForm_data()

@@ -12,6 +12,8 @@
 namespace {
 
 std::atomic<ScriptedStack *> current{nullptr};
+// Like the platform's, the last error is the calling thread's own.
+thread_local int lastError = 0;
 
 } // namespace
 
@@ -91,7 +93,7 @@ bool ScriptedStack::TakeInjectedFailure(Call call)
     const auto found = failures_.find(call);
     if (found == failures_.end() || found->second.second <= 0)
         return false;
-    lastError_ = found->second.first;
+    lastError = found->second.first;
     if (--found->second.second == 0)
         failures_.erase(found);
     return true;
@@ -99,10 +101,8 @@ bool ScriptedStack::TakeInjectedFailure(Call call)
 
 int ScriptedStack::Real(int result)
 {
-    if (result == -1) {
-        std::lock_guard lock(mutex_);
-        lastError_ = real_.SysLastError();
-    }
+    if (result == -1)
+        lastError = real_.SysLastError();
     return result;
 }
 
@@ -144,21 +144,21 @@ int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
         return 0;
     }
     if (!realLookups_) {
-        lastError_ = WSAHOST_NOT_FOUND;
+        lastError = WSAHOST_NOT_FOUND;
         return -1;
     }
     lock.unlock();
     return Real(real_.SysLookupIPv4(name, first));
 }
 
-int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs)
+int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel)
 {
     {
         const std::lock_guard lock(mutex_);
         connectTimeouts_.push_back(timeoutMs);
     }
     return Pass(Call::Connect, socket, AddressText(peer),
-                [&] { return real_.SysConnect(socket, peer, timeoutMs); });
+                [&] { return real_.SysConnect(socket, peer, timeoutMs, cancel); });
 }
 
 std::vector<int> ScriptedStack::ConnectTimeouts() const
@@ -185,8 +185,7 @@ int ScriptedStack::SysClose(int socket)
 
 int ScriptedStack::SysLastError()
 {
-    std::lock_guard lock(mutex_);
-    return lastError_;
+    return lastError;
 }
 
 std::string ScriptedStack::SocketErrorText(int code) const

@@ -53,7 +53,7 @@ public:
     int SysGetSockName(int socket, sockaddr_in &local) override;
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
-    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs) override;
+    int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;
@@ -78,7 +78,6 @@ private:
     std::map<Call, std::pair<int, int>> failures_; // call -> (code, times left)
     std::map<std::string, std::string> answers_;
     bool realLookups_ = false;
-    int lastError_ = 0;
 };
 
 // Selects ScriptedStack as the stack class while it lives, then the POSIX

@@ -162,7 +162,7 @@ void TestSocketErrors::posixCallsRecordTheirFailure()
     peer.sin_family = AF_INET;
     peer.sin_port = htons(refusing.Port());
     peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QCOMPARE(stack.SysConnect(s, peer, 1000), -1);
+    QCOMPARE(stack.SysConnect(s, peer, 1000, CancelToken()), -1);
     QCOMPARE(stack.SysLastError(), WSAECONNREFUSED);
     QCOMPARE(stack.SysClose(s), 0);
 

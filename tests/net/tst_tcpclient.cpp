@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
+#include "net/CancelToken.h"
 #include "net/ConnectInterrupt.h"
 #include "net/IdException.h"
 #include "net/SocketErrors.h"
 #include "net/TIdHTTP.h"
 #include "net/TIdIOHandlerSocket.h"
+#include "net/TIdStackPosix.h"
 
 #include "support/LoopbackListener.h"
+#include "support/PrivateNetwork.h"
 #include "ScriptedStack.h"
 
 #include <QtTest>
@@ -13,10 +16,14 @@
 #include <fcntl.h>
 #include <netinet/tcp.h>
 #include <sched.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <limits>
 #include <stdexcept>
@@ -63,8 +70,10 @@ class TestTcpClient : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void cleanup();
     void hostAndPortAreStoredAndMirrored();
     void openAndCloseSendNothing();
+    void aConnectionThatMetItselfIsRefused();
     void openFailures_data();
     void openFailures();
     void alreadyConnectedLeavesTheConnectionAlone();
@@ -77,8 +86,12 @@ private slots:
     void connectTimeouts();
     void connectWaitsAtMostItsTimeLimit_data();
     void connectWaitsAtMostItsTimeLimit();
-    void interruptEndsAWaitingConnectAtOnce();
-    void interruptedConnectsFailBeforeSendingAnything();
+    void aConnectThatASignalInterruptedGoesOn();
+    void harmlessSignalsDuringAConnect_data();
+    void harmlessSignalsDuringAConnect();
+    void cancellingOneCheckLeavesTheOthers();
+    void interruptEndsEveryWaitUntilItEnds();
+    void interruptFromASignalHandlerOnTheWaitingThread();
     void aBlockingSocketStaysBlocking();
     void componentsLiveForOneConnection();
     void callerOwnedHandler();
@@ -86,11 +99,17 @@ private slots:
     void noDescriptorLeaks_data();
     void noDescriptorLeaks();
     void hostNotFoundInAPrivateNetwork();
+    void concurrentClientsKeepTheirOwnOutcomes();
 };
 
 void TestTcpClient::init()
 {
     QCOMPARE(NetComponentCount(), 0);
+}
+
+void TestTcpClient::cleanup()
+{
+    SetStackClass({});
 }
 
 void TestTcpClient::hostAndPortAreStoredAndMirrored()
@@ -126,6 +145,30 @@ void TestTcpClient::openAndCloseSendNothing()
     QVERIFY(client.IOHandler() == nullptr);
     QTRY_COMPARE(listener.Ended(), 1);
     QCOMPARE(listener.BytesReceived(), std::size_t(0));
+}
+
+void TestTcpClient::aConnectionThatMetItselfIsRefused()
+{
+    // With one local port to choose from and nothing listening on it, a
+    // connect to that port from the same address meets itself.
+    constexpr std::uint16_t kPort = 47002;
+    ScopedLocalPortRange onePort(kPort, kPort);
+    if (!onePort.IsValid())
+        QSKIP("needs a private network namespace to narrow the local port range");
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(kPort);
+    const int descriptors = OpenDescriptorCount();
+    try {
+        client.OpenConnection(-1);
+        QFAIL("a connection to a port where nothing listens succeeded");
+    } catch (const EIdSocketError &error) {
+        QCOMPARE(error.LastError(), WSAECONNREFUSED);
+        QCOMPARE(error.Message(), std::string("Socket Error # 10061\r\nConnection refused."));
+    }
+    QCOMPARE(client.State(), csFailed);
+    QCOMPARE(OpenDescriptorCount(), descriptors);
+    client.CloseConnection();
 }
 
 void TestTcpClient::openFailures_data()
@@ -406,40 +449,145 @@ void TestTcpClient::connectWaitsAtMostItsTimeLimit()
     client.CloseConnection();
 }
 
-void TestTcpClient::interruptEndsAWaitingConnectAtOnce()
+namespace {
+
+std::atomic<int> signalsHandled{0};
+
+extern "C" void CountSignal(int)
 {
-    SilentPort silent;
-    TIdHTTP client;
-    client.SetHost("127.0.0.1");
-    client.SetPort(silent.Port());
-    std::chrono::steady_clock::time_point interruptedAt;
-    std::thread interrupter([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        interruptedAt = std::chrono::steady_clock::now();
-        InterruptConnects();
-    });
-    int code = 0;
-    try {
-        client.OpenConnection(-1);
-    } catch (const EIdSocketError &error) {
-        code = error.LastError();
-    }
-    const auto ended = std::chrono::steady_clock::now();
-    interrupter.join();
-    ResetConnectInterruptForTesting();
-    QCOMPARE(code, WSAEINTR);
-    QVERIFY2(ended - interruptedAt < std::chrono::milliseconds(100), "the wait outlasted the interrupt");
-    client.CloseConnection();
-    QCOMPARE(client.State(), csIdle);
+    ++signalsHandled;
 }
 
-void TestTcpClient::interruptedConnectsFailBeforeSendingAnything()
+// The POSIX stack over a connect(2) that counts its calls and, when told,
+// reports EINTR once the handshake has begun, as an interrupted connect does.
+TIdStackFactory CountingConnectStack(std::atomic<int> &calls, bool reportInterrupted)
+{
+    return [&calls, reportInterrupted] {
+        return std::make_unique<TIdStackPosix>([&calls, reportInterrupted](int s, const sockaddr *peer, socklen_t length) {
+            ++calls;
+            const int result = ::connect(s, peer, length);
+            if (!reportInterrupted || (result == -1 && errno != EINPROGRESS))
+                return result;
+            errno = EINTR;
+            return -1;
+        });
+    };
+}
+
+} // namespace
+
+void TestTcpClient::aConnectThatASignalInterruptedGoesOn()
 {
     LoopbackListener listener;
+    std::atomic<int> connects{0};
+    SetStackClass(CountingConnectStack(connects, true));
     TIdHTTP client;
     client.SetHost("127.0.0.1");
     client.SetPort(listener.Port());
-    InterruptConnects();
+    try {
+        client.OpenConnection(-1);
+    } catch (const EIdException &error) {
+        QFAIL(error.what());
+    }
+    QCOMPARE(client.State(), csConnected);
+    QCOMPARE(connects.load(), 1);
+    QTRY_COMPARE(listener.Accepted(), 1);
+    client.CloseConnection();
+}
+
+void TestTcpClient::harmlessSignalsDuringAConnect_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<int>("flags");
+    QTest::newRow("SIGUSR1 without SA_RESTART") << SIGUSR1 << 0;
+    QTest::newRow("SIGCHLD with SA_RESTART") << SIGCHLD << int(SA_RESTART);
+}
+
+// Signals keep coming while a connect waits for a peer that answers only
+// its second SYN: the connect is made once and succeeds.
+void TestTcpClient::harmlessSignalsDuringAConnect()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(int, flags);
+    struct sigaction action{};
+    action.sa_handler = CountSignal;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous{};
+    QCOMPARE(::sigaction(signalNumber, &action, &previous), 0);
+    signalsHandled = 0;
+
+    SilentPort silent;
+    std::atomic<int> connects{0};
+    SetStackClass(CountingConnectStack(connects, false));
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(silent.Port());
+    const pthread_t connecting = ::pthread_self();
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        for (int i = 0; !done; ++i) {
+            if (i == 5)
+                silent.MakeRoom();
+            ::pthread_kill(connecting, signalNumber);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    QString failure;
+    try {
+        client.OpenConnection(5000);
+    } catch (const EIdException &error) {
+        failure = QString::fromStdString(error.Message());
+    }
+    done = true;
+    sender.join();
+    ::sigaction(signalNumber, &previous, nullptr);
+    QCOMPARE(failure, QString());
+    QCOMPARE(connects.load(), 1);
+    QVERIFY2(signalsHandled >= 10, qPrintable(QString::number(signalsHandled)));
+    client.CloseConnection();
+}
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// One connect on a thread of its own: when it ended and with which code
+// (0 for a connection).
+struct BackgroundConnect {
+    BackgroundConnect(std::uint16_t port, const CancelToken &token, int timeoutMs)
+        : thread([this, port, token, timeoutMs] {
+              TIdHTTP client;
+              client.SetHost("127.0.0.1");
+              client.SetPort(port);
+              client.SetCancellation(token);
+              try {
+                  client.OpenConnection(timeoutMs);
+              } catch (const EIdSocketError &error) {
+                  code = error.LastError();
+              }
+              endedAt = SteadyClock::now();
+              ended = true;
+              client.CloseConnection();
+          })
+    {
+    }
+    ~BackgroundConnect() { thread.join(); }
+
+    std::atomic<bool> ended{false};
+    int code = 0;
+    SteadyClock::time_point endedAt;
+    std::thread thread;
+};
+
+// A connect of the calling thread; the code it failed with, 0 when it
+// connected.
+int ConnectCode(std::uint16_t port, const CancelToken &token = CancelToken())
+{
+    TIdHTTP client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(port);
+    client.SetCancellation(token);
     int code = 0;
     try {
         client.OpenConnection(-1);
@@ -447,14 +595,98 @@ void TestTcpClient::interruptedConnectsFailBeforeSendingAnything()
         code = error.LastError();
     }
     client.CloseConnection();
-    ResetConnectInterruptForTesting();
-    QCOMPARE(code, WSAEINTR);
-    QCOMPARE(listener.Accepted(), 0);
+    return code;
+}
 
-    // Once reset, connects work again.
-    client.OpenConnection(-1);
-    client.CloseConnection();
-    QTRY_COMPARE(listener.Accepted(), 1);
+extern "C" void InterruptFromHandler(int)
+{
+    InterruptConnects();
+}
+
+} // namespace
+
+void TestTcpClient::cancellingOneCheckLeavesTheOthers()
+{
+    LoopbackListener listener;
+    SilentPort silent;
+    CancelSource first;
+    CancelSource second;
+    TIdHTTP keepsTheStack;
+    BackgroundConnect cancelled(silent.Port(), first.Token(), 5000);
+    BackgroundConnect goesOn(silent.Port(), second.Token(), 800);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const auto cancelledAt = SteadyClock::now();
+    first.Cancel();
+    QTRY_VERIFY(cancelled.ended);
+    QCOMPARE(cancelled.code, WSAEINTR);
+    QVERIFY2(cancelled.endedAt - cancelledAt < std::chrono::milliseconds(100), "the wait outlasted the cancel");
+    QVERIFY(!goesOn.ended);
+    QTRY_VERIFY_WITH_TIMEOUT(goesOn.ended, 3000);
+    QCOMPARE(goesOn.code, WSAETIMEDOUT); // its own limit ended it, not the other's cancel
+
+    // A cancelled source refuses before anything is sent, until it is reset;
+    // other tokens connect meanwhile.
+    QCOMPARE(ConnectCode(listener.Port(), first.Token()), WSAEINTR);
+    QCOMPARE(ConnectCode(listener.Port(), second.Token()), 0);
+    QCOMPARE(ConnectCode(listener.Port()), 0);
+    QTRY_COMPARE(listener.Accepted(), 2);
+    first.Reset();
+    QCOMPARE(ConnectCode(listener.Port(), first.Token()), 0);
+    QTRY_COMPARE(listener.Accepted(), 3);
+}
+
+void TestTcpClient::interruptEndsEveryWaitUntilItEnds()
+{
+    LoopbackListener listener;
+    SilentPort silent;
+    CancelSource own;
+    TIdHTTP keepsTheStack;
+    {
+        BackgroundConnect withOwnToken(silent.Port(), own.Token(), -1);
+        BackgroundConnect withoutToken(silent.Port(), CancelToken(), -1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        const auto interruptedAt = SteadyClock::now();
+        InterruptConnects();
+        QTRY_VERIFY(withOwnToken.ended && withoutToken.ended);
+        for (const BackgroundConnect *connect : {&withOwnToken, &withoutToken}) {
+            QCOMPARE(connect->code, WSAEINTR);
+            QVERIFY2(connect->endedAt - interruptedAt < std::chrono::milliseconds(100), "a wait outlasted the interrupt");
+        }
+    }
+    // While it lasts, connects fail before sending anything.
+    QCOMPARE(ConnectCode(listener.Port()), WSAEINTR);
+    QCOMPARE(ConnectCode(listener.Port(), own.Token()), WSAEINTR);
+    EndConnectInterrupt();
+    QVERIFY(!own.Cancelled());
+    QCOMPARE(listener.Accepted(), 0);
+    QCOMPARE(ConnectCode(listener.Port()), 0);
+    QCOMPARE(ConnectCode(listener.Port(), own.Token()), 0);
+    QTRY_COMPARE(listener.Accepted(), 2);
+}
+
+// The window's check waits on the thread that takes the signal.
+void TestTcpClient::interruptFromASignalHandlerOnTheWaitingThread()
+{
+    PrepareConnectInterrupt();
+    struct sigaction action{};
+    action.sa_handler = InterruptFromHandler;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous{};
+    QCOMPARE(::sigaction(SIGUSR2, &action, &previous), 0);
+    SilentPort silent;
+    const pthread_t waiting = ::pthread_self();
+    std::thread sender([waiting] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ::pthread_kill(waiting, SIGUSR2);
+    });
+    const auto start = SteadyClock::now();
+    const int code = ConnectCode(silent.Port());
+    const auto waited = SteadyClock::now() - start;
+    sender.join();
+    ::sigaction(SIGUSR2, &previous, nullptr);
+    EndConnectInterrupt();
+    QCOMPARE(code, WSAEINTR);
+    QVERIFY2(waited < std::chrono::milliseconds(1000), "the signal did not end the wait");
 }
 
 void TestTcpClient::aBlockingSocketStaysBlocking()
@@ -467,7 +699,7 @@ void TestTcpClient::aBlockingSocketStaysBlocking()
     peer.sin_family = AF_INET;
     peer.sin_port = htons(listener.Port());
     peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QCOMPARE(stack.SysConnect(s, peer, 1000), 0);
+    QCOMPARE(stack.SysConnect(s, peer, 1000, CancelToken()), 0);
     QCOMPARE(::fcntl(s, F_GETFL) & O_NONBLOCK, 0);
     ::close(s);
 }
@@ -619,5 +851,53 @@ void TestTcpClient::hostNotFoundInAPrivateNetwork()
     QCOMPARE(outcome, QByteArray("Socket Error # 11001\r\nHost not found."));
 }
 
-QTEST_GUILESS_MAIN(TestTcpClient)
+// Many clients at once, one per thread, over the one process-wide stack:
+// each sees its own outcome and its own last error.
+void TestTcpClient::concurrentClientsKeepTheirOwnOutcomes()
+{
+    constexpr int kThreads = 16;
+    constexpr int kChecks = 150;
+    LoopbackListener listener;
+    RefusingPort refusing;
+    const int descriptors = OpenDescriptorCount();
+    // Thread t connects, is refused, or names a host no resolver is asked
+    // for (a label over 63 bytes), by t % 3.
+    const int expectedCodes[3] = {0, WSAECONNREFUSED, WSAHOST_NOT_FOUND};
+    std::atomic<int> mismatches{0};
+    std::atomic<int> connected{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const int expected = expectedCodes[t % 3];
+            TIdHTTP client;
+            client.SetHost(expected == WSAHOST_NOT_FOUND ? std::string(64, 'x') + ".test" : "127.0.0.1");
+            client.SetPort(expected == WSAECONNREFUSED ? refusing.Port() : listener.Port());
+            for (int i = 0; i < kChecks; ++i) {
+                int code = 0;
+                try {
+                    client.OpenConnection(-1);
+                    ++connected;
+                } catch (const EIdSocketError &error) {
+                    code = error.LastError();
+                    if (GStack()->LastSocketError() != code)
+                        ++mismatches;
+                }
+                client.CloseConnection();
+                if (code != expected)
+                    ++mismatches;
+                if (expected == 0 && GStack()->LastSocketError() != 0)
+                    ++mismatches; // another thread's failure showed through
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(mismatches.load(), 0);
+    QCOMPARE(connected.load(), (kThreads + 2) / 3 * kChecks);
+    QTRY_COMPARE(listener.Ended(), connected.load());
+    QTRY_COMPARE(OpenDescriptorCount(), descriptors);
+    QCOMPARE(NetComponentCount(), 0);
+}
+
+KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestTcpClient)
 #include "tst_tcpclient.moc"

@@ -144,6 +144,19 @@ SilentPort::SilentPort(std::uint16_t port) : port_(port)
     }
 }
 
+void SilentPort::MakeRoom()
+{
+    // The fillers go first, so that none of their SYNs takes the room.
+    for (int &fd : fillers_) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    ::fcntl(listener_, F_SETFL, ::fcntl(listener_, F_GETFL) | O_NONBLOCK);
+    for (int queued; (queued = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
+        ::close(queued);
+}
+
 SilentPort::~SilentPort()
 {
     Close();

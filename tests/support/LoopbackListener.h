@@ -67,6 +67,11 @@ public:
 
     std::uint16_t Port() const noexcept { return port_; }
 
+    // Makes room in the queue once: a connect that is waiting then completes
+    // when its SYN is sent again, about a second after it began (the
+    // kernel's first retransmission).
+    void MakeRoom();
+
 private:
     void Close() noexcept;
 

@@ -6,6 +6,7 @@
 #include "net/SocketErrors.h"
 #include "net/TIdStackPosix.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
@@ -49,6 +50,9 @@ bool BringLoopbackUp(QString *reason)
     return ok;
 }
 
+// Whether the calling thread's last call was a lookup (which failed).
+thread_local bool lookupFailed = false;
+
 class NoResolverStack final : public TIdStack {
 public:
     explicit NoResolverStack(std::shared_ptr<ResolverRecord> record) : record_(std::move(record)) {}
@@ -58,30 +62,32 @@ public:
     int SysBind(int s, const sockaddr_in &local) override { return Use(posix_.SysBind(s, local)); }
     int SysGetSockName(int s, sockaddr_in &local) override { return Use(posix_.SysGetSockName(s, local)); }
     int SysGetPeerName(int s, sockaddr_in &peer) override { return Use(posix_.SysGetPeerName(s, peer)); }
-    int SysConnect(int s, const sockaddr_in &peer, int timeoutMs) override { return Use(posix_.SysConnect(s, peer, timeoutMs)); }
+    int SysConnect(int s, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override
+    {
+        return Use(posix_.SysConnect(s, peer, timeoutMs, cancel));
+    }
     int SysShutdown(int s, int how) override { return Use(posix_.SysShutdown(s, how)); }
     int SysClose(int s) override { return Use(posix_.SysClose(s)); }
 
     int SysLookupIPv4(const std::string &name, in_addr &) override
     {
         record_->names.push_back(name);
-        lookupFailed_ = true;
+        lookupFailed = true;
         return -1;
     }
 
-    int SysLastError() override { return lookupFailed_ ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
+    int SysLastError() override { return lookupFailed ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
     std::string SocketErrorText(int code) const override { return posix_.SocketErrorText(code); }
 
 private:
     int Use(int result)
     {
-        lookupFailed_ = false;
+        lookupFailed = false;
         return result;
     }
 
     std::shared_ptr<ResolverRecord> record_;
     TIdStackPosix posix_;
-    bool lookupFailed_ = false;
 };
 
 } // namespace
@@ -105,6 +111,36 @@ bool EnterPrivateNetwork(QString *reason)
 bool InPrivateNetwork()
 {
     return inPrivateNetwork;
+}
+
+namespace {
+
+constexpr const char *kLocalPortRange = "/proc/sys/net/ipv4/ip_local_port_range";
+
+bool WriteSetting(const char *path, const QByteArray &value)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::WriteOnly) && file.write(value) == value.size();
+}
+
+} // namespace
+
+ScopedLocalPortRange::ScopedLocalPortRange(std::uint16_t first, std::uint16_t last)
+{
+    if (!InPrivateNetwork())
+        return;
+    QFile current(QString::fromLatin1(kLocalPortRange));
+    if (!current.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray previous = current.readAll().simplified().replace(' ', '\t');
+    if (WriteSetting(kLocalPortRange, QByteArray::number(first) + '\t' + QByteArray::number(last)))
+        previous_ = previous;
+}
+
+ScopedLocalPortRange::~ScopedLocalPortRange()
+{
+    if (IsValid())
+        WriteSetting(kLocalPortRange, previous_);
 }
 
 NamespaceListener::NamespaceListener(std::uint16_t port, bool listening)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -21,6 +22,22 @@ bool EnterPrivateNetwork(QString *reason);
 
 // True once EnterPrivateNetwork has succeeded in this process.
 bool InPrivateNetwork();
+
+// Narrows the kernel's range of local ports for connects in the private
+// network (the setting is per namespace) for the object's lifetime, then
+// puts the old range back. IsValid() is false when the range cannot be set.
+class ScopedLocalPortRange final {
+public:
+    ScopedLocalPortRange(std::uint16_t first, std::uint16_t last);
+    ~ScopedLocalPortRange();
+    ScopedLocalPortRange(const ScopedLocalPortRange &) = delete;
+    ScopedLocalPortRange &operator=(const ScopedLocalPortRange &) = delete;
+
+    bool IsValid() const { return !previous_.isEmpty(); }
+
+private:
+    QByteArray previous_;
+};
 
 // A TCP socket bound to 127.0.0.1:`port` (0: the kernel chooses). When
 // `listening`, it accepts connections and closes each at once, counting them
