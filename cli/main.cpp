@@ -6,9 +6,12 @@
 // Exit status: 0 when at least one check succeeded, 1 when none did, 2 for
 // bad usage.
 
+#include "base/ProgramVoice.h"
+#include "base/ShownText.h"
 #include "cli/CheckWorker.h"
 #include "cli/MetricsFile.h"
 #include "cli/OutputStream.h"
+#include "cli/ProbeHelp.h"
 #include "cli/ProbeOptions.h"
 #include "cli/ProbeSession.h"
 #include "cli/RunLoop.h"
@@ -67,13 +70,11 @@ int main(int argc, char **argv)
     const ParsedCommandLine parsed = ParseProbeOptions(arguments);
     switch (parsed.action) {
     case ParsedCommandLine::Action::Help:
-        Print(STDOUT_FILENO, HelpText());
-        return 0;
+        return PrintOrFail(kProbeName, HelpText().toStdString(), 0);
     case ParsedCommandLine::Action::Version:
-        Print(STDOUT_FILENO, VersionText());
-        return 0;
+        return PrintOrFail(kProbeName, VersionText(kProbeName).toStdString(), 0);
     case ParsedCommandLine::Action::UsageError:
-        Print(STDERR_FILENO, UsageErrorLine(parsed.error));
+        Print(STDERR_FILENO, UsageErrorLine(kProbeName, parsed.error));
         return kUsageStatus;
     case ParsedCommandLine::Action::Run:
         break;
@@ -81,7 +82,8 @@ int main(int argc, char **argv)
     const ProbeOptions &options = parsed.options;
     if (!options.prometheusFile.isEmpty()) {
         if (const auto problem = MetricsFile::Unwritable(options.prometheusFile.toStdString())) {
-            Print(STDERR_FILENO, UsageErrorLine(QStringLiteral("--prometheus: ") + QString::fromStdString(*problem)));
+            Print(STDERR_FILENO, UsageErrorLine(kProbeName, QStringLiteral("--prometheus: ")
+                                                                + ShownText(QString::fromStdString(*problem), -1)));
             return kUsageStatus;
         }
     }
