@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -55,6 +56,12 @@ std::optional<QList<ExpositionFamily>> ReadMetrics(const QString &path)
         return std::nullopt;
     QString error;
     return ReadExposition(file.readAll(), &error);
+}
+
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 // The processor time a process has used so far, all its threads together.
@@ -113,6 +120,8 @@ private slots:
     void stopWhileNobodyReadsTheOutput();
     void waitingFailureEndsLikeAStop();
     void noProcessorTimeBetweenChecks();
+    void metricsPathThatIsNoRegularFileIsRefused_data();
+    void metricsPathThatIsNoRegularFileIsRefused();
 
     void badUsageExitsTwo_data();
     void badUsageExitsTwo();
@@ -604,6 +613,44 @@ void TestProbeProgram::noProcessorTimeBetweenChecks()
     QVERIFY2(used < std::chrono::milliseconds(50), qPrintable(QString::number(used.count())));
     run.Signal(SIGINT);
     QVERIFY(run.Finish(5000));
+}
+
+void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("a link to another file") << "link" << "names a symbolic link, not a regular file";
+    QTest::newRow("a fifo") << "fifo" << "names a fifo, not a regular file";
+    QTest::newRow("a device") << "device" << "/dev/null: names a device, not a regular file";
+}
+
+void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, named);
+    LoopbackListener listener;
+    QTemporaryDir dir;
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QFile victimFile(victim);
+    QVERIFY(victimFile.open(QIODevice::WriteOnly));
+    victimFile.write("precious\n");
+    victimFile.close();
+    QString path = dir.filePath(QStringLiteral("probe.prom"));
+    if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(victim, path));
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(::mkfifo(path.toLocal8Bit().constData(), 0600) == 0);
+    else
+        path = QStringLiteral("/dev/null");
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(ProbeRun::RunToEnd({"-c", "1", "--prometheus", path, "127.0.0.1", Port(listener.Port())}, &out, &err), 2);
+    QCOMPARE(out, QByteArray());
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY2(err.contains(named.toUtf8()), err.constData());
+    QCOMPARE(listener.Accepted(), 0); // refused before any check
+    QCOMPARE(Contents(victim), QByteArray("precious\n"));
+    QVERIFY(QFileInfo(path).isSymLink() == (kind == QLatin1String("link")));
 }
 
 void TestProbeProgram::badUsageExitsTwo_data()
