@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/OutputQueue.h"
 
+#include "cli/BlockedSignalsThread.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -53,24 +55,18 @@ OutputQueue::OutputQueue(int fd, std::size_t capacity, WriteFunction write)
     InstallWakeHandler();
     if (::pipe2(progress_, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot make the output queue's pipe");
-    // The thread takes the creating thread's signal mask: none may reach it
-    // before it narrows the mask to the wake-up signal.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &previous);
     try {
-        thread_ = std::thread([this] {
+        // Nothing may reach the thread before it narrows its mask to the
+        // wake-up signal.
+        thread_ = StartWithSignalsBlocked([this] {
             LetOnlyWakeThrough();
             Serve();
         });
     } catch (...) {
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         ::close(progress_[0]);
         ::close(progress_[1]);
         throw;
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 OutputQueue::~OutputQueue()

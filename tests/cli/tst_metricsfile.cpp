@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/MetricsFile.h"
+#include "PlantedPath.h"
 
 #include <QtTest>
 
@@ -13,12 +14,6 @@ namespace {
 QStringList FolderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 struct stat StatOf(const QString &path)
@@ -115,10 +110,10 @@ void TestMetricsFile::replacesWholeThroughFileBeside()
     MetricsFile file(path.toStdString());
     std::string error;
     QVERIFY2(file.Replace("first\n", &error), error.c_str());
-    QCOMPARE(Contents(path), QByteArray("first\n"));
+    QCOMPARE(FileContents(path), QByteArray("first\n"));
     const ino_t first = StatOf(path).st_ino;
     QVERIFY2(file.Replace("second, longer text\n", &error), error.c_str());
-    QCOMPARE(Contents(path), QByteArray("second, longer text\n"));
+    QCOMPARE(FileContents(path), QByteArray("second, longer text\n"));
     // A new file renamed into place, not the old one rewritten: a reader
     // holding the old one open still reads it whole.
     QVERIFY(StatOf(path).st_ino != first);
@@ -187,7 +182,7 @@ void TestMetricsFile::failureKeepsOldFileAndLeavesNothing()
     fileSystem.failure = failure;
     QVERIFY(!file.Replace("new\n", &error));
     QVERIFY2(QString::fromStdString(error).endsWith(QStringLiteral(": ") + reason), error.c_str());
-    QCOMPARE(Contents(path), QByteArray("old\n"));
+    QCOMPARE(FileContents(path), QByteArray("old\n"));
     QCOMPARE(FolderEntries(dir.path()), QStringList{"probe.prom"});
     QVERIFY(!fileSystem.calls.contains(QStringLiteral("SyncFolder")));
 }
@@ -202,7 +197,7 @@ void TestMetricsFile::folderNotFlushedIsReported()
     std::string error;
     QVERIFY(!file.Replace("in place\n", &error));
     QCOMPARE(QString::fromStdString(error), dir.path() + QStringLiteral(": Input/output error"));
-    QCOMPARE(Contents(path), QByteArray("in place\n"));
+    QCOMPARE(FileContents(path), QByteArray("in place\n"));
 }
 
 void TestMetricsFile::keepsTheModeOfTheFileItReplaces_data()
@@ -253,41 +248,33 @@ void TestMetricsFile::newFileGetsTheUmasksMode()
 
 void TestMetricsFile::linkOrFifoAtThePathIsNeverWrittenThrough_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<PlantedPath::Kind>("kind");
     QTest::addColumn<QString>("named");
-    QTest::newRow("a link to a file") << "link" << "names a symbolic link, not a regular file";
-    QTest::newRow("a link to nowhere") << "dangling" << "names a symbolic link, not a regular file";
-    QTest::newRow("a fifo") << "fifo" << "names a fifo, not a regular file";
+    QTest::newRow("a link to a file") << PlantedPath::Kind::LinkToVictim << "names a symbolic link, not a regular file";
+    QTest::newRow("a link to nowhere") << PlantedPath::Kind::DanglingLink << "names a symbolic link, not a regular file";
+    QTest::newRow("a fifo") << PlantedPath::Kind::Fifo << "names a fifo, not a regular file";
 }
 
 // What an attacker with the folder's write access could leave at the path:
 // the victim's file behind a link stays as it was, the link stays a link.
 void TestMetricsFile::linkOrFifoAtThePathIsNeverWrittenThrough()
 {
-    QFETCH(QString, kind);
+    QFETCH(PlantedPath::Kind, kind);
     QFETCH(QString, named);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("probe.prom"));
-    const QString victim = dir.filePath(QStringLiteral("victim"));
-    QFile victimFile(victim);
-    QVERIFY(victimFile.open(QIODevice::WriteOnly));
-    victimFile.write("precious\n");
-    victimFile.close();
-    if (kind == QLatin1String("fifo"))
-        QVERIFY(::mkfifo(path.toLocal8Bit().constData(), 0600) == 0);
-    else
-        QVERIFY(QFile::link(kind == QLatin1String("link") ? victim : dir.filePath(QStringLiteral("none")), path));
-    const mode_t before = StatOf(path).st_mode;
+    const PlantedPath planted(dir.path(), kind);
+    QVERIFY(planted.IsValid());
+    const std::string path = planted.Path().toStdString();
 
-    QVERIFY2(MetricsFile::Unwritable(path.toStdString()), "the program would start");
-    QVERIFY(MetricsFile::Unwritable(path.toStdString())->find(named.toStdString()) != std::string::npos);
+    const auto problem = MetricsFile::Unwritable(path);
+    QVERIFY2(problem, "the program would start");
+    QVERIFY2(problem->find(named.toStdString()) != std::string::npos, problem->c_str());
     // Should it come there after the start, each replace refuses it too.
-    MetricsFile file(path.toStdString());
+    MetricsFile file(path);
     std::string error;
     QVERIFY(!file.Replace("metrics\n", &error));
-    QVERIFY2(QString::fromStdString(error) == path + QStringLiteral(": ") + named, error.c_str());
-    QCOMPARE(StatOf(path).st_mode, before);
-    QCOMPARE(Contents(victim), QByteArray("precious\n"));
+    QCOMPARE(QString::fromStdString(error), planted.Path() + QStringLiteral(": ") + named);
+    QVERIFY(planted.Untouched());
     QCOMPARE(FolderEntries(dir.path()).size(), 2);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CsvReader.h"
 #include "ExpositionReader.h"
+#include "PlantedPath.h"
 #include "support/LoopbackListener.h"
 #include "ProbeRun.h"
 
@@ -11,7 +12,6 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -56,12 +56,6 @@ std::optional<QList<ExpositionFamily>> ReadMetrics(const QString &path)
         return std::nullopt;
     QString error;
     return ReadExposition(file.readAll(), &error);
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 // The processor time a process has used so far, all its threads together.
@@ -617,31 +611,26 @@ void TestProbeProgram::noProcessorTimeBetweenChecks()
 
 void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("kind"); // a PlantedPath::Kind, or -1 for /dev/null
     QTest::addColumn<QString>("named");
-    QTest::newRow("a link to another file") << "link" << "names a symbolic link, not a regular file";
-    QTest::newRow("a fifo") << "fifo" << "names a fifo, not a regular file";
-    QTest::newRow("a device") << "device" << "/dev/null: names a device, not a regular file";
+    QTest::newRow("a link to another file") << int(PlantedPath::Kind::LinkToVictim)
+                                            << "names a symbolic link, not a regular file";
+    QTest::newRow("a fifo") << int(PlantedPath::Kind::Fifo) << "names a fifo, not a regular file";
+    QTest::newRow("a device") << -1 << "--prometheus: /dev/null: names a device, not a regular file";
 }
 
 void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused()
 {
-    QFETCH(QString, kind);
+    QFETCH(int, kind);
     QFETCH(QString, named);
     LoopbackListener listener;
     QTemporaryDir dir;
-    const QString victim = dir.filePath(QStringLiteral("victim"));
-    QFile victimFile(victim);
-    QVERIFY(victimFile.open(QIODevice::WriteOnly));
-    victimFile.write("precious\n");
-    victimFile.close();
-    QString path = dir.filePath(QStringLiteral("probe.prom"));
-    if (kind == QLatin1String("link"))
-        QVERIFY(QFile::link(victim, path));
-    else if (kind == QLatin1String("fifo"))
-        QVERIFY(::mkfifo(path.toLocal8Bit().constData(), 0600) == 0);
-    else
-        path = QStringLiteral("/dev/null");
+    std::optional<PlantedPath> planted;
+    if (kind >= 0) {
+        planted.emplace(dir.path(), PlantedPath::Kind(kind));
+        QVERIFY(planted->IsValid());
+    }
+    const QString path = planted ? planted->Path() : QStringLiteral("/dev/null");
     QByteArray out;
     QByteArray err;
     QCOMPARE(ProbeRun::RunToEnd({"-c", "1", "--prometheus", path, "127.0.0.1", Port(listener.Port())}, &out, &err), 2);
@@ -649,8 +638,7 @@ void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused()
     QCOMPARE(err.count('\n'), 1);
     QVERIFY2(err.contains(named.toUtf8()), err.constData());
     QCOMPARE(listener.Accepted(), 0); // refused before any check
-    QCOMPARE(Contents(victim), QByteArray("precious\n"));
-    QVERIFY(QFileInfo(path).isSymLink() == (kind == QLatin1String("link")));
+    QVERIFY(!planted || planted->Untouched());
 }
 
 void TestProbeProgram::badUsageExitsTwo_data()
