@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Cost of one check through kelvora-probe's loop (probe, record, format the
-// line, write it to a pipe that another thread drains), as a ratio to a bare
+// line, hand it to the output queue whose thread writes it to a pipe that is
+// drained), as a ratio to a bare
 // socket/connect/close to the same loopback listener, both in the same run.
 // Goal: at most 1.3.
 //
