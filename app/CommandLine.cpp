@@ -1,13 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
 
-#include <QCommandLineParser>
+#include "base/CommandLineScan.h"
+#include "base/ProgramVoice.h"
+#include "base/ShownText.h"
+
 #include <QStringList>
+
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
 
 namespace {
 
+constexpr char16_t kProgram[] = u"kelvora";
+
+enum Option : std::size_t { kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kFirstQtOption };
+
 // Qt's own options, which the toolkit consumes once it starts; accepted here
-// so that they pass, and left out of the help's option list.
+// so that they pass, and left out of the help.
 constexpr const char *kQtOptionsWithValue[] = {
     "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
     "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
@@ -16,23 +27,38 @@ constexpr const char *kQtOptionsWithValue[] = {
 };
 constexpr const char *kQtOptionsAlone[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
-void AddQtOptions(QCommandLineParser &parser)
+const std::vector<OptionName> &OptionTable()
 {
-    for (const char *name : kQtOptionsWithValue) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char *name : kQtOptionsAlone) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
+    static const std::vector<OptionName> table = [] {
+        std::vector<OptionName> options{
+            {QStringLiteral("help"), QLatin1Char('h'), false},
+            {QStringLiteral("help-all"), QChar(), false},
+            {QStringLiteral("version"), QLatin1Char('V'), false},
+            {QString(), QLatin1Char('v'), false},
+            {QStringLiteral("maximized"), QChar(), false},
+            {QStringLiteral("minimized"), QChar(), false},
+        };
+        for (const char *name : kQtOptionsWithValue)
+            options.push_back({QString::fromLatin1(name), QChar(), true});
+        for (const char *name : kQtOptionsAlone)
+            options.push_back({QString::fromLatin1(name), QChar(), false});
+        return options;
+    }();
+    return table;
 }
 
 ImmediateExit BadUsage(const QString &problem)
 {
-    return {2, QStringLiteral("kelvora: %1 Try 'kelvora --help'.\n").arg(problem), true};
+    return {2, UsageErrorLine(kProgram, problem), true};
+}
+
+bool Given(const ScannedCommandLine &line, std::initializer_list<std::size_t> options)
+{
+    for (const ScannedOption &given : line.options) {
+        if (std::find(options.begin(), options.end(), given.index) != options.end())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -47,7 +73,7 @@ QString HelpText()
         "\n"
         "Options:\n"
         "  -h, --help     Show this help and exit.\n"
-        "  -v, --version  Show the version and exit.\n"
+        "  -V, --version  Show the version and exit (-v does the same).\n"
         "  --maximized    Start with the window maximized.\n"
         "  --minimized    Start with the window minimized, without taking the focus.\n"
         "\n"
@@ -55,46 +81,28 @@ QString HelpText()
         "-style NAME, -platform NAME and -display NAME.\n"
         "\n"
         "Exit status: 0 when the window was closed, 1 when it could not start,\n"
-        "2 for a bad option.\n");
+        "2 for a bad option, 3 when --help or --version could not be written.\n");
 }
 
-CommandLine ParseCommandLine(int argc, char **argv, const QString &version)
+CommandLine ParseCommandLine(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (arguments.isEmpty())
-        arguments << QStringLiteral("kelvora");
-
-    QCommandLineParser parser;
-    // Qt's options are single-dash words ("-style fusion").
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("help-all")});
-    const QCommandLineOption showVersion(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    const QCommandLineOption maximized(QStringLiteral("maximized"));
-    const QCommandLineOption minimized(QStringLiteral("minimized"));
-    parser.addOptions({help, showVersion, maximized, minimized});
-    AddQtOptions(parser);
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
 
     CommandLine result;
-    if (!parser.parse(arguments)) {
-        result.exit = BadUsage(parser.errorText());
-        return result;
-    }
-    if (parser.isSet(help)) {
+    const ScannedCommandLine line = ScanCommandLine(words, OptionTable(), SingleDashWords::LongNames);
+    if (!line.problem.isEmpty()) {
+        result.exit = BadUsage(line.problem);
+    } else if (Given(line, {kHelp, kHelpAll})) {
         result.exit = ImmediateExit{0, HelpText(), false};
-        return result;
+    } else if (Given(line, {kVersion, kVersionAlias})) {
+        result.exit = ImmediateExit{0, VersionText(kProgram), false};
+    } else if (!line.operands.empty()) {
+        result.exit = BadUsage(QStringLiteral("unexpected argument '%1'").arg(ShownText(line.operands.front().text)));
+    } else {
+        result.start.maximized = Given(line, {kMaximized});
+        result.start.minimized = Given(line, {kMinimized});
     }
-    if (parser.isSet(showVersion)) {
-        result.exit = ImmediateExit{0, QStringLiteral("Kelvora %1\n").arg(version), false};
-        return result;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        result.exit = BadUsage(QStringLiteral("unexpected argument '%1'.")
-                                   .arg(parser.positionalArguments().constFirst()));
-        return result;
-    }
-    result.start.maximized = parser.isSet(maximized);
-    result.start.minimized = parser.isSet(minimized);
     return result;
 }

@@ -26,8 +26,10 @@ struct CommandLine {
 };
 
 // Reads the arguments (argv[0] is the program). Needs no display and no
-// application object. `version` is printed for --version.
-CommandLine ParseCommandLine(int argc, char **argv, const QString &version);
+// application object. Single-dash words are long options, as Qt's own
+// are ("-style fusion"); -h, -V and -v are the short ones. A refusal is the
+// usage error line both programs share, the word at fault shown safely.
+CommandLine ParseCommandLine(int argc, char **argv);
 
 // The text of --help.
 QString HelpText();

@@ -7,8 +7,10 @@
 #include "app/StartupMessages.h"
 #include "app/TApplication.h"
 #include "app/TerminationSignals.h"
-#include "base/Version.h"
+#include "base/ProgramVoice.h"
 #include "ui/TForm1.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -33,10 +35,12 @@ int main(int argc, char **argv)
     std::fputs("kelvora: main\n", stderr);
     std::fflush(stderr);
 #endif
-    const CommandLine commandLine = ParseCommandLine(argc, argv, QString::fromLatin1(kKelvoraVersion));
+    const CommandLine commandLine = ParseCommandLine(argc, argv);
     if (commandLine.exit) {
-        const QByteArray text = commandLine.exit->text.toLocal8Bit();
-        std::fputs(text.constData(), commandLine.exit->toStandardError ? stderr : stdout);
+        const std::string text = commandLine.exit->text.toStdString();
+        if (!commandLine.exit->toStandardError)
+            return PrintOrFail(u"kelvora", text, commandLine.exit->exitCode);
+        WriteWhole(STDERR_FILENO, text);
         return commandLine.exit->exitCode;
     }
     if (const auto message = MissingDisplayMessage(CurrentDisplayEnvironment(argc, argv))) {

@@ -75,7 +75,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, NoteStyl
 {
     setApplicationName(QStringLiteral("Kelvora"));
     setApplicationVersion(QString::fromLatin1(kKelvoraVersion));
-    setOrganizationName(QStringLiteral("VarnholtStudios"));
+    setOrganizationName(QStringLiteral("Varnholt Studios"));
     setOrganizationDomain(QStringLiteral("varnholt.example"));
     setDesktopFileName(QStringLiteral("example.varnholt.Kelvora"));
     setWindowIcon(ApplicationIcon());

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CheckWorker.h"
 
+#include "cli/BlockedSignalsThread.h"
+
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <stdexcept>
@@ -12,20 +12,13 @@ CheckWorker::CheckWorker(std::function<CheckResult()> check) : check_(std::move(
 {
     if (::pipe2(completion_, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot make the worker's pipe");
-    // The thread takes the creating thread's signal mask.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &previous);
     try {
-        thread_ = std::thread([this] { Serve(); });
+        thread_ = StartWithSignalsBlocked([this] { Serve(); });
     } catch (...) {
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         ::close(completion_[0]);
         ::close(completion_[1]);
         throw;
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 CheckWorker::~CheckWorker()

@@ -2,20 +2,25 @@
 #pragma once
 
 #include <QByteArray>
+#include <QChar>
 #include <QList>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 // The command line of kelvora-probe, parsed without running anything:
 //
 //   kelvora-probe [options] HOST [PORT]
 //
-// ParseProbeOptions is pure: it reads only its argument list and writes
-// nothing. A refusal comes back as one line naming the bad option or value,
-// for the caller to print with the pointer to --help (UsageErrorLine).
+// One table of options (ProbeOptionTable) drives the parsing, --help and the
+// option list of the manual page. ParseProbeOptions is pure: it reads only
+// its argument list and writes nothing. A refusal comes back as one line
+// naming the bad option or value, shown safely, for the caller to print with
+// the pointer to --help (UsageErrorLine of base/ProgramVoice.h).
 
 enum class OutputFormat { Text, Json, Csv };
 enum class ColorMode { Auto, Always, Never };
@@ -41,6 +46,23 @@ struct ProbeOptions {
     QString prometheusFile;
 };
 
+// One option: its names, its value, its help text and how it is read.
+struct ProbeOption {
+    // The value's reason for refusal ("expected auto, always or never"), or
+    // nothing when it was taken into `options`. A switch gets an empty value.
+    using Reader = std::optional<QString> (*)(const QString &value, ProbeOptions &options);
+
+    QString longName;  // without the dashes
+    QChar shortName;   // QChar() for none
+    QString valueName; // "SECONDS"; empty for a switch
+    // One paragraph, lower case first, without a full stop: the same words
+    // in --help and in the manual page. The value name stands in it as it is.
+    QString help;
+    Reader read = nullptr; // nullptr for --help and --version
+};
+
+std::span<const ProbeOption> ProbeOptionTable();
+
 struct ParsedCommandLine {
     enum class Action { Run, Help, Version, UsageError };
     Action action = Action::UsageError;
@@ -52,13 +74,9 @@ struct ParsedCommandLine {
 // each must be valid UTF-8.
 ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments);
 
-// "kelvora-probe: <error>. Try 'kelvora-probe --help'." with a line break.
-QString UsageErrorLine(const QString &error);
+inline constexpr char16_t kProbeName[] = u"kelvora-probe";
 
-// The --help text and the --version line, each ending in a line break.
-QString HelpText();
-QString VersionText();
-
-// Bounds, for the messages and the tests.
-inline constexpr double kMinIntervalSeconds = 0.01;
-inline constexpr double kMaxSeconds = 86400.0; // interval and time-out
+// Bounds, for the messages and the tests, in nanoseconds.
+inline constexpr std::uint64_t kMinIntervalNs = 10'000'000;       // 0.01 s
+inline constexpr std::uint64_t kMinTimeoutNs = 1'000'000;         // 0.001 s
+inline constexpr std::uint64_t kMaxSecondsNs = 86'400'000'000'000; // a day: interval and time-out

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ProbeSession.h"
 
+#include "base/ShownText.h"
 #include "session/SessionCsv.h"
 #include "cli/JsonFormat.h"
 #include "cli/TextFormat.h"
@@ -111,7 +112,8 @@ void ProbeSession::WriteMetrics(const CheckResult &result)
 
 void ProbeSession::Report(const std::string &problem)
 {
-    err_.Write("kelvora-probe: " + problem + "\n");
+    // The file's name came from the command line: shown safely.
+    err_.Write("kelvora-probe: " + ShownText(QString::fromStdString(problem), -1).toStdString() + "\n");
 }
 
 void ProbeSession::PrintStatistics()

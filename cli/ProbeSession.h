@@ -3,7 +3,7 @@
 
 #include "session/CheckEvent.h"
 #include "cli/MetricsFile.h"
-#include "cli/OutputStream.h"
+#include "cli/OutputQueue.h"
 #include "cli/ProbeOptions.h"
 #include "cli/PrometheusFormat.h"
 #include "monitor/ConnectivityProbe.h"
@@ -16,10 +16,11 @@
 #include <optional>
 #include <string>
 
-// Where a session writes, and whether in colour.
+// Where a session writes (standard output and standard error, as queues
+// that never make it wait), and whether in colour.
 struct SessionOutput {
-    int out = 1;
-    int err = 2;
+    OutputQueue &out;
+    OutputQueue &err;
     bool colorOut = false; // text lines and the text summary on `out`
     bool colorErr = false; // the text statistics on `err`
 };
@@ -57,8 +58,6 @@ public:
     void PrintSummary();
 
     std::uint64_t Counted() const noexcept { return record_.Sent(); }
-    // True once standard output is gone (a closed pipe): the run ends.
-    bool OutputBroken() const noexcept { return out_.Broken(); }
     // 0 when at least one check succeeded, else 1.
     int ExitStatus() const noexcept { return succeeded_ > 0 ? 0 : 1; }
 
@@ -75,8 +74,8 @@ private:
     TIdHTTP client_;
     ConnectivityProbe probe_;
     SessionRecord record_;
-    OutputStream out_;
-    OutputStream err_;
+    OutputQueue &out_;
+    OutputQueue &err_;
     std::uint64_t succeeded_ = 0;
     std::string lastAddress_;
     std::optional<MetricsFile> metricsFile_;

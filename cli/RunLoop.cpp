@@ -2,6 +2,7 @@
 #include "cli/RunLoop.h"
 
 #include "cli/CheckWorker.h"
+#include "cli/OutputQueue.h"
 #include "cli/ProbeSession.h"
 #include "cli/SignalPipe.h"
 #include "net/SocketErrors.h"
@@ -12,14 +13,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-timespec ToTimespec(Clock::duration wait)
+timespec ToTimespec(std::chrono::steady_clock::duration wait)
 {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(wait, Clock::duration::zero()));
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::max(wait, std::chrono::steady_clock::duration::zero()));
     timespec value{};
     value.tv_sec = static_cast<time_t>(ns.count() / 1'000'000'000);
     value.tv_nsec = static_cast<long>(ns.count() % 1'000'000'000);
@@ -28,55 +29,107 @@ timespec ToTimespec(Clock::duration wait)
 
 } // namespace
 
-RunLoop::RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalPipe, const Settings &settings)
-    : session_(session), worker_(worker), signalPipe_(signalPipe), settings_(settings), keyboardOpen_(settings.keyboard >= 0)
+RunLoop::RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalPipe, OutputQueue &out,
+                 const Settings &settings)
+    : session_(session),
+      worker_(worker),
+      signalPipe_(signalPipe),
+      out_(out),
+      settings_(settings),
+      keyboardOpen_(settings.keyboard >= 0)
 {
 }
 
 RunLoop::End RunLoop::Run()
 {
     next_ = Clock::now();
-    Clock::time_point giveUp{};
     while (true) {
         if (!inFlight_) {
             if (stopping_)
                 return End::Stopped;
-            if (session_.OutputBroken())
+            if (out_.Error() != 0)
                 return End::OutputGone;
             if (settings_.count != 0 && session_.Counted() >= settings_.count)
                 return End::Count;
-            const Clock::time_point now = Clock::now();
-            if (now >= next_ && worker_.Start()) {
-                inFlight_ = true;
-                // Until the check says when it really started.
-                next_ = now + settings_.interval;
-            }
+            inFlight_ = StartCheckIfDue();
         }
+        const Clock::time_point giveUp = stoppedAt_ + settings_.stopGrace;
         if (stopping_ && inFlight_ && Clock::now() >= giveUp)
             return End::CheckAbandoned;
 
-        pollfd watched[3] = {{signalPipe_.Descriptor(), POLLIN, 0}, {worker_.CompletionDescriptor(), POLLIN, 0},
+        pollfd watched[4] = {{signalPipe_.Descriptor(), POLLIN, 0}, {worker_.CompletionDescriptor(), POLLIN, 0},
+                             {out_.ProgressDescriptor(), POLLIN, 0},
                              {WatchingKeyboard() ? settings_.keyboard : -1, POLLIN, 0}};
+        // Nothing to wait for but the check, or room in the output.
+        const bool waitForEver = !stopping_ && (inFlight_ || out_.Full());
         const timespec wait = ToTimespec((stopping_ ? giveUp : next_) - Clock::now());
-        const bool waitForEver = inFlight_ && !stopping_;
-        if (::ppoll(watched, 3, waitForEver ? nullptr : &wait, nullptr) < 0 && errno != EINTR)
-            return End::Stopped; // cannot wait: end rather than spin
-
-        if (watched[0].revents != 0) {
-            const SignalPipe::Requests requests = signalPipe_.Take();
-            if (requests.statistics)
-                session_.PrintStatistics();
-            if (requests.stop && !stopping_) {
-                stopping_ = true;
-                giveUp = Clock::now() + settings_.stopGrace;
-            }
+        if (::ppoll(watched, 4, waitForEver ? nullptr : &wait, nullptr) < 0 && errno != EINTR) {
+            // Cannot wait: end as a stop does, rather than spin or wait for
+            // a check that may hang.
+            if (stopping_)
+                return inFlight_ ? End::CheckAbandoned : End::Stopped;
+            BeginStop();
+            continue;
         }
+        if (watched[0].revents != 0)
+            TakeSignals();
+        if (watched[2].revents != 0)
+            out_.Acknowledge();
         // Read only while still in the foreground: a job sent to the
         // background meanwhile would be stopped by reading its terminal.
-        if (watched[2].revents != 0 && WatchingKeyboard() && ReadKeyboard())
+        if (watched[3].revents != 0 && WatchingKeyboard() && ReadKeyboard())
             session_.PrintStatistics();
         if (watched[1].revents != 0)
             TakeResult();
+    }
+}
+
+bool RunLoop::StartCheckIfDue()
+{
+    const Clock::time_point now = Clock::now();
+    if (now < next_ || out_.Full() || !worker_.Start())
+        return false;
+    // Until the check says when it really started.
+    next_ = now + settings_.interval;
+    return true;
+}
+
+void RunLoop::BeginStop()
+{
+    if (stopping_)
+        return;
+    stopping_ = true;
+    stoppedAt_ = Clock::now();
+}
+
+void RunLoop::TakeSignals()
+{
+    const SignalPipe::Requests requests = signalPipe_.Take();
+    if (requests.statistics)
+        session_.PrintStatistics();
+    if (requests.stop)
+        BeginStop();
+}
+
+bool RunLoop::WaitForOutput(std::initializer_list<OutputQueue *> queues, std::chrono::milliseconds afterStop)
+{
+    while (true) {
+        const bool idle = std::all_of(queues.begin(), queues.end(), [](const OutputQueue *queue) { return queue->Idle(); });
+        if (idle)
+            return true;
+        const Clock::time_point deadline = stoppedAt_ + afterStop;
+        if (stopping_ && Clock::now() >= deadline)
+            return false;
+        std::vector<pollfd> watched{{signalPipe_.Descriptor(), POLLIN, 0}};
+        for (const OutputQueue *queue : queues)
+            watched.push_back({queue->ProgressDescriptor(), POLLIN, 0});
+        const timespec wait = ToTimespec(deadline - Clock::now());
+        if (::ppoll(watched.data(), watched.size(), stopping_ ? &wait : nullptr, nullptr) < 0 && errno != EINTR)
+            BeginStop();
+        if (watched[0].revents != 0)
+            TakeSignals();
+        for (OutputQueue *queue : queues)
+            queue->Acknowledge();
     }
 }
 

@@ -3,22 +3,32 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 
 class CheckWorker;
+class OutputQueue;
 class ProbeSession;
 class SignalPipe;
 
 // The timing of kelvora-probe's checks and its answers to signals and keys.
 //
 // A check starts one interval after the previous one started (as the probe
-// read it on the steady clock), or at once when that one took longer. The check runs on the worker's thread while
-// this thread waits in ppoll for, whichever comes first: the worker's
-// result, a signal request, the Enter key (when watching a terminal), or the
-// next start. So statistics can be asked for while a connect hangs.
+// read it on the steady clock), or at once when that one took longer. The
+// check runs on the worker's thread while this thread waits in ppoll for,
+// whichever comes first: the worker's result, a signal request, the Enter
+// key (when watching a terminal), progress of standard output, or the next
+// start. So statistics can be asked for while a connect hangs.
 //
-// A stop request (SIGINT, SIGTERM, SIGHUP) ends the run at once. A check
-// that it interrupts (failed with WSAEINTR) is not counted: it neither
-// succeeded nor failed. A check that ended otherwise meanwhile still counts.
+// Standard output is a queue that never makes this thread wait. While it
+// holds as much as it may (its reader does not read), no check starts; the
+// run waits for the reader, still answering signals. Once it cannot be
+// written at all (a closed pipe, a full disk), the run ends.
+//
+// A stop request (SIGINT, SIGTERM, SIGHUP) ends the run at once, and so
+// does a failure of ppoll itself. A check that it interrupts (failed with
+// WSAEINTR) is not counted: it neither succeeded nor failed. A check that
+// ended otherwise meanwhile still counts. WaitForOutput then gives the
+// output what is left of the stop's time.
 class RunLoop final {
 public:
     struct Settings {
@@ -30,21 +40,32 @@ public:
         int keyboard = -1;
         // How long to wait for an interrupted check to come back before
         // giving it up (a resolver that does not return).
-        std::chrono::milliseconds stopGrace{50};
+        std::chrono::milliseconds stopGrace{40};
     };
 
     enum class End {
         Count,         // the count of checks was reached
         Stopped,       // a stop request
-        OutputGone,    // standard output closed
+        OutputGone,    // standard output cannot be written (its Error says why)
         CheckAbandoned // stopped, but the running check did not return in time
     };
 
-    RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalPipe, const Settings &settings);
+    RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalPipe, OutputQueue &out,
+            const Settings &settings);
 
     End Run();
 
+    // Waits until every queue is idle, answering signals: for as long as it
+    // takes, or, once a stop was asked for, until `afterStop` past the
+    // request. True when they all are.
+    bool WaitForOutput(std::initializer_list<OutputQueue *> queues, std::chrono::milliseconds afterStop);
+
 private:
+    using Clock = std::chrono::steady_clock;
+
+    bool StartCheckIfDue();
+    void BeginStop();
+    void TakeSignals();
     bool WatchingKeyboard() const;
     // True when a line came; stops watching at the end of input.
     bool ReadKeyboard();
@@ -53,8 +74,10 @@ private:
     ProbeSession &session_;
     CheckWorker &worker_;
     SignalPipe &signalPipe_;
+    OutputQueue &out_;
     Settings settings_;
-    std::chrono::steady_clock::time_point next_; // when the next check may start
+    Clock::time_point next_;      // when the next check may start
+    Clock::time_point stoppedAt_; // when the stop request came
     bool keyboardOpen_ = false;
     bool inFlight_ = false;
     bool stopping_ = false;

@@ -4,11 +4,14 @@
 //   kelvora-probe [options] HOST [PORT]
 //
 // Exit status: 0 when at least one check succeeded, 1 when none did, 2 for
-// bad usage.
+// bad usage, 3 when standard output could not be written.
 
+#include "base/ProgramVoice.h"
+#include "base/ShownText.h"
 #include "cli/CheckWorker.h"
 #include "cli/MetricsFile.h"
-#include "cli/OutputStream.h"
+#include "cli/OutputQueue.h"
+#include "cli/ProbeHelp.h"
 #include "cli/ProbeOptions.h"
 #include "cli/ProbeSession.h"
 #include "cli/RunLoop.h"
@@ -17,34 +20,69 @@
 
 #include <unistd.h>
 
-#include <csignal>
+#include <cerrno>
 #include <exception>
 
 namespace {
 
 constexpr int kUsageStatus = 2;
 
-void Print(int fd, const QString &text)
+// What a stop leaves to the output, counted from the request (a hung check
+// has been given RunLoop's 40 ms by then), so that the run ends within the
+// 100 ms a stop may take: the lines still queued, then the note of those not
+// written.
+constexpr std::chrono::milliseconds kOutputAfterStop{75};
+constexpr std::chrono::milliseconds kNoteAfterStop{90};
+
+int RefuseUsage(const QString &problem)
 {
-    OutputStream(fd).Write(text.toStdString());
+    WriteWhole(STDERR_FILENO, UsageErrorLine(kProbeName, problem).toStdString());
+    return kUsageStatus;
+}
+
+RunLoop::Settings LoopSettings(const ProbeOptions &options)
+{
+    RunLoop::Settings settings;
+    settings.interval = options.interval;
+    settings.count = options.count;
+    settings.keyboard = ::isatty(STDIN_FILENO) == 1 ? STDIN_FILENO : -1;
+    return settings;
+}
+
+// Lets the output finish, and says what became of it: the status of the
+// run, or 3 when standard output could not be written.
+int EndOutput(RunLoop &loop, OutputQueue &out, OutputQueue &err, int status)
+{
+    loop.WaitForOutput({&out, &err}, kOutputAfterStop);
+    const std::uint64_t notWritten = out.Abandon();
+    if (out.Error() != 0 && out.Error() != EPIPE) {
+        err.Write(OutputFailedLine(kProbeName, out.Error()).toStdString());
+        status = kOutputFailedStatus;
+    } else if (notWritten > 0 && out.Error() == 0) {
+        err.Write(QStringLiteral("kelvora-probe: %1 %2 not written\n")
+                      .arg(notWritten)
+                      .arg(notWritten == 1 ? QStringLiteral("line") : QStringLiteral("lines"))
+                      .toStdString());
+    }
+    loop.WaitForOutput({&err}, kNoteAfterStop);
+    err.Abandon();
+    return status;
 }
 
 int Run(const ProbeOptions &options)
 {
     SignalPipe signalPipe;
-    const SessionOutput output{STDOUT_FILENO, STDERR_FILENO, ColorWanted(options.color, STDOUT_FILENO),
-                               ColorWanted(options.color, STDERR_FILENO)};
-    ProbeSession session(options, output);
+    OutputQueue out(STDOUT_FILENO);
+    OutputQueue err(STDERR_FILENO);
+    ProbeSession session(options, SessionOutput{out, err, ColorWanted(options.color, STDOUT_FILENO),
+                                                ColorWanted(options.color, STDERR_FILENO)});
     CheckWorker worker([&session] { return session.Probe(); });
-    RunLoop::Settings settings;
-    settings.interval = options.interval;
-    settings.count = options.count;
-    settings.keyboard = ::isatty(STDIN_FILENO) == 1 ? STDIN_FILENO : -1;
+    RunLoop loop(session, worker, signalPipe, out, LoopSettings(options));
 
     session.Begin();
-    const RunLoop::End end = RunLoop(session, worker, signalPipe, settings).Run();
+    const RunLoop::End end = loop.Run();
     session.PrintSummary();
-    const int status = session.ExitStatus();
+    const int status = EndOutput(loop, out, err, session.ExitStatus());
     if (end == RunLoop::End::CheckAbandoned) {
         // The check that is still running (a resolver that does not answer)
         // uses the session; end here, without destroying anything under it.
@@ -67,28 +105,23 @@ int main(int argc, char **argv)
     const ParsedCommandLine parsed = ParseProbeOptions(arguments);
     switch (parsed.action) {
     case ParsedCommandLine::Action::Help:
-        Print(STDOUT_FILENO, HelpText());
-        return 0;
+        return PrintOrFail(kProbeName, HelpText().toStdString(), 0);
     case ParsedCommandLine::Action::Version:
-        Print(STDOUT_FILENO, VersionText());
-        return 0;
+        return PrintOrFail(kProbeName, VersionText(kProbeName).toStdString(), 0);
     case ParsedCommandLine::Action::UsageError:
-        Print(STDERR_FILENO, UsageErrorLine(parsed.error));
-        return kUsageStatus;
+        return RefuseUsage(parsed.error);
     case ParsedCommandLine::Action::Run:
         break;
     }
     const ProbeOptions &options = parsed.options;
     if (!options.prometheusFile.isEmpty()) {
-        if (const auto problem = MetricsFile::Unwritable(options.prometheusFile.toStdString())) {
-            Print(STDERR_FILENO, UsageErrorLine(QStringLiteral("--prometheus: ") + QString::fromStdString(*problem)));
-            return kUsageStatus;
-        }
+        if (const auto problem = MetricsFile::Unwritable(options.prometheusFile.toStdString()))
+            return RefuseUsage(QStringLiteral("--prometheus: ") + ShownText(QString::fromStdString(*problem), -1));
     }
     try {
         return Run(options);
     } catch (const std::exception &error) {
-        Print(STDERR_FILENO, QStringLiteral("kelvora-probe: %1\n").arg(QString::fromUtf8(error.what())));
+        WriteWhole(STDERR_FILENO, QStringLiteral("kelvora-probe: %1\n").arg(QString::fromUtf8(error.what())).toStdString());
         return 1;
     }
 }

@@ -15,7 +15,7 @@ UrlOpener &InstalledOpener()
 
 QUrl Addresses::HomePageUrl()
 {
-    return QUrl(QStringLiteral("http://") + kHomePage + QStringLiteral("/"));
+    return QUrl(QStringLiteral("https://") + kHomePage + QStringLiteral("/"));
 }
 
 UrlOpener SetUrlOpener(UrlOpener opener)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Cost of one check through kelvora-probe's loop (probe, record, format the
-// line, write it to a pipe that another thread drains), as a ratio to a bare
+// line, hand it to the output queue whose thread writes it to a pipe that is
+// drained), as a ratio to a bare
 // socket/connect/close to the same loopback listener, both in the same run.
 // Goal: at most 1.3.
 //
@@ -14,6 +15,7 @@
 #include "support/RatioReporter.h"
 
 #include "cli/CheckWorker.h"
+#include "cli/OutputQueue.h"
 #include "cli/ProbeOptions.h"
 #include "cli/ProbeSession.h"
 
@@ -106,9 +108,18 @@ ProbeOptions Options(OutputFormat format)
     return parsed.options;
 }
 
-bool AllSucceeded(benchmark::State &state, const ProbeSession &session)
+// Standard output and error of a session, both to `fd`, written by their
+// queues' threads as in the program.
+struct Outputs {
+    explicit Outputs(int fd) : out(fd), err(fd) {}
+    SessionOutput Session() { return SessionOutput{out, err, false, false}; }
+    OutputQueue out;
+    OutputQueue err;
+};
+
+bool AllSucceeded(benchmark::State &state, const ProbeSession &session, const Outputs &outputs)
 {
-    if (session.ExitStatus() != 0 || session.OutputBroken()) {
+    if (session.ExitStatus() != 0 || outputs.out.Error() != 0) {
         state.SkipWithError("a check failed or the output broke");
         return false;
     }
@@ -118,12 +129,13 @@ bool AllSucceeded(benchmark::State &state, const ProbeSession &session)
 void ProgramCheck(benchmark::State &state, OutputFormat format)
 {
     SelfDrainedPipe pipe;
-    ProbeSession session(Options(format), SessionOutput{pipe.WriteEnd(), pipe.WriteEnd(), false, false});
+    Outputs outputs(pipe.WriteEnd());
+    ProbeSession session(Options(format), outputs.Session());
     for (auto _ : state) {
         session.CheckOnce();
         pipe.Tick();
     }
-    AllSucceeded(state, session);
+    AllSucceeded(state, session, outputs);
 }
 
 // The same with a reader thread that takes each line as it comes, as a
@@ -132,10 +144,11 @@ void ProgramCheck(benchmark::State &state, OutputFormat format)
 void ProgramCheckToReader(benchmark::State &state)
 {
     DrainedPipe pipe;
-    ProbeSession session(Options(OutputFormat::Text), SessionOutput{pipe.WriteEnd(), pipe.WriteEnd(), false, false});
+    Outputs outputs(pipe.WriteEnd());
+    ProbeSession session(Options(OutputFormat::Text), outputs.Session());
     for (auto _ : state)
         session.CheckOnce();
-    AllSucceeded(state, session);
+    AllSucceeded(state, session, outputs);
 }
 
 void ProgramCheckText(benchmark::State &state)
@@ -152,7 +165,8 @@ void ProgramCheckJson(benchmark::State &state)
 // share of a check.
 void ProbeOnly(benchmark::State &state)
 {
-    ProbeSession session(Options(OutputFormat::Text), SessionOutput{-1, -1, false, false});
+    Outputs outputs(-1); // nothing is written
+    ProbeSession session(Options(OutputFormat::Text), outputs.Session());
     bool allOk = true;
     for (auto _ : state)
         allOk = session.Probe().ok && allOk;
@@ -165,7 +179,8 @@ void ProbeOnly(benchmark::State &state)
 void ProgramCheckOnWorker(benchmark::State &state)
 {
     DrainedPipe pipe;
-    ProbeSession session(Options(OutputFormat::Text), SessionOutput{pipe.WriteEnd(), pipe.WriteEnd(), false, false});
+    Outputs outputs(pipe.WriteEnd());
+    ProbeSession session(Options(OutputFormat::Text), outputs.Session());
     CheckWorker worker([&session] { return session.Probe(); });
     for (auto _ : state) {
         worker.Start();
@@ -175,7 +190,7 @@ void ProgramCheckOnWorker(benchmark::State &state)
             ::poll(&done, 1, -1);
         session.Take(*result);
     }
-    AllSucceeded(state, session);
+    AllSucceeded(state, session, outputs);
 }
 
 // The baseline: a bare socket/connect/close to the same listener.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
+#include "base/Version.h"
 #include "support/ArgumentVector.h"
 
 #include <QtTest>
@@ -11,7 +12,7 @@ namespace {
 CommandLine Parse(const QStringList &arguments)
 {
     ArgumentVector argv(arguments);
-    return ParseCommandLine(argv.Count(), argv.Values(), QStringLiteral("9.8.7.6"));
+    return ParseCommandLine(argv.Count(), argv.Values());
 }
 
 } // namespace
@@ -61,8 +62,11 @@ void TestCommandLine::helpAndVersionEndAtOnce_data()
     QTest::newRow("--help") << QStringList{"--help"} << "Usage: kelvora [options]\n";
     QTest::newRow("-h") << QStringList{"-h"} << "Usage: kelvora [options]\n";
     QTest::newRow("--help among start options") << QStringList{"--minimized", "--help"} << "Usage: kelvora";
-    QTest::newRow("--version") << QStringList{"--version"} << "Kelvora 9.8.7.6\n";
-    QTest::newRow("-v after a Qt option") << QStringList{"-style", "fusion", "-v"} << "Kelvora 9.8.7.6\n";
+    const QString version = QStringLiteral("kelvora %1\nCopyright (C) ").arg(QLatin1String(kKelvoraVersion));
+    QTest::newRow("--version") << QStringList{"--version"} << version;
+    QTest::newRow("-V") << QStringList{"-V"} << version;
+    QTest::newRow("-v after a Qt option") << QStringList{"-style", "fusion", "-v"} << version;
+    QTest::newRow("-help, as Qt's options are written") << QStringList{"-help"} << "Usage: kelvora";
 }
 
 void TestCommandLine::helpAndVersionEndAtOnce()
@@ -80,12 +84,16 @@ void TestCommandLine::badUsageIsOneLineAndExitTwo_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("names");
-    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "'bogus'";
-    QTest::newRow("an unknown single-dash word") << QStringList{"-checkevery"} << "'checkevery'";
-    QTest::newRow("a stray argument") << QStringList{"www.example"} << "'www.example'";
-    QTest::newRow("a Qt option without its value") << QStringList{"-style"} << "'-style'";
-    QTest::newRow("a value given to a switch") << QStringList{"--maximized=yes"} << "maximized";
-    QTest::newRow("bytes that are no text") << QStringList{QString::fromLatin1("--\xff\xfe")} << "Unknown option";
+    QTest::newRow("an unknown option") << QStringList{"--bogus"} << "kelvora: unknown option '--bogus'. Try 'kelvora --help'.\n";
+    QTest::newRow("an unknown single-dash word") << QStringList{"-checkevery"} << "unknown option '-checkevery'";
+    QTest::newRow("a stray argument") << QStringList{"www.example"} << "unexpected argument 'www.example'";
+    QTest::newRow("a Qt option without its value") << QStringList{"-style"} << "option '-style' needs a value";
+    QTest::newRow("a value given to a switch") << QStringList{"--maximized=yes"} << "option '--maximized' takes no value";
+    QTest::newRow("bytes that are no text") << QStringList{QString::fromLatin1("--\xff\xfe")} << "unknown option";
+    QTest::newRow("an escape sequence shown safely") << QStringList{"--x\x1b[2J"} << "unknown option '--x\\x1b[2J'";
+    QTest::newRow("a right-to-left override shown safely") << QStringList{QStringLiteral("ab\u202ec")}
+                                                           << "unexpected argument 'ab\\u202ec'";
+    QTest::newRow("a C1 control shown safely") << QStringList{QStringLiteral("-x\u009b1m")} << "'-x\\u009b1m'";
 }
 
 void TestCommandLine::badUsageIsOneLineAndExitTwo()
@@ -107,8 +115,8 @@ void TestCommandLine::badUsageIsOneLineAndExitTwo()
 void TestCommandLine::helpNamesEveryOption()
 {
     const QString help = HelpText();
-    for (const char *option : {"--help", "--version", "--maximized", "--minimized", "-qwindowgeometry",
-                               "-style", "port 80", "Exit status"})
+    for (const char *option : {"--help", "-V, --version", "-v does the same", "--maximized", "--minimized",
+                               "-qwindowgeometry", "-style", "port 80", "Exit status", "3 when"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
 }
 

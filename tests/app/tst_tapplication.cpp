@@ -178,7 +178,7 @@ void TestTApplication::metadataAndTitle()
 {
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Kelvora"));
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.1.0.0"));
-    QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("VarnholtStudios"));
+    QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Varnholt Studios"));
     QCOMPARE(QCoreApplication::organizationDomain(), QStringLiteral("varnholt.example"));
     QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Kelvora"));
     QVERIFY(!QGuiApplication::windowIcon().isNull());

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "base/ProgramVoice.h"
+#include "cli/ProbeHelp.h"
 #include "cli/ProbeOptions.h"
 #include "cli/Terminal.h"
 
@@ -41,6 +43,7 @@ private slots:
     void badUsage();
     void usageLinePointsToHelp();
     void helpNamesEveryOption();
+    void helpAndManualFromOneTable();
     void colourChoice_data();
     void colourChoice();
 };
@@ -87,12 +90,19 @@ void TestProbeOptions::eachOption_data()
     row("interval leading point", {"-i", ".5"}, "interval", "500000000");
     row("interval trailing point", {"-i", "3."}, "interval", "3000000000");
     row("interval longest", {"-i", "86400"}, "interval", "86400000000000");
+    row("interval shortest with trailing zeros", {"-i", "0.0100000000000000000000"}, "interval", "10000000");
+    row("interval beyond nanoseconds rounds up", {"-i", "0.0100000000001"}, "interval", "10000001");
+    row("interval with leading zeros", {"-i", "000000000000000000002"}, "interval", "2000000000");
     row("timeout whole", {"-w", "1"}, "timeout", "1000");
     row("timeout long with =", {"--timeout=2.5"}, "timeout", "2500");
     row("timeout 0 is the client's own limit", {"-w", "0"}, "timeout", "0");
     row("timeout 0.0 too", {"-w", "0.0"}, "timeout", "0");
     row("timeout rounds to the millisecond", {"-w", "0.0015"}, "timeout", "2");
+    row("timeout rounds up, however little is left", {"-w", "1.000000000000000000001"}, "timeout", "1001");
+    row("timeout of whole milliseconds stays", {"-w", "2.340000000000"}, "timeout", "2340");
     row("timeout shortest", {"-w", "0.001"}, "timeout", "1");
+    row("timeout longest", {"-w", "86400.000000000000"}, "timeout", "86400000");
+    row("timeout zero with many digits", {"-w", "0.000000000000000000000"}, "timeout", "0");
     row("format json", {"-f", "json"}, "format", "json");
     row("format csv", {"--format", "csv"}, "format", "csv");
     row("format text", {"--format=text"}, "format", "text");
@@ -155,7 +165,6 @@ void TestProbeOptions::hostAndPort_data()
     QTest::newRow("port with leading zeros") << QStringList{"h", "0080"} << "h" << QByteArray("h") << 80;
     QTest::newRow("options after the host") << QStringList{"h", "-c", "2", "81"} << "h" << QByteArray("h") << 81;
     QTest::newRow("host after --, starting with a dash") << QStringList{"--", "-x", "82"} << "-x" << QByteArray("-x") << 82;
-    QTest::newRow("host untrimmed") << QStringList{" h "} << " h " << QByteArray(" h ") << 80;
     QTest::newRow("international name in its ASCII form")
         << QStringList{QStringLiteral("пример.рф")} << QStringLiteral("пример.рф") << QByteArray("xn--e1afmkfd.xn--p1ai") << 80;
     const QString longest = QString(63, 'a') + '.' + QString(63, 'b') + '.' + QString(63, 'c') + '.' + QString(61, 'd');
@@ -208,7 +217,11 @@ void TestProbeOptions::badUsage_data()
     row("no arguments", {}, "missing HOST");
     row("only options", {"-c", "2"}, "missing HOST");
     row("unknown short option", {"-x", "h"}, "'-x'");
-    row("unknown long option", {"--bogus", "h"}, "'--bogus'");
+    row("unknown long option", {"--bogus", "h"}, "unknown option '--bogus'");
+    row("unknown option shown safely", {QStringLiteral("--x\u202e\x1b[31m"), "h"}, "unknown option '--x\\u202e\\x1b[31m'");
+    row("bad value shown safely", {"-f", QStringLiteral("j\u2066son\u0085"), "h"}, "--format: bad value 'j\\u2066son\\u0085'");
+    row("stray argument shown safely", {"h", "80", QStringLiteral("\u202ex")}, "unexpected argument '\\u202ex'");
+    row("long options are not abbreviated", {"--cou", "3", "h"}, "unknown option '--cou'");
     row("-v is not -V", {"-v"}, "'-v'");
     row("unknown letter among compacted", {"-qz", "h"}, "'-z'");
     row("flag with a value", {"--quiet=1", "h"}, "'--quiet'");
@@ -225,6 +238,9 @@ void TestProbeOptions::badUsage_data()
     row("count with blanks", {"-c", " 3", "h"}, "--count: bad value ' 3'");
     row("count in other digits", {"-c", QStringLiteral("٣"), "h"}, "--count: bad value");
     row("interval under 0.01", {"-i", "0.009", "h"}, "--interval: bad value '0.009': the shortest interval is 0.01");
+    row("interval a hair under 0.01", {"-i", "0.00999999999999999999", "h"},
+        "--interval: bad value '0.00999999999999999999': the shortest");
+    row("interval a hair over a day", {"-i", "86400.00000000000000000001", "h"}, "the longest interval is 86400");
     row("interval 0", {"-i", "0", "h"}, "--interval: bad value '0'");
     row("interval negative", {"-i", "-1", "h"}, "--interval: bad value '-1'");
     row("interval garbage", {"-i", "soon", "h"}, "--interval: bad value 'soon'");
@@ -240,6 +256,10 @@ void TestProbeOptions::badUsage_data()
     row("timeout negative", {"-w", "-5", "h"}, "--timeout: bad value '-5'");
     row("timeout garbage", {"-w", "5s", "h"}, "--timeout: bad value '5s'");
     row("timeout under a millisecond", {"-w", "0.0004", "h"}, "--timeout: bad value '0.0004'");
+    row("timeout of half a millisecond", {"-w", "0.0005", "h"}, "--timeout: bad value '0.0005'");
+    row("timeout a hair under a millisecond", {"-w", "0.000999999999999", "h"}, "--timeout: bad value '0.000999");
+    row("timeout a hair over a day", {"-w", "86400.0000000001", "h"}, "--timeout: bad value '86400.0000000001'");
+    row("timeout far too long", {"-w", "99999999999999999999999", "h"}, "--timeout: bad value '9999");
     row("timeout over a day", {"-w", "90000", "h"}, "--timeout: bad value '90000'");
     row("format unknown", {"-f", "xml", "h"}, "--format: bad value 'xml'");
     row("format in capitals", {"-f", "JSON", "h"}, "--format: bad value 'JSON'");
@@ -256,6 +276,15 @@ void TestProbeOptions::badUsage_data()
     row("third argument", {"h", "80", "extra"}, "unexpected argument 'extra'");
     row("negative third argument", {"h", "80", "-3"}, "'-3'");
     row("host empty", {""}, "HOST is empty");
+    row("host blank", {"   "}, "HOST: bad value '   ': a host name cannot hold a space");
+    row("host with spaces around it", {" h "}, "HOST: bad value ' h '");
+    row("host with a space inside", {"a b"}, "HOST: bad value 'a b'");
+    row("host with a no-break space", {QStringLiteral("a\u00a0b")}, "cannot hold a space");
+    row("host with a right-to-left override", {QStringLiteral("a\u202eb")}, "HOST: bad value 'a\\u202eb'");
+    row("host with an escape sequence", {QStringLiteral("\x1b[2Jh")}, "HOST: bad value '\\x1b[2Jh'");
+    row("host with a line separator", {QStringLiteral("a\u2028b")}, "HOST: bad value 'a\\u2028b'");
+    row("host with a C1 control", {QStringLiteral("a\u009bb")}, "HOST: bad value 'a\\u009bb'");
+    row("negative number as host", {"-5", "80"}, "unexpected argument '-5'");
     row("host with a control character", {QStringLiteral("a\x01" "b")}, "HOST: bad value 'a\\x01b'");
     row("host with a line break", {QStringLiteral("a\nb")}, "HOST: bad value 'a\\x0ab'");
     row("host with a tab", {QStringLiteral("a\tb")}, "HOST: bad value 'a\\x09b'");
@@ -285,7 +314,7 @@ void TestProbeOptions::badUsage()
 
 void TestProbeOptions::usageLinePointsToHelp()
 {
-    const QString line = UsageErrorLine(QStringLiteral("--count: bad value '0'"));
+    const QString line = UsageErrorLine(kProbeName, QStringLiteral("--count: bad value '0'"));
     QCOMPARE(line, QStringLiteral("kelvora-probe: --count: bad value '0'. Try 'kelvora-probe --help'.\n"));
 }
 
@@ -295,11 +324,45 @@ void TestProbeOptions::helpNamesEveryOption()
     QVERIFY(help.startsWith(QStringLiteral("Usage: kelvora-probe [options] HOST [PORT]\n")));
     for (const char *option : {"-c, --count N", "-i, --interval SECONDS", "-w, --timeout SECONDS", "-f, --format FORMAT",
                                "-D, --timestamp", "-q, --quiet", "--color WHEN", "--prometheus FILE", "-h, --help",
-                               "-V, --version", "SIGQUIT", "Exit status"})
+                               "-V, --version", "SIGQUIT", "SIGHUP", "Exit status", "3 when the output could not",
+                               "rounded up to whole milliseconds"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
     for (const QString &line : help.split(QLatin1Char('\n')))
         QVERIFY2(line.size() <= 80, qPrintable(line));
-    QCOMPARE(VersionText(), QStringLiteral("kelvora-probe " KELVORA_VERSION "\n"));
+    QVERIFY(VersionText(kProbeName).startsWith(QStringLiteral("kelvora-probe " KELVORA_VERSION "\nCopyright (C) ")));
+}
+
+// Every option of the table is in --help and in the manual page's list, with
+// the same words, and every one with a value refuses a missing one.
+void TestProbeOptions::helpAndManualFromOneTable()
+{
+    const QString help = HelpText();
+    const QString manual = ManPageOptionList();
+    // The words as one line, as --help wraps them.
+    const QString unwrappedHelp = help.simplified();
+    for (const ProbeOption &option : ProbeOptionTable()) {
+        const QString name = QStringLiteral("--") + option.longName;
+        QVERIFY2(help.contains(name), qPrintable(name));
+        QVERIFY2(unwrappedHelp.contains(option.help), qPrintable(option.help));
+        QVERIFY2(manual.contains(QStringLiteral("\\fB\\-\\-%1\\fR").arg(option.longName)), qPrintable(name));
+        QString sentence = option.help;
+        sentence[0] = sentence[0].toUpper();
+        const QString firstWord = sentence.section(QLatin1Char(' '), 0, 0);
+        QVERIFY2(manual.contains(QStringLiteral("\n") + firstWord), qPrintable(firstWord));
+        if (!option.valueName.isEmpty()) {
+            QVERIFY2(manual.contains(QStringLiteral("\\fI%1\\fR").arg(option.valueName)), qPrintable(name));
+            const ParsedCommandLine parsed = Parse({QStringLiteral("h"), name});
+            QCOMPARE(parsed.action, Action::UsageError);
+            QCOMPARE(parsed.error, QStringLiteral("option '%1' needs a value").arg(name));
+        }
+    }
+    QCOMPARE(manual.count(QStringLiteral(".TP\n")), qsizetype(ProbeOptionTable().size()));
+    // Nothing in the list that roff would take for a request or an escape.
+    for (const QString &line : manual.split(QLatin1Char('\n'))) {
+        QVERIFY2(!line.startsWith(QLatin1Char('\'')), qPrintable(line));
+        QVERIFY2(!line.startsWith(QLatin1Char('.')) || line == QLatin1String(".TP"), qPrintable(line));
+        QVERIFY2(!line.contains(QRegularExpression(QStringLiteral("(^| )-[a-z-]"))), qPrintable(line));
+    }
 }
 
 void TestProbeOptions::colourChoice_data()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CsvReader.h"
 #include "ExpositionReader.h"
+#include "PlantedPath.h"
 #include "support/LoopbackListener.h"
 #include "ProbeRun.h"
 
@@ -10,6 +11,8 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +58,16 @@ std::optional<QList<ExpositionFamily>> ReadMetrics(const QString &path)
     return ReadExposition(file.readAll(), &error);
 }
 
+// The processor time a process has used so far, all its threads together.
+std::chrono::nanoseconds ProcessorTime(qint64 pid)
+{
+    clockid_t clock{};
+    timespec used{};
+    if (::clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 || ::clock_gettime(clock, &used) != 0)
+        return std::chrono::nanoseconds(-1);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+
 double OkChecksIn(const QList<ExpositionFamily> &families)
 {
     for (const ExpositionFamily &family : families) {
@@ -96,6 +109,13 @@ private slots:
     void statisticsDuringHungConnect();
     void enterKeyOnTerminal();
     void closedOutputPipeEndsCleanly();
+    void outputThatCannotBeWrittenIsAnError_data();
+    void outputThatCannotBeWrittenIsAnError();
+    void stopWhileNobodyReadsTheOutput();
+    void waitingFailureEndsLikeAStop();
+    void noProcessorTimeBetweenChecks();
+    void metricsPathThatIsNoRegularFileIsRefused_data();
+    void metricsPathThatIsNoRegularFileIsRefused();
 
     void badUsageExitsTwo_data();
     void badUsageExitsTwo();
@@ -472,6 +492,155 @@ void TestProbeProgram::closedOutputPipeEndsCleanly()
     QCOMPARE(shell.readAllStandardError(), QByteArray());
 }
 
+void TestProbeProgram::outputThatCannotBeWrittenIsAnError_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("json lines") << QStringList{"-f", "json"};
+    QTest::newRow("text") << QStringList{};
+    QTest::newRow("csv") << QStringList{"-f", "csv"};
+    QTest::newRow("only the summary") << QStringList{"-q"};
+    QTest::newRow("--help") << QStringList{"--help"};
+    QTest::newRow("--version") << QStringList{"--version"};
+}
+
+// A full disk (or any error but a closed pipe) is said once and ends the
+// run with exit status 3, whichever line first meets it.
+void TestProbeProgram::outputThatCannotBeWrittenIsAnError()
+{
+    QFETCH(QStringList, arguments);
+    LoopbackListener listener;
+    ProbeRun run(arguments + QStringList{"-c", "3", "-i", "0.02", "127.0.0.1", Port(listener.Port())}, [] {
+        const int full = ::open("/dev/full", O_WRONLY);
+        ::dup2(full, STDOUT_FILENO);
+    });
+    QVERIFY(run.Finish());
+    QVERIFY(!run.Crashed());
+    QCOMPARE(run.ExitCode(), 3);
+    // After the csv summary, which goes to standard error.
+    const QByteArray said("kelvora-probe: cannot write standard output: No space left on device\n");
+    QVERIFY2(run.Err().endsWith(said), run.Err().constData());
+    QCOMPARE(run.Err().count("kelvora-probe: "), 1);
+}
+
+// Standard output into a pipe that its reader does not read: the checks and
+// the metrics file go on, and a stop still ends the run at once, counting
+// the lines it could not write.
+void TestProbeProgram::stopWhileNobodyReadsTheOutput()
+{
+    int stuck[2] = {-1, -1};
+    QVERIFY(::pipe2(stuck, O_CLOEXEC) == 0);
+    ::fcntl(stuck[0], F_SETPIPE_SZ, 4096);
+    LoopbackListener listener;
+    QTemporaryDir dir;
+    const QString metrics = dir.filePath(QStringLiteral("probe.prom"));
+    const int writeEnd = stuck[1];
+    ProbeRun run({"-i", "0.01", "-D", "--prometheus", metrics, "127.0.0.1", Port(listener.Port())},
+                 [writeEnd] { ::dup2(writeEnd, STDOUT_FILENO); });
+    ::close(stuck[1]);
+    const auto pending = [&stuck] {
+        int bytes = 0;
+        ::ioctl(stuck[0], FIONREAD, &bytes);
+        return bytes;
+    };
+    // Full but for the end of its one page, which the next line does not fit.
+    QTRY_VERIFY_WITH_TIMEOUT(pending() > 4096 - 200, 20000);
+    const int checksWhenFull = listener.Accepted();
+    QTRY_VERIFY(listener.Accepted() >= checksWhenFull + 10);
+    QTRY_VERIFY(OkChecksIn(ReadMetrics(metrics).value_or(QList<ExpositionFamily>{})) >= checksWhenFull + 5);
+
+    QElapsedTimer clock;
+    clock.start();
+    run.Signal(SIGTERM);
+    QVERIFY(run.Finish(10000));
+    const qint64 took = clock.elapsed();
+    qInfo("ended %lld ms after the stop", took);
+    // 100 ms in the program; the rest is for a loaded machine.
+    QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+    QVERIFY(!run.Crashed());
+    QCOMPARE(run.ExitCode(), 0);
+    const QRegularExpression note(QStringLiteral("^kelvora-probe: (\\d+) lines not written\n$"));
+    const QRegularExpressionMatch match = note.match(QString::fromUtf8(run.Err()));
+    QVERIFY2(match.hasMatch(), run.Err().constData());
+    QVERIFY(match.captured(1).toInt() >= 10);
+    ::close(stuck[0]);
+}
+
+// Should the run loop's wait itself fail (here: the process may hold fewer
+// descriptors than it watches), the run ends as a stop ends it, without
+// waiting for a connect that hangs.
+void TestProbeProgram::waitingFailureEndsLikeAStop()
+{
+    SilentPort silent;
+    const int before = ConnectsPendingTo(silent.Port());
+    ProbeRun run({"-w", "0", "-f", "json", "127.0.0.1", Port(silent.Port())});
+    QTRY_VERIFY(ConnectsPendingTo(silent.Port()) > before);
+    // The connect waits on two descriptors and goes on; the loop's wait, on
+    // four, now fails at once.
+    const rlimit three{3, 3};
+    QVERIFY(::prlimit(static_cast<pid_t>(run.Pid()), RLIMIT_NOFILE, &three, nullptr) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    run.Signal(SIGQUIT); // wakes the wait, which fails on its next call
+    QVERIFY(run.Finish(20000));
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < 3000, qPrintable(QString::number(took)));
+    QVERIFY(!run.Crashed());
+    QCOMPARE(run.ExitCode(), 1);
+    const QList<QJsonObject> lines = run.JsonLines();
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.last()["type"].toString(), QStringLiteral("summary"));
+    QCOMPARE(lines.last()["sent"].toInteger(), 0);
+}
+
+// Between two checks a second apart the program sleeps: the worker's
+// completion is taken once, not seen again and again.
+void TestProbeProgram::noProcessorTimeBetweenChecks()
+{
+    LoopbackListener listener;
+    ProbeRun run({"-i", "1", "127.0.0.1", Port(listener.Port())});
+    QTRY_VERIFY(run.Out().contains("seq=1 "));
+    const std::chrono::nanoseconds first = ProcessorTime(run.Pid());
+    QTRY_VERIFY_WITH_TIMEOUT(run.Out().contains("seq=2 "), 10000);
+    const std::chrono::nanoseconds second = ProcessorTime(run.Pid());
+    QVERIFY(first.count() >= 0 && second.count() >= 0);
+    const auto used = std::chrono::duration_cast<std::chrono::milliseconds>(second - first);
+    QVERIFY2(used < std::chrono::milliseconds(50), qPrintable(QString::number(used.count())));
+    run.Signal(SIGINT);
+    QVERIFY(run.Finish(5000));
+}
+
+void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused_data()
+{
+    QTest::addColumn<int>("kind"); // a PlantedPath::Kind, or -1 for /dev/null
+    QTest::addColumn<QString>("named");
+    QTest::newRow("a link to another file") << int(PlantedPath::Kind::LinkToVictim)
+                                            << "names a symbolic link, not a regular file";
+    QTest::newRow("a fifo") << int(PlantedPath::Kind::Fifo) << "names a fifo, not a regular file";
+    QTest::newRow("a device") << -1 << "--prometheus: /dev/null: names a device, not a regular file";
+}
+
+void TestProbeProgram::metricsPathThatIsNoRegularFileIsRefused()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, named);
+    LoopbackListener listener;
+    QTemporaryDir dir;
+    std::optional<PlantedPath> planted;
+    if (kind >= 0) {
+        planted.emplace(dir.path(), PlantedPath::Kind(kind));
+        QVERIFY(planted->IsValid());
+    }
+    const QString path = planted ? planted->Path() : QStringLiteral("/dev/null");
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(ProbeRun::RunToEnd({"-c", "1", "--prometheus", path, "127.0.0.1", Port(listener.Port())}, &out, &err), 2);
+    QCOMPARE(out, QByteArray());
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY2(err.contains(named.toUtf8()), err.constData());
+    QCOMPARE(listener.Accepted(), 0); // refused before any check
+    QVERIFY(!planted || planted->Untouched());
+}
+
 void TestProbeProgram::badUsageExitsTwo_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -485,6 +654,14 @@ void TestProbeProgram::badUsageExitsTwo_data()
     QTest::newRow("negative port") << QStringList{"h", "-80"} << "PORT: bad value '-80'";
     QTest::newRow("host with a control character") << QStringList{"h\x02"} << "HOST: bad value 'h\\x02'";
     QTest::newRow("host over 253 bytes") << QStringList{QString(300, 'a')} << "HOST: bad value";
+    QTest::newRow("blank host") << QStringList{" "} << "HOST: bad value ' '";
+    QTest::newRow("host with a space") << QStringList{"local host"} << "HOST: bad value 'local host'";
+    QTest::newRow("host that would clear the screen") << QStringList{"\x1b[2J\x1b[H"} << "HOST: bad value '\\x1b[2J\\x1b[H'";
+    QTest::newRow("option that would turn the line around") << QStringList{QStringLiteral("--\u202ex"), "h"}
+                                                            << "unknown option '--\\u202ex'";
+    QTest::newRow("interval a hair under the floor") << QStringList{"-i", "0.00999999999999999999", "h"}
+                                                     << "--interval: bad value '0.00999999999999999999'";
+    QTest::newRow("time-out of half a millisecond") << QStringList{"-w", "0.0005", "h"} << "--timeout: bad value '0.0005'";
     QTest::newRow("metrics folder missing") << QStringList{"--prometheus", "/nonexistent-kelvora/p.prom", "h"}
                                             << "--prometheus: /nonexistent-kelvora: No such file or directory";
 }
@@ -502,6 +679,8 @@ void TestProbeProgram::badUsageExitsTwo()
     QVERIFY2(err.startsWith("kelvora-probe: "), err.constData());
     QVERIFY2(QString::fromUtf8(err).contains(named), err.constData());
     QVERIFY2(err.contains("--help"), err.constData());
+    // Nothing that does not print reaches the terminal.
+    QVERIFY2(!err.contains('\x1b') && !err.contains("\xe2\x80\xae"), err.constData());
 }
 
 void TestProbeProgram::helpAndVersion()
@@ -511,8 +690,9 @@ void TestProbeProgram::helpAndVersion()
     QCOMPARE(ProbeRun::RunToEnd({"--help"}, &out, &err), 0);
     QVERIFY2(out.startsWith("Usage: kelvora-probe [options] HOST [PORT]\n"), out.constData());
     QCOMPARE(err, QByteArray());
+    QVERIFY2(out.contains("SIGHUP"), out.constData());
     QCOMPARE(ProbeRun::RunToEnd({"-V"}, &out, &err), 0);
-    QCOMPARE(out, QByteArray("kelvora-probe " KELVORA_VERSION "\n"));
+    QVERIFY2(out.startsWith("kelvora-probe " KELVORA_VERSION "\nCopyright (C) "), out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestProbeProgram)

@@ -16,6 +16,7 @@ include(${LINKS})
 
 set(rank_kelvora_base 0)
 set(rank_kelvora_base_timer 0)
+set(rank_kelvora_base_commandline 0)
 set(rank_kelvora_net 1)
 set(rank_kelvora_monitor 2)
 set(rank_kelvora_session 3)
@@ -26,6 +27,7 @@ set(rank_kelvora_cli 6)
 
 # The Qt modules each library may use; none for a library not listed.
 set(qt_kelvora_base_timer Qt6::Core)
+set(qt_kelvora_base_commandline Qt6::Core)
 set(qt_kelvora_monitor Qt6::Core)
 set(qt_kelvora_session Qt6::Core)
 set(qt_kelvora_cli Qt6::Core)
@@ -34,7 +36,8 @@ set(qt_kelvora_ui Qt6::Core Qt6::Gui Qt6::Widgets Qt6::DBus) # DBus: desktop not
 set(qt_kelvora_app Qt6::Core Qt6::Gui Qt6::Widgets)
 
 set(broken "")
-foreach(rank_variable IN ITEMS rank_kelvora_base rank_kelvora_base_timer rank_kelvora_net
+foreach(rank_variable IN ITEMS rank_kelvora_base rank_kelvora_base_timer rank_kelvora_base_commandline
+        rank_kelvora_net
         rank_kelvora_monitor rank_kelvora_session rank_kelvora_controls rank_kelvora_ui
         rank_kelvora_app rank_kelvora_cli)
   string(REPLACE "rank_" "" library ${rank_variable})
@@ -49,8 +52,8 @@ foreach(rank_variable IN ITEMS rank_kelvora_base rank_kelvora_base_timer rank_ke
     elseif(DEFINED rank_${linked})
       set(mine ${rank_${library}})
       set(theirs ${rank_${linked}})
-      # Below, or the other library of the same folder (base's two).
-      if(NOT (theirs LESS mine OR (library STREQUAL "kelvora_base_timer" AND linked STREQUAL "kelvora_base")))
+      # Below, or the plain library of the same folder (base's others on base).
+      if(NOT (theirs LESS mine OR (library MATCHES "^kelvora_base_" AND linked STREQUAL "kelvora_base")))
         list(APPEND broken "${library} -> ${linked} (points up a layer, or sideways)")
       endif()
       if(library STREQUAL "kelvora_cli" AND theirs GREATER 3)

@@ -502,7 +502,7 @@ void TestTForm1::homePageOpensFromLinkAndWholeLogo()
         return;
     }
     QCOMPARE(OpenedUrls().size(), 1u);
-    QCOMPARE(OpenedUrls().front(), QUrl(QStringLiteral("http://www.varnholt.example/")));
+    QCOMPARE(OpenedUrls().front(), QUrl(QStringLiteral("https://www.varnholt.example/")));
     // The caption and the address opened are the same string.
     QCOMPARE(OpenedUrls().front().host(), w.Label5->Caption());
 }

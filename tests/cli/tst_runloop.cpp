@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: MIT
+#include "cli/CheckWorker.h"
+#include "cli/OutputQueue.h"
+#include "cli/ProbeOptions.h"
+#include "cli/ProbeSession.h"
+#include "cli/RunLoop.h"
+#include "cli/SignalPipe.h"
+#include "support/LoopbackListener.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A pipe whose reader reads only when told to.
+class LazyReader final {
+public:
+    LazyReader()
+    {
+        QVERIFY(::pipe2(fds_, O_CLOEXEC) == 0);
+        ::fcntl(fds_[0], F_SETFL, O_NONBLOCK);
+        ::fcntl(fds_[0], F_SETPIPE_SZ, 4096);
+    }
+    ~LazyReader()
+    {
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    int WriteEnd() const { return fds_[1]; }
+    void ReadAll()
+    {
+        char buffer[65536];
+        while (::read(fds_[0], buffer, sizeof buffer) > 0) {
+        }
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+// Waits on this thread (the run loop has the other) for `condition`, up to
+// `limit`.
+template <typename Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+} // namespace
+
+// The run loop against a listener on loopback, with a standard output that
+// holds little and is read only when the test says so.
+class TestRunLoop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fullOutputHoldsTheChecksBackAndAStopStillEnds();
+};
+
+void TestRunLoop::fullOutputHoldsTheChecksBackAndAStopStillEnds()
+{
+    LoopbackListener listener;
+    const ParsedCommandLine parsed =
+        ParseProbeOptions({"-i", "0.01", "127.0.0.1", QByteArray::number(listener.Port())});
+    QCOMPARE(parsed.action, ParsedCommandLine::Action::Run);
+    SignalPipe signalPipe;
+    LazyReader reader;
+    // The pipe takes a page, the queue some 2 KB: a hundred checks fill both.
+    OutputQueue out(reader.WriteEnd(), 2000);
+    OutputQueue err(-1); // no statistics are asked for
+    ProbeSession session(parsed.options, SessionOutput{out, err, false, false});
+    CheckWorker worker([&session] { return session.Probe(); });
+    RunLoop::Settings settings;
+    settings.interval = parsed.options.interval;
+    RunLoop loop(session, worker, signalPipe, out, settings);
+
+    int checksWhenFull = -1;
+    int checksAfterWaiting = -1;
+    bool resumed = false;
+    std::thread test([&] {
+        if (WaitFor([&] { return out.Full(); })) {
+            checksWhenFull = listener.Accepted();
+            // Room for thirty checks at 10 ms apart, were they not held back.
+            std::this_thread::sleep_for(300ms);
+            checksAfterWaiting = listener.Accepted();
+            reader.ReadAll();
+            resumed = WaitFor([&] { return listener.Accepted() >= checksAfterWaiting + 5; });
+        }
+        ::kill(::getpid(), SIGTERM);
+    });
+    session.Begin();
+    const RunLoop::End end = loop.Run();
+    test.join();
+
+    QCOMPARE(end, RunLoop::End::Stopped);
+    QVERIFY2(checksWhenFull > 0, "the output never filled");
+    // A check already under way when the queue filled may still end.
+    QVERIFY2(checksAfterWaiting <= checksWhenFull + 1,
+             qPrintable(QStringLiteral("%1 then %2").arg(checksWhenFull).arg(checksAfterWaiting)));
+    QVERIFY2(resumed, "the checks did not go on once the reader read");
+}
+
+QTEST_GUILESS_MAIN(TestRunLoop)
+#include "tst_runloop.moc"
