@@ -28,10 +28,14 @@ void SessionRecord::Record(const CheckResult &result)
 {
     const nanoseconds at = std::max(result.startedMonotonic, cut_);
     if (sent_ == 0) {
-        // The time before the first check takes that check's state; the run
-        // (and an outage) begins at the session's start.
+        // The session, its first run (and an outage) begin here. A start
+        // before the record was made is taken as its making, wall clock too.
+        sessionStartMonotonic_ = at;
+        if (at == result.startedMonotonic)
+            sessionStartWall_ = result.startedAt;
+        runStartMonotonic_ = at;
+        runStartWall_ = sessionStartWall_;
         lastOk_ = result.ok;
-        CountSpan(at);
         if (!result.ok)
             BeginOutage(sessionStartWall_);
     } else {
