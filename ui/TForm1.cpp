@@ -73,10 +73,10 @@ QRect Scaled(const LayoutScale &scale, QRect rect)
 
 } // namespace
 
-TForm1::TForm1() : TForm1(ScreenLayoutScale()) {}
+TForm1::TForm1(Form1Services services) : TForm1(std::move(services), ScreenLayoutScale()) {}
 
-TForm1::TForm1(LayoutScale scale)
-    : TForm(Scaled(scale, kDesignClient), Scaled(scale, kDesignOuter)), scale_(scale),
+TForm1::TForm1(Form1Services services, LayoutScale scale)
+    : TForm(Scaled(scale, kDesignClient), Scaled(scale, kDesignOuter)), services_(std::move(services)), scale_(scale),
       windowFontPixels_(FontPixelsAt(kWindowFontPixels, ScreenDotsPerInch())), cycle_(*this)
 {
     Form1 = this;
@@ -222,7 +222,7 @@ void TForm1::CreateNativeControls()
     const QFont bold = WindowFont(scale_(kWindowFontPixels), true);
     // 14: the interval field; its change handler is attached once its value
     // is loaded, so loading raises no change.
-    SpinEdit1 = new IntervalField(Client());
+    SpinEdit1 = new IntervalField(Client(), services_.timerArming);
     SpinEdit1->setFont(bold);
     SpinEdit1->SetMinValue(0);
     SpinEdit1->SetMaxValue(0);
@@ -249,6 +249,11 @@ void TForm1::CreateNativeControls()
     // 17 to 20: the host field and the preset buttons, in the window font.
     Edit1 = new QLineEdit(Addresses::kPresetHosts[0], Client());
     Edit1->setAccessibleName(QStringLiteral("Хост"));
+    // A new host is a new session.
+    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (session_)
+            CallGuarded([&] { session_->HostChanged(text); });
+    });
     AddControl(Edit1, Scaled(scale_, QRect(40, 5, 113, 21)), kLeftTop);
     Button2 = new TButton(QStringLiteral("MS"), Client());
     AddControl(Button2, Scaled(scale_, QRect(40, 32, 33, 25)), kLeftTop);
@@ -273,7 +278,7 @@ void TForm1::CreateNativeControls()
 
 void TForm1::CreateComponents()
 {
-    Timer1 = new TTimer(this);
+    Timer1 = new TTimer(this, services_.timerArming);
     Timer1->SetEnabled(false);
     Timer1->SetInterval(1000);
     Timer1->SetOnTimer([this] { Timer1Timer(); });
@@ -281,7 +286,7 @@ void TForm1::CreateComponents()
     idHttp_ = std::make_unique<TIdHTTP>();
     IdHTTP1 = idHttp_.get();
     probe_ = std::make_unique<ConnectivityProbe>(*this, *IdHTTP1);
-    Timer2 = new TTimer(this);
+    Timer2 = new TTimer(this, services_.timerArming);
     Timer2->SetEnabled(false);
     Timer2->SetInterval(1000);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
@@ -312,7 +317,8 @@ void TForm1::FormCreate()
     CallGuarded([this] {
         session_ = std::make_unique<SessionController>(
             SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11},
-                        [this] { return HostText(); }, [this] { Button1Click(); }});
+                        [this] { return HostText(); }, [this] { Button1Click(); }},
+            services_.session);
     });
     cycle_.FormCreate();
 }
