@@ -8,6 +8,7 @@
 #include "ui/SessionWindow.h"
 #include "ui/StateNotifier.h"
 #include "ui/TrayStatus.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -16,7 +17,6 @@
 #include <QScreen>
 #include <QShortcut>
 
-#include <algorithm>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -46,6 +46,15 @@ std::unique_ptr<NotificationSink> DefaultSink(TrayStatus *tray)
     if (tray != nullptr)
         fallback = [tray](const QString &title, const QString &body) { tray->Icon().ShowMessage(title, body); };
     return std::make_unique<DesktopNotifications>(QDBusConnection::sessionBus(), std::move(fallback));
+}
+
+// The frame around a shown window, as far as it is known.
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
 }
 
 ProbeTarget TargetOf(const QString &host)
@@ -202,22 +211,29 @@ void SessionController::OpenSessionWindow()
     window_->activateWindow();
 }
 
-void SessionController::PlaceOverMainWindow(QWidget &window) const
+void SessionController::PlaceOverMainWindow(QWidget &window)
 {
-    // Centred over the main window, and within the screen's free area: a
-    // desktop without a window manager would otherwise put it in the corner.
+    // Centred over the main window, its frame within the free area of the
+    // main window's screen: a desktop without a window manager would
+    // otherwise put it in the corner. Until its own frame is known, it is
+    // taken to get the main window's.
     window.adjustSize();
-    const QRect main = host_.window->frameGeometry();
-    QRect placed(QPoint(0, 0), window.size());
-    placed.moveCenter(main.center());
-    if (const QScreen *screen = host_.window->screen()) {
-        const QRect area = screen->availableGeometry();
-        placed.moveRight(std::min(placed.right(), area.right()));
-        placed.moveBottom(std::min(placed.bottom(), area.bottom()));
-        placed.moveLeft(std::max(placed.left(), area.left()));
-        placed.moveTop(std::max(placed.top(), area.top()));
-    }
-    window.move(placed.topLeft());
+    QWidget *main = host_.window;
+    const auto mainFrame = [main] { return FrameMargins(*main); };
+    PlacementEnvironment environment = PlacementEnvironment::Desktop();
+    environment.availableArea = [main] {
+        const QScreen *screen = main->screen();
+        return screen != nullptr ? screen->availableGeometry() : QRect();
+    };
+    const QSize minimum = window.minimumSizeHint();
+    windowPlacement_ = std::make_unique<WindowPlacement>(
+        window,
+        [main, minimum, mainFrame](QRect area, QSize outerSize) {
+            return WindowPlacement::CenteredOver(main->frameGeometry(), area, outerSize,
+                                                 minimum.grownBy(mainFrame()));
+        },
+        [&window, mainFrame] { return window.size().grownBy(mainFrame()); }, std::move(environment));
+    windowPlacement_->Place();
 }
 
 void SessionController::ShowMainWindow()

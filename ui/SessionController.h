@@ -22,6 +22,7 @@ class SessionWindow;
 class StateNotifier;
 class TrayIcon;
 class TrayStatus;
+class WindowPlacement;
 
 // What the session features need of the main window.
 struct SessionHost {
@@ -110,7 +111,7 @@ protected:
 
 private:
     bool OnBackground(QPoint point) const;
-    void PlaceOverMainWindow(QWidget &window) const;
+    void PlaceOverMainWindow(QWidget &window);
     void BuildMenus();
     void UpdateTray();
     void RefreshShownWindow();
@@ -118,6 +119,7 @@ private:
     SessionHost host_;
     std::unique_ptr<SessionHistory> history_;
     std::unique_ptr<SessionWindow> window_;
+    std::unique_ptr<WindowPlacement> windowPlacement_;
     std::unique_ptr<QMenu> contextMenu_;
     std::unique_ptr<QMenu> trayMenu_;
     QAction *notifications_ = nullptr;
