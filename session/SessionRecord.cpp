@@ -198,6 +198,13 @@ SessionSummary SessionRecord::Summary(std::size_t maxOutages) const
     // open outage hides the oldest kept one.
     summary.outagesDropped = outagesTotal_ - kept;
 
+    AddLongest(summary, now);
+    return summary;
+}
+
+// The longest outage and uptime, the one going on included.
+void SessionRecord::AddLongest(SessionSummary &summary, const Now &now) const
+{
     summary.longestOutage = longestOutage_;
     summary.longestUptime = longestUptime_;
     if (summary.state == LinkState::Down) {
@@ -209,7 +216,6 @@ SessionSummary SessionRecord::Summary(std::size_t maxOutages) const
         if (!summary.longestUptime || open.duration > summary.longestUptime->duration)
             summary.longestUptime = open;
     }
-    return summary;
 }
 
 std::size_t SessionRecord::FootprintBeyondOutages() const noexcept

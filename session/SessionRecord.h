@@ -104,6 +104,7 @@ private:
     // Index below OutagesKept().
     Outage KeptOutage(std::size_t index, const Now &now) const;
     std::optional<LatencyFigures> Latency() const;
+    void AddLongest(SessionSummary &summary, const Now &now) const;
 
     SessionClock clock_;
     std::chrono::nanoseconds sessionStartMonotonic_;

@@ -97,6 +97,29 @@ SessionWindow::SessionWindow(const SessionHistory &history, QWidget *parent)
     chart_ = new LatencyChart(history_, this);
     chart_->setMinimumSize(400, 220);
 
+    BuildOutages();
+
+    copy_ = new QPushButton(QStringLiteral("Копировать"), this);
+    copy_->setAccessibleDescription(QStringLiteral("Сводка и все проверки в буфер обмена"));
+    connect(copy_, &QPushButton::clicked, this, [this] { CallGuarded([this] { Copy(); }); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(BuildFigures());
+    layout->addWidget(chart_, 3);
+    layout->addWidget(new QLabel(QStringLiteral("Сбои"), this));
+    layout->addWidget(outages_, 2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(copy_);
+    layout->addLayout(buttons);
+    resize(840, 720);
+    Refresh();
+}
+
+SessionWindow::~SessionWindow() = default;
+
+void SessionWindow::BuildOutages()
+{
     outageModel_ = new OutageTableModel(history_.Record(), this);
     outages_ = new QTableView(this);
     outages_->setModel(outageModel_);
@@ -118,25 +141,7 @@ SessionWindow::SessionWindow(const SessionHistory &history, QWidget *parent)
                              metrics.horizontalAdvance(QStringLiteral("00 д 00 ч 00 мин")) + pad);
     outages_->setColumnWidth(OutageTableModel::FailedChecks,
                              metrics.horizontalAdvance(QStringLiteral("Неудачных проверок")) + pad);
-
-    copy_ = new QPushButton(QStringLiteral("Копировать"), this);
-    copy_->setAccessibleDescription(QStringLiteral("Сводка и все проверки в буфер обмена"));
-    connect(copy_, &QPushButton::clicked, this, [this] { CallGuarded([this] { Copy(); }); });
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(BuildFigures());
-    layout->addWidget(chart_, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Сбои"), this));
-    layout->addWidget(outages_, 2);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(copy_);
-    layout->addLayout(buttons);
-    resize(840, 720);
-    Refresh();
 }
-
-SessionWindow::~SessionWindow() = default;
 
 QWidget *SessionWindow::BuildFigures()
 {

@@ -69,6 +69,7 @@ protected:
 
 private:
     QWidget *BuildFigures();
+    void BuildOutages();
 
     const SessionHistory &history_;
     std::map<Figure, QLabel *> figures_;

@@ -125,6 +125,7 @@ private:
     void CreateCredits();
     void CreateReadout();
     void CreateNativeControls();
+    void CreateHostRow();
     void CreateComponents();
     void SizeLabels();
     TLabel *NewLabel(const QString &caption, QRect designBounds, TAnchors anchors,

@@ -118,6 +118,7 @@ void TForm1::BuildLayout()
     CreateCredits();
     CreateReadout();
     CreateNativeControls();
+    CreateHostRow();
     CreateComponents();
     SizeLabels();
     SpinEdit1->setFocus(Qt::OtherFocusReason);
@@ -245,7 +246,10 @@ void TForm1::CreateNativeControls()
     ProgressBar1->NativeBar()->setAccessibleName(ProgressBar1->accessibleName());
     AddControl(ProgressBar1, Scaled(scale_, QRect(8, 568, 850, 33)), akLeft | akRight | akBottom);
     AddColorFollower([bar = ProgressBar1](TColor color) { bar->ParentColorChanged(color); });
+}
 
+void TForm1::CreateHostRow()
+{
     // 17 to 20: the host field and the preset buttons, in the window font.
     Edit1 = new QLineEdit(Addresses::kPresetHosts[0], Client());
     Edit1->setAccessibleName(QStringLiteral("Хост"));
