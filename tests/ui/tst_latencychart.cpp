@@ -187,7 +187,7 @@ void TestLatencyChart::successesArePlottedByTheirTimeAndTheAxisScales()
     QFETCH(double, axisMax);
     SessionRig rig;
     SessionHistory history({"127.0.0.1", 80}, rig.Clock());
-    history.Add(SessionRig::Check(10, true, FailureReason::None, microseconds(300)));
+    history.Add(SessionRig::Check(0, true, FailureReason::None, microseconds(300)));
     history.Add(SessionRig::Check(40, true, FailureReason::None, milliseconds(largestMs)));
     rig.At(50);
     LatencyChart chart(history);
@@ -222,14 +222,18 @@ void TestLatencyChart::hoverShowsTheCheckUnderThePointer()
     chart.resize(800, 300);
     chart.Refresh();
     const int y = chart.PlotArea().center().y();
-    const QString atTen = chart.HoverText(QPoint(chart.XOf(seconds(10)) + 1, y));
+    // The chart's time runs from the session's first check, at 10 s.
+    const auto since = [&](double s) { return SessionRig::Seconds(s - 10); };
+    const QString atTen = chart.HoverText(QPoint(chart.XOf(since(10)) + 1, y));
     QVERIFY2(atTen.endsWith(QStringLiteral(": 12,345 мс")), qPrintable(atTen));
-    const QString atThirty = chart.HoverText(QPoint(chart.XOf(seconds(30)), y));
+    const QString atThirty = chart.HoverText(QPoint(chart.XOf(since(30)), y));
     QVERIFY2(atThirty.endsWith(QStringLiteral(": Превышено время ожидания")), qPrintable(atThirty));
     // In the open outage, away from any check.
-    QCOMPARE(chart.HoverText(QPoint(chart.XOf(seconds(36)), y)), QStringLiteral("Нет связи"));
-    // Before the first check, where the line was up: nothing.
-    QCOMPARE(chart.HoverText(QPoint(chart.XOf(seconds(3)), y)), QString());
+    QCOMPARE(chart.HoverText(QPoint(chart.XOf(since(36)), y)), QStringLiteral("Нет связи"));
+    // Between the checks, where the line was up: nothing.
+    QCOMPARE(chart.HoverText(QPoint(chart.XOf(since(20)), y)), QString());
+    // Before the first check the session had not begun: off the chart.
+    QCOMPARE(chart.XOf(since(3)), -1);
     // Outside the plot: nothing.
     QCOMPARE(chart.HoverText(QPoint(2, y)), QString());
 }
