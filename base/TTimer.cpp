@@ -12,22 +12,22 @@ namespace {
 // 2^31 - 1 ms it can hold, and short enough to re-check the deadline daily.
 constexpr std::uint32_t kMaxSliceMs = 24u * 60u * 60u * 1000u;
 
-bool armingFails = false;
-
 } // namespace
 
-TTimer::TTimer(QObject *owner) : QObject(owner)
+bool TTimer::ArmToolkitTimer(QTimer &timer, int milliseconds)
+{
+    timer.start(milliseconds);
+    return timer.isActive();
+}
+
+TTimer::TTimer(QObject *owner, Arming arming)
+    : QObject(owner), arming_(arming ? std::move(arming) : Arming(ArmToolkitTimer))
 {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TTimer::SliceElapsed);
 }
 
 TTimer::~TTimer() = default;
-
-void TTimer::SetArmingFailsForTesting(bool fails) noexcept
-{
-    armingFails = fails;
-}
 
 void TTimer::SetEnabled(bool value)
 {
@@ -57,13 +57,13 @@ void TTimer::Rearm()
     if (!enabled_ || interval_ == 0 || !onTimer_)
         return;
     dueAt_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval_);
-    if (!armingFails)
-        StartSlice();
-    if (!timer_.isActive())
+    if (!StartSlice()) {
+        timer_.stop();
         throw EOutOfResources("Not enough timers available");
+    }
 }
 
-void TTimer::StartSlice()
+bool TTimer::StartSlice()
 {
     using namespace std::chrono;
     const auto left = ceil<milliseconds>(dueAt_ - steady_clock::now()).count();
@@ -71,7 +71,7 @@ void TTimer::StartSlice()
     // A period that fits one slice repeats on its own; a longer one is
     // re-sliced after every timeout until its deadline has passed.
     timer_.setSingleShot(interval_ > kMaxSliceMs);
-    timer_.start(int(interval_ > kMaxSliceMs ? slice : interval_));
+    return arming_(timer_, int(interval_ > kMaxSliceMs ? slice : interval_));
 }
 
 void TTimer::SliceElapsed()

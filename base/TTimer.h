@@ -23,12 +23,21 @@
 //   stay as the handler left them.
 // Any Interval up to 4294967295 ms falls due after (about) that period, never
 // early, although the toolkit's own timers only count to 2^31 - 1 ms.
+//
+// How the platform arms the timer is passed in: ArmToolkitTimer, the default,
+// starts the toolkit's timer; tests pass one that can fail.
 class TTimer final : public QObject {
     Q_OBJECT
 public:
     using TNotifyEvent = std::function<void()>;
+    // Starts `timer` with a period of `milliseconds` (0 to 2^31 - 1) and says
+    // whether it now runs.
+    using Arming = std::function<bool(QTimer &timer, int milliseconds)>;
 
-    explicit TTimer(QObject *owner = nullptr);
+    static bool ArmToolkitTimer(QTimer &timer, int milliseconds);
+
+    // An empty `arming` stands for the default.
+    explicit TTimer(QObject *owner = nullptr, Arming arming = ArmToolkitTimer);
     ~TTimer() override;
 
     bool Enabled() const noexcept { return enabled_; }
@@ -43,17 +52,14 @@ public:
     // True while events are due to come.
     bool Armed() const noexcept { return timer_.isActive(); }
 
-    // Test seam: while set, every attempt to arm a timer fails as if the
-    // platform had run out of timers.
-    static void SetArmingFailsForTesting(bool fails) noexcept;
-
 private:
     void Rearm();
-    void StartSlice();
+    bool StartSlice();
     void SliceElapsed();
     void Deliver();
 
     QTimer timer_;
+    Arming arming_;
     bool enabled_ = true;
     std::uint32_t interval_ = 1000;
     TNotifyEvent onTimer_;

@@ -9,8 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TSpinButton::TSpinButton(QWidget *parent)
-    : QWidget(parent), up_(new TTimerSpeedButton(this)), down_(new TTimerSpeedButton(this)),
+TSpinButton::TSpinButton(QWidget *parent, const TTimer::Arming &arming)
+    : QWidget(parent), up_(new TTimerSpeedButton(this, arming)), down_(new TTimerSpeedButton(this, arming)),
       focused_(up_)
 {
     setFocusPolicy(Qt::NoFocus);

@@ -31,7 +31,8 @@ public:
 
     static constexpr int kMinimumWidth = 15;
 
-    explicit TSpinButton(QWidget *parent = nullptr);
+    // `arming` arms the buttons' repeat timers (TTimer's default when empty).
+    explicit TSpinButton(QWidget *parent = nullptr, const TTimer::Arming &arming = {});
     ~TSpinButton() override;
 
     // The control that receives the focus when a button is pressed.

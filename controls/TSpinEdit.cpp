@@ -93,7 +93,8 @@ std::int32_t saturate(std::int64_t value)
 
 } // namespace
 
-TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent), button_(new TSpinButton(this))
+TSpinEdit::TSpinEdit(QWidget *parent, const TTimer::Arming &arming)
+    : QLineEdit(parent), button_(new TSpinButton(this, arming))
 {
     setText(QStringLiteral("0"));
     QLineEdit::setMaxLength(kFieldLimit);

@@ -43,7 +43,9 @@ class TSpinEdit : public QLineEdit {
 public:
     using TNotifyEvent = std::function<void()>;
 
-    explicit TSpinEdit(QWidget *parent = nullptr);
+    // `arming` arms the spin buttons' repeat timers (TTimer's default when
+    // empty).
+    explicit TSpinEdit(QWidget *parent = nullptr, const TTimer::Arming &arming = {});
     ~TSpinEdit() override;
 
     // Never fails: unreadable text reads as MinValue.

@@ -42,7 +42,8 @@ QImage silhouette(const QImage &transparentGlyph, const QColor &color)
 
 } // namespace
 
-TTimerSpeedButton::TTimerSpeedButton(QWidget *parent) : QWidget(parent)
+TTimerSpeedButton::TTimerSpeedButton(QWidget *parent, TTimer::Arming arming)
+    : QWidget(parent), arming_(std::move(arming))
 {
     setFocusPolicy(Qt::NoFocus);
     // A right press would otherwise open the context menu of the widget the
@@ -128,7 +129,7 @@ void TTimerSpeedButton::Press()
 void TTimerSpeedButton::StartRepeat()
 {
     if (!repeatTimer_) {
-        repeatTimer_ = new TTimer(this);
+        repeatTimer_ = new TTimer(this, arming_);
         repeatTimer_->SetEnabled(false);
         repeatTimer_->SetOnTimer([this] { RepeatTick(); });
     }

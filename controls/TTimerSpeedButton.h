@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/TTimer.h"
+
 #include <QImage>
 #include <QWidget>
 
 #include <functional>
-
-class TTimer;
 
 // A flat push button with a glyph that repeats its click while it is held.
 //
@@ -33,7 +33,8 @@ public:
     static constexpr int kFirstRepeatMs = 400;
     static constexpr int kRepeatMs = 100;
 
-    explicit TTimerSpeedButton(QWidget *parent = nullptr);
+    // `arming` arms the repeat timer (TTimer's default when empty).
+    explicit TTimerSpeedButton(QWidget *parent = nullptr, TTimer::Arming arming = {});
     ~TTimerSpeedButton() override;
 
     // The arrow image. Its bottom-left pixel's colour is transparent.
@@ -92,6 +93,7 @@ private:
     bool down_ = false;
     bool tracking_ = false;
     bool holdsMouse_ = false;
+    TTimer::Arming arming_;
     TTimer *repeatTimer_ = nullptr;
     TNotifyEvent onClick_;
     TMouseDownEvent onMouseDown_;

@@ -1,32 +1,36 @@
 // SPDX-License-Identifier: MIT
 #include "session/CheckLog.h"
 
+#include "session/CheckEvent.h"
+
 #include <set>
 
-CheckResult CheckLog::Entry::Result() const
+namespace {
+
+std::string_view Text(const std::shared_ptr<const std::string> &text) noexcept
 {
-    CheckResult result;
-    result.startedAt = startedAt;
-    result.elapsed = elapsed;
-    result.ok = ok;
-    result.address = address;
-    result.reason = reason;
-    result.errorCode = errorCode;
-    if (message)
-        result.errorMessage = *message;
-    return result;
+    return text ? std::string_view(*text) : std::string_view();
+}
+
+} // namespace
+
+CsvCheckRow CheckLog::Entry::Row(const ProbeTarget &target) const noexcept
+{
+    return {startedAt, seq, target.host, Text(address), target.port, ok, elapsed, reason, errorCode, Text(message)};
 }
 
 CheckLog::CheckLog(std::size_t capacity) : capacity_(capacity) {}
 
 std::shared_ptr<const std::string> CheckLog::Shared(std::shared_ptr<const std::string> &last, const std::string &text)
 {
+    if (text.empty())
+        return nullptr;
     if (!last || *last != text)
         last = std::make_shared<const std::string>(text);
     return last;
 }
 
-void CheckLog::Push(const CheckResult &result, std::uint64_t seq, const std::string &host, std::uint16_t port)
+void CheckLog::Push(const CheckResult &result, std::uint64_t seq)
 {
     if (capacity_ == 0) {
         ++dropped_;
@@ -36,14 +40,12 @@ void CheckLog::Push(const CheckResult &result, std::uint64_t seq, const std::str
     entry.startedAt = result.startedAt;
     entry.elapsed = result.elapsed;
     entry.seq = seq;
-    entry.host = Shared(lastHost_, host);
-    if (!result.ok && !result.errorMessage.empty())
+    entry.address = Shared(lastAddress_, result.address);
+    if (!result.ok)
         entry.message = Shared(lastMessage_, result.errorMessage);
-    entry.address = result.address;
     entry.errorCode = result.ok ? 0 : result.errorCode;
-    entry.reason = result.ok ? FailureReason::None : result.reason;
+    entry.reason = ReportedReason(result);
     entry.ok = result.ok;
-    entry.port = port;
     if (items_.size() < capacity_) {
         items_.push_back(std::move(entry));
         return;
@@ -62,12 +64,9 @@ std::size_t CheckLog::Bytes() const noexcept
 {
     std::size_t bytes = sizeof *this + items_.capacity() * sizeof(Entry);
     std::set<const std::string *> texts;
-    for (const Entry &entry : items_) {
-        for (const auto *text : {entry.host.get(), entry.message.get()})
+    for (const Entry &entry : items_)
+        for (const auto *text : {entry.address.get(), entry.message.get()})
             if (text != nullptr && texts.insert(text).second)
                 bytes += sizeof *text + (text->capacity() > 15 ? text->capacity() + 1 : 0);
-        if (entry.address.capacity() > 15)
-            bytes += entry.address.capacity() + 1;
-    }
     return bytes;
 }

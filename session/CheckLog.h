@@ -2,6 +2,7 @@
 #pragma once
 
 #include "monitor/CheckResult.h"
+#include "session/SessionCsv.h"
 
 #include <chrono>
 #include <cstddef>
@@ -10,14 +11,15 @@
 #include <string>
 #include <vector>
 
-// The newest checks of a session, up to a fixed number, each as one row of
-// the csv format would show it. Once full, each new check takes the place of
-// the oldest, which is counted as dropped.
+// The newest checks of a session, up to a fixed number, each kept as the
+// fields its csv row shows (the target, the same for every row of a session,
+// is the session's and not kept here). Once full, each new check takes the
+// place of the oldest, which is counted as dropped.
 //
-// The host and the error message are shared between neighbouring rows that
-// have the same text, so a long host name typed once costs its length once,
-// not once per check. Storage grows with the checks up to the cap and is
-// then reused.
+// The address and the error message are shared between neighbouring rows
+// that have the same text, so a text repeated by every check of an outage
+// costs its length once, not once per check. Storage grows with the checks
+// up to the cap and is then reused.
 class CheckLog final {
 public:
     static constexpr std::size_t kDefaultCapacity = 100000;
@@ -26,22 +28,22 @@ public:
         std::chrono::system_clock::time_point startedAt;
         std::chrono::nanoseconds elapsed{0};
         std::uint64_t seq = 0;
-        std::shared_ptr<const std::string> host; // never null
+        std::shared_ptr<const std::string> address; // null when empty
         std::shared_ptr<const std::string> message; // null when empty
-        std::string address;
+        // As reported: None, 0 and no message after a success.
         std::int32_t errorCode = 0;
         FailureReason reason = FailureReason::None;
         bool ok = false;
-        std::uint16_t port = 80;
 
-        // The check as a result again (the host and port are the entry's).
-        CheckResult Result() const;
+        // The entry's csv row for a check made against `target`; borrows
+        // from both.
+        CsvCheckRow Row(const ProbeTarget &target) const noexcept;
     };
 
     explicit CheckLog(std::size_t capacity = kDefaultCapacity);
 
-    // Adds the check numbered `seq` made against `host` (UTF-8) and `port`.
-    void Push(const CheckResult &result, std::uint64_t seq, const std::string &host, std::uint16_t port);
+    // Adds the check numbered `seq`.
+    void Push(const CheckResult &result, std::uint64_t seq);
 
     std::size_t Size() const noexcept { return items_.size(); }
     std::size_t Capacity() const noexcept { return capacity_; }
@@ -55,12 +57,13 @@ public:
     std::size_t Bytes() const noexcept;
 
 private:
-    std::shared_ptr<const std::string> Shared(std::shared_ptr<const std::string> &last, const std::string &text);
+    static std::shared_ptr<const std::string> Shared(std::shared_ptr<const std::string> &last,
+                                                     const std::string &text);
 
     std::vector<Entry> items_;
     std::size_t capacity_;
     std::size_t oldest_ = 0;
     std::uint64_t dropped_ = 0;
-    std::shared_ptr<const std::string> lastHost_;
+    std::shared_ptr<const std::string> lastAddress_;
     std::shared_ptr<const std::string> lastMessage_;
 };

@@ -40,6 +40,12 @@ LatencySeries::LatencySeries(nanoseconds origin, std::size_t columns)
 {
 }
 
+LatencySeries::LatencySeries(SeriesOrigin, nanoseconds earliest, std::size_t columns)
+    : LatencySeries(earliest, columns)
+{
+    originAtFirstCheck_ = true;
+}
+
 nanoseconds LatencySeries::Since(nanoseconds monotonic) const noexcept
 {
     return SaturatingSpan(origin_, monotonic);
@@ -47,6 +53,8 @@ nanoseconds LatencySeries::Since(nanoseconds monotonic) const noexcept
 
 void LatencySeries::Add(const CheckResult &result)
 {
+    if (checks_ == 0 && originAtFirstCheck_)
+        origin_ = std::max(origin_, result.startedMonotonic);
     const nanoseconds at = std::max(Since(result.startedMonotonic), latest_);
     Fit(at);
     // The span up to this start has the previous check's state; before the
@@ -105,7 +113,9 @@ void LatencySeries::AddDown(nanoseconds from, nanoseconds to)
     const std::size_t last = static_cast<std::size_t>((to - nanoseconds{1}) / width_);
     for (std::size_t i = first; i <= last && i < columns_.size(); ++i) {
         const nanoseconds start = width_ * static_cast<std::int64_t>(i);
-        const nanoseconds stop = start + width_;
+        // The last column of a session near the longest duration ends past
+        // it; it is held there.
+        const nanoseconds stop = SaturatingSum(start, width_);
         Column down;
         down.downFrom = std::max(from, start);
         down.downTo = std::min(to, stop);

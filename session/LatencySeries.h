@@ -18,17 +18,21 @@
 // pairs, so a session of any length takes at most `columns` columns: a day
 // of checks at one a second fits 2048 columns of 64 s each (2^16 ms).
 //
-// Times are the checks' monotonic starts, taken relative to `origin` (the
-// session's start). A start before the origin counts as the origin, and one
-// before the latest start as the latest, so time never runs backwards here.
+// Times are the checks' monotonic starts, taken relative to the origin (the
+// session's start): given, or the first check's start (SeriesOrigin::
+// FirstCheck, as the session record has it). A start before the origin counts
+// as the origin, and one before the latest start as the latest, so time never
+// runs backwards here.
 //
 // Outage time follows the session record's rule: the span from one check's
 // start to the next check's start has the earlier check's state, and the span
-// from the origin to the first check has the first check's state. The span
-// after the latest check is not in the columns; OpenDownSince says where it
-// begins when the latest check failed.
+// from a given origin to the first check has the first check's state. The
+// span after the latest check is not in the columns; OpenDown says whether
+// an outage goes on from the latest start.
 //
 // Memory is fixed when the series is made; Add allocates nothing.
+enum class SeriesOrigin : std::uint8_t { FirstCheck };
+
 class LatencySeries final {
 public:
     static constexpr std::size_t kDefaultColumns = 2048;
@@ -58,6 +62,9 @@ public:
 
     // `columns` is rounded up to an even number of at least 2.
     explicit LatencySeries(std::chrono::nanoseconds origin, std::size_t columns = kDefaultColumns);
+    // The origin is the first check's start, or `earliest` when that check
+    // started before it.
+    LatencySeries(SeriesOrigin origin, std::chrono::nanoseconds earliest, std::size_t columns = kDefaultColumns);
 
     void Add(const CheckResult &result);
 
@@ -86,6 +93,7 @@ private:
     void AddDown(std::chrono::nanoseconds from, std::chrono::nanoseconds to);
 
     std::chrono::nanoseconds origin_;
+    bool originAtFirstCheck_ = false;
     std::chrono::nanoseconds width_ = kFirstColumnWidth;
     std::vector<Column> columns_;
     std::size_t used_ = 0;

@@ -22,19 +22,26 @@ std::string CsvField(std::string_view text)
     return quoted;
 }
 
+std::string CsvRow(const CsvCheckRow &r)
+{
+    std::string row = LocalIsoTime(r.startedAt);
+    row += ',' + std::to_string(r.seq);
+    row += ',' + CsvField(r.host);
+    row += ',' + CsvField(r.address);
+    row += ',' + std::to_string(r.port);
+    row += r.ok ? ",true," : ",false,";
+    row += MillisecondsText(r.elapsed);
+    row += ',' + CsvField(ReasonKey(r.reason));
+    row += ',' + (r.errorCode == 0 ? std::string() : std::to_string(r.errorCode));
+    row += ',' + CsvField(r.errorMessage);
+    row += "\r\n";
+    return row;
+}
+
 std::string CsvRow(const CheckEvent &event)
 {
     const CheckResult &r = event.result;
-    std::string row = LocalIsoTime(r.startedAt);
-    row += ',' + std::to_string(event.seq);
-    row += ',' + CsvField(event.target.host);
-    row += ',' + CsvField(r.address);
-    row += ',' + std::to_string(event.target.port);
-    row += r.ok ? ",true," : ",false,";
-    row += MillisecondsText(r.elapsed);
-    row += ',' + CsvField(ReasonKey(ReportedReason(r)));
-    row += ',' + (r.ok || r.errorCode == 0 ? std::string() : std::to_string(r.errorCode));
-    row += ',' + CsvField(r.ok ? std::string_view() : std::string_view(r.errorMessage));
-    row += "\r\n";
-    return row;
+    return CsvRow(CsvCheckRow{r.startedAt, event.seq, event.target.host, r.address, event.target.port, r.ok,
+                              r.elapsed, ReportedReason(r), r.ok ? 0 : r.errorCode,
+                              r.ok ? std::string_view() : std::string_view(r.errorMessage)});
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "session/SessionHistory.h"
 
+#include "session/SaturatingDurations.h"
 #include "session/SessionCsv.h"
 #include "session/SummaryText.h"
 
@@ -20,45 +21,55 @@ SessionClock Completed(SessionClock clock)
 
 } // namespace
 
-SessionHistory::SessionHistory(SessionClock clock, std::size_t loggedChecks, std::size_t chartColumns)
-    : clock_(Completed(std::move(clock))), record_(clock_), startMonotonic_(clock_.monotonic()),
-      startWall_(clock_.wall()), series_(startMonotonic_, chartColumns), log_(loggedChecks)
+SessionHistory::SessionHistory(ProbeTarget target, SessionClock clock, std::size_t loggedChecks,
+                               std::size_t chartColumns)
+    : target_(std::move(target)), clock_(Completed(std::move(clock))), outageCap_(SessionRecord::kDefaultOutageCap),
+      loggedChecks_(loggedChecks), chartColumns_(chartColumns), record_(clock_, outageCap_),
+      series_(SeriesOrigin::FirstCheck, clock_.monotonic(), chartColumns_), log_(loggedChecks_)
 {
 }
 
-void SessionHistory::Add(const CheckResult &result, const std::string &host, std::uint16_t port)
+void SessionHistory::Restart(ProbeTarget target)
+{
+    target_ = std::move(target);
+    record_ = SessionRecord(clock_, outageCap_);
+    series_ = LatencySeries(SeriesOrigin::FirstCheck, clock_.monotonic(), chartColumns_);
+    log_ = CheckLog(loggedChecks_);
+    latest_.reset();
+    latestAddress_.clear();
+}
+
+void SessionHistory::Add(const CheckResult &result)
 {
     record_.Record(result);
     series_.Add(result);
-    log_.Push(result, record_.Sent(), host, port);
+    log_.Push(result, record_.Sent());
     latest_ = result;
-    if (latestHost_ != host)
-        latestHost_ = host;
-    latestPort_ = port;
     if (!result.address.empty())
         latestAddress_ = result.address;
 }
 
 std::chrono::nanoseconds SessionHistory::Length() const
 {
-    const std::chrono::nanoseconds now = clock_.monotonic();
-    return std::max(now - startMonotonic_, series_.LatestStart());
+    if (!latest_)
+        return std::chrono::nanoseconds{0};
+    return std::max(SaturatingSpan(series_.Origin(), clock_.monotonic()), series_.LatestStart());
 }
 
-std::string SessionHistory::CopyText(std::string_view hostNow) const
+std::chrono::system_clock::time_point SessionHistory::StartWall() const
 {
-    const ProbeTarget target{latest_ ? latestHost_ : std::string(hostNow), latestPort_};
-    std::string text = TextSummary(target, latestAddress_, record_.Summary(0), false);
+    return record_.SessionStartWall();
+}
+
+std::string SessionHistory::CopyText() const
+{
+    std::string text = TextSummary(target_, latestAddress_, record_.Summary(0), false);
     if (log_.Dropped() > 0)
         text += "checks below: the newest " + std::to_string(log_.Size()) + " of " + std::to_string(record_.Sent())
                 + "; " + std::to_string(log_.Dropped()) + " older checks were dropped\n";
     text += "\n";
     text += CsvHeader();
-    for (std::size_t i = 0; i < log_.Size(); ++i) {
-        const CheckLog::Entry &entry = log_.Oldest(i);
-        const ProbeTarget rowTarget{*entry.host, entry.port};
-        const CheckResult result = entry.Result();
-        text += CsvRow(CheckEvent{rowTarget, entry.seq, result, {}});
-    }
+    for (std::size_t i = 0; i < log_.Size(); ++i)
+        text += CsvRow(log_.Oldest(i).Row(target_));
     return text;
 }

@@ -28,10 +28,14 @@ void SessionRecord::Record(const CheckResult &result)
 {
     const nanoseconds at = std::max(result.startedMonotonic, cut_);
     if (sent_ == 0) {
-        // The time before the first check takes that check's state; the run
-        // (and an outage) begins at the session's start.
+        // The session, its first run (and an outage) begin here. A start
+        // before the record was made is taken as its making, wall clock too.
+        sessionStartMonotonic_ = at;
+        if (at == result.startedMonotonic)
+            sessionStartWall_ = result.startedAt;
+        runStartMonotonic_ = at;
+        runStartWall_ = sessionStartWall_;
         lastOk_ = result.ok;
-        CountSpan(at);
         if (!result.ok)
             BeginOutage(sessionStartWall_);
     } else {
@@ -194,6 +198,13 @@ SessionSummary SessionRecord::Summary(std::size_t maxOutages) const
     // open outage hides the oldest kept one.
     summary.outagesDropped = outagesTotal_ - kept;
 
+    AddLongest(summary, now);
+    return summary;
+}
+
+// The longest outage and uptime, the one going on included.
+void SessionRecord::AddLongest(SessionSummary &summary, const Now &now) const
+{
     summary.longestOutage = longestOutage_;
     summary.longestUptime = longestUptime_;
     if (summary.state == LinkState::Down) {
@@ -205,7 +216,6 @@ SessionSummary SessionRecord::Summary(std::size_t maxOutages) const
         if (!summary.longestUptime || open.duration > summary.longestUptime->duration)
             summary.longestUptime = open;
     }
-    return summary;
 }
 
 std::size_t SessionRecord::FootprintBeyondOutages() const noexcept

@@ -21,28 +21,29 @@
 // current state, the time up and down, and the outages (Summary()).
 //
 // How checks map to up and down time
-//   - The session starts when the record is made: both clocks are read then.
+//   - The session starts at its first check's start: nobody has looked
+//     before it, so the time before it is neither up nor down. Until then
+//     the state is unknown, up = down = 0, and the session's start and
+//     length read as the record's making and the time since (both clocks
+//     are read when the record is made).
 //   - Time is cut at the checks' starts (CheckResult::startedMonotonic). The
 //     span from one check's start to the next check's start has the state of
 //     the earlier check: up when it succeeded, down when it failed.
-//   - The span from the session's start to the first check's start has the
-//     state of the first check, so a first failure opens an outage at the
-//     session's start, and a first success an uptime.
 //   - The span from the last check's start to now has the state of the last
-//     check. Before any check the state is unknown and up = down = 0; after
-//     one, up + down = now - session start.
+//     check: once a check is recorded, up + down = now - session start.
 //   - An outage begins at the start of the first failed check after a success
-//     (or at the session's start) and ends at the start of the next
-//     successful check; an uptime likewise between a successful check and
-//     the next failed one. One still going on is open and lasts until now.
+//     (or of the first check) and ends at the start of the next successful
+//     check; an uptime likewise between a successful check and the next
+//     failed one. One still going on is open and lasts until now.
 //   - Durations come from the monotonic values only; the wall-clock times
 //     (outage and uptime start and end, "since", session start, now) come
-//     from CheckResult::startedAt and from the wall clock for the session's
-//     start and for now, and are for display.
-//   - A check start earlier than the latest one seen (or than the session's
-//     start) is taken as happening at that latest start: its span is 0 and no
-//     time is counted twice. Likewise now is never taken as earlier than the
-//     latest check start. Spans saturate instead of overflowing.
+//     from CheckResult::startedAt and from the wall clock for now, and are
+//     for display.
+//   - A check start earlier than the latest one seen (or than the record's
+//     making) is taken as happening at that latest start (or the making):
+//     its span is 0 and no time is counted twice. Likewise now is never taken
+//     as earlier than the latest check start. Spans saturate instead of
+//     overflowing.
 //
 // Latency figures are over the successful checks' elapsed times (a negative
 // elapsed counts as 0). Failed checks count toward "sent" and the loss only.
@@ -68,6 +69,8 @@ public:
     SessionSummary Summary(std::size_t maxOutages = kAllOutages) const;
 
     LinkState State() const noexcept;
+    // The session's start on the wall clock (see above).
+    std::chrono::system_clock::time_point SessionStartWall() const noexcept { return sessionStartWall_; }
     std::uint64_t Sent() const noexcept { return sent_; }
 
     // The outages kept, newest first: index 0 is the open outage when there
@@ -101,6 +104,7 @@ private:
     // Index below OutagesKept().
     Outage KeptOutage(std::size_t index, const Now &now) const;
     std::optional<LatencyFigures> Latency() const;
+    void AddLongest(SessionSummary &summary, const Now &now) const;
 
     SessionClock clock_;
     std::chrono::nanoseconds sessionStartMonotonic_;

@@ -18,8 +18,9 @@ enum class LinkState : std::uint8_t { Unknown, Up, Down };
 // what the terminal program prints and the window shows. SessionRecord's
 // header says how checks map to these figures.
 struct SessionSummary {
-    std::chrono::system_clock::time_point sessionStart; // wall clock
-    std::chrono::system_clock::time_point now;          // wall clock
+    // The first check's start (wall clock); before it, the record's making.
+    std::chrono::system_clock::time_point sessionStart;
+    std::chrono::system_clock::time_point now; // wall clock
     // From the session's start to now, on the monotonic clock.
     std::chrono::nanoseconds sessionLength{0};
 

@@ -8,6 +8,7 @@
 #include "ui/SessionWindow.h"
 #include "ui/StateNotifier.h"
 #include "ui/TrayStatus.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -16,27 +17,17 @@
 #include <QScreen>
 #include <QShortcut>
 
-#include <algorithm>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
 namespace {
 
-SessionController::TrayFactory &TrayFactoryInUse()
-{
-    static SessionController::TrayFactory factory;
-    return factory;
-}
-
-SessionController::SinkFactory &SinkFactoryInUse()
-{
-    static SessionController::SinkFactory factory;
-    return factory;
-}
+// The port of every check the window makes.
+constexpr std::uint16_t kWindowPort = 80;
 
 class SilentSink final : public NotificationSink {
 public:
-    void Notify(const QString &, const QString &) override {}
+    void Notify(NoticeKind, const QString &, const QString &) override {}
 };
 
 std::unique_ptr<TrayIcon> DefaultTray()
@@ -57,20 +48,29 @@ std::unique_ptr<NotificationSink> DefaultSink(TrayStatus *tray)
     return std::make_unique<DesktopNotifications>(QDBusConnection::sessionBus(), std::move(fallback));
 }
 
+// The frame around a shown window, as far as it is known.
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+ProbeTarget TargetOf(const QString &host)
+{
+    return {host.toStdString(), kWindowPort};
+}
+
 } // namespace
 
-void SessionController::SetTrayFactory(TrayFactory factory)
+SessionServices SessionServices::Desktop()
 {
-    TrayFactoryInUse() = std::move(factory);
+    return {DefaultTray, DefaultSink};
 }
 
-void SessionController::SetSinkFactory(SinkFactory factory)
-{
-    SinkFactoryInUse() = std::move(factory);
-}
-
-SessionController::SessionController(SessionHost host)
-    : host_(std::move(host)), history_(std::make_unique<SessionHistory>())
+SessionController::SessionController(SessionHost host, SessionServices services)
+    : host_(std::move(host)), history_(std::make_unique<SessionHistory>(TargetOf(host_.hostText())))
 {
     BuildMenus();
     host_.background->installEventFilter(this);
@@ -78,11 +78,12 @@ SessionController::SessionController(SessionHost host)
     shortcut_->setContext(Qt::WindowShortcut);
     connect(shortcut_, &QShortcut::activated, this, [this] { CallGuarded([this] { OpenSessionWindow(); }); });
 
-    std::unique_ptr<TrayIcon> icon = TrayFactoryInUse() ? TrayFactoryInUse()() : DefaultTray();
+    std::unique_ptr<TrayIcon> icon = services.tray ? services.tray() : nullptr;
     if (icon)
         tray_ = std::make_unique<TrayStatus>(std::move(icon), trayMenu_.get(),
                                              [this] { ToggleMainWindow(); });
-    sink_ = SinkFactoryInUse() ? SinkFactoryInUse()(tray_.get()) : DefaultSink(tray_.get());
+    if (services.sink)
+        sink_ = services.sink(tray_.get());
     if (!sink_)
         sink_ = std::make_unique<SilentSink>();
     notifier_ = std::make_unique<StateNotifier>(*sink_);
@@ -123,11 +124,25 @@ void SessionController::BuildMenus()
     connect(quit, &QAction::triggered, this, [this] { CallGuarded([this] { host_.requestClose(); }); });
 }
 
+void SessionController::HostChanged(const QString &host)
+{
+    const ProbeTarget target = TargetOf(host);
+    if (target.host == history_->Target().host)
+        return;
+    history_->Restart(target);
+    notifier_->Restart();
+    UpdateTray();
+    RefreshShownWindow();
+}
+
 void SessionController::CheckFinished(const CheckResult &result)
 {
-    const bool wasDown = history_->Latest() && !history_->Latest()->ok;
+    // The check was made against the host field's text as it is now; should
+    // the change of the text have been missed, it is caught up here.
     const QString host = host_.hostText();
-    history_->Add(result, host.toStdString());
+    HostChanged(host);
+    const bool wasDown = history_->Latest() && !history_->Latest()->ok;
+    history_->Add(result);
 
     const QString tip = SessionTexts::CheckToolTip(result);
     host_.gauge->setToolTip(tip);
@@ -140,6 +155,11 @@ void SessionController::CheckFinished(const CheckResult &result)
             ended = outage->duration;
     notifier_->CheckFinished(host, result, ended);
     UpdateTray();
+    RefreshShownWindow();
+}
+
+void SessionController::RefreshShownWindow()
+{
     if (window_ && window_->isVisible() && !window_->isMinimized())
         window_->Refresh();
 }
@@ -163,7 +183,7 @@ void SessionController::UpdateTray()
     if (!tray_)
         return;
     const std::optional<CheckResult> &latest = history_->Latest();
-    const QString host = latest ? QString::fromStdString(history_->LatestHost()) : host_.hostText();
+    const QString host = QString::fromStdString(history_->Target().host);
     if (!latest) {
         tray_->SetStatus(host, QStringLiteral("Ожидание первой проверки"), {});
         return;
@@ -180,7 +200,7 @@ void SessionController::UpdateTray()
 void SessionController::OpenSessionWindow()
 {
     if (!window_) {
-        window_ = std::make_unique<SessionWindow>(*history_, [this] { return host_.hostText().toStdString(); });
+        window_ = std::make_unique<SessionWindow>(*history_);
         PlaceOverMainWindow(*window_);
     }
     if (window_->isMinimized())
@@ -191,22 +211,29 @@ void SessionController::OpenSessionWindow()
     window_->activateWindow();
 }
 
-void SessionController::PlaceOverMainWindow(QWidget &window) const
+void SessionController::PlaceOverMainWindow(QWidget &window)
 {
-    // Centred over the main window, and within the screen's free area: a
-    // desktop without a window manager would otherwise put it in the corner.
+    // Centred over the main window, its frame within the free area of the
+    // main window's screen: a desktop without a window manager would
+    // otherwise put it in the corner. Until its own frame is known, it is
+    // taken to get the main window's.
     window.adjustSize();
-    const QRect main = host_.window->frameGeometry();
-    QRect placed(QPoint(0, 0), window.size());
-    placed.moveCenter(main.center());
-    if (const QScreen *screen = host_.window->screen()) {
-        const QRect area = screen->availableGeometry();
-        placed.moveRight(std::min(placed.right(), area.right()));
-        placed.moveBottom(std::min(placed.bottom(), area.bottom()));
-        placed.moveLeft(std::max(placed.left(), area.left()));
-        placed.moveTop(std::max(placed.top(), area.top()));
-    }
-    window.move(placed.topLeft());
+    QWidget *main = host_.window;
+    const auto mainFrame = [main] { return FrameMargins(*main); };
+    PlacementEnvironment environment = PlacementEnvironment::Desktop();
+    environment.availableArea = [main] {
+        const QScreen *screen = main->screen();
+        return screen != nullptr ? screen->availableGeometry() : QRect();
+    };
+    const QSize minimum = window.minimumSizeHint();
+    windowPlacement_ = std::make_unique<WindowPlacement>(
+        window,
+        [main, minimum, mainFrame](QRect area, QSize outerSize) {
+            return WindowPlacement::CenteredOver(main->frameGeometry(), area, outerSize,
+                                                 minimum.grownBy(mainFrame()));
+        },
+        [&window, mainFrame] { return window.size().grownBy(mainFrame()); }, std::move(environment));
+    windowPlacement_->Place();
 }
 
 void SessionController::ShowMainWindow()

@@ -22,6 +22,7 @@ class SessionWindow;
 class StateNotifier;
 class TrayIcon;
 class TrayStatus;
+class WindowPlacement;
 
 // What the session features need of the main window.
 struct SessionHost {
@@ -38,6 +39,24 @@ struct SessionHost {
     std::function<void()> requestClose;
 };
 
+// Where the session shows itself beyond the window: the tray icon and the
+// notifications. Desktop() is the real one; tests pass recorders.
+struct SessionServices {
+    // Makes the tray icon; null (or an empty function) for none.
+    using TrayFactory = std::function<std::unique_ptr<TrayIcon>()>;
+    // Makes where notifications go; `tray` is null without one. A null sink
+    // (or an empty function) tells nobody.
+    using SinkFactory = std::function<std::unique_ptr<NotificationSink>(TrayStatus *tray)>;
+
+    TrayFactory tray;
+    SinkFactory sink;
+
+    // A SystemTrayIcon when the desktop has a tray; notifications to the
+    // desktop's notification service (falling back to the tray's balloon),
+    // and nowhere on platforms without a desktop (offscreen, minimal).
+    static SessionServices Desktop();
+};
+
 // The session that the main window keeps from its creation on, and what
 // shows it: the session window (one at most, opened with "Сеанс…" in the
 // background's context menu, with Ctrl+I anywhere in the main window or from
@@ -45,29 +64,22 @@ struct SessionHost {
 // assistive technology, the tray icon where the desktop has a tray, and the
 // notifications when the connection is lost or restored.
 //
+// The session is of one target, the host field's text: a changed text ends
+// the session of the old target and starts one for the new (HostChanged),
+// which begins at its first check. The session window, the tray and the
+// notifications show the current target's session.
+//
 // Per check it records the result and updates the tool tips and the tray;
 // the session window is refreshed only while it is shown. Nothing here runs
 // per tick. The host's widgets must outlive the controller.
 class SessionController final : public QObject {
     Q_OBJECT
 public:
-    // Makes the tray icon; null for none. The default makes a
-    // SystemTrayIcon when the desktop has a tray.
-    using TrayFactory = std::function<std::unique_ptr<TrayIcon>()>;
-    // Makes where notifications go; `tray` is null without one. The default
-    // sends them to the desktop's notification service (falling back to the
-    // tray's balloon), and nowhere on platforms without a desktop
-    // (offscreen, minimal).
-    using SinkFactory = std::function<std::unique_ptr<NotificationSink>(TrayStatus *tray)>;
-
-    // For tests: replace the factories for controllers made from now on; an
-    // empty function restores the default.
-    static void SetTrayFactory(TrayFactory factory);
-    static void SetSinkFactory(SinkFactory factory);
-
-    explicit SessionController(SessionHost host);
+    explicit SessionController(SessionHost host, SessionServices services = SessionServices::Desktop());
     ~SessionController() override;
 
+    // After every change of the host field's text.
+    void HostChanged(const QString &host);
     // After every check, with the probe's result.
     void CheckFinished(const CheckResult &result);
     // After every change of the window's status colour.
@@ -99,13 +111,15 @@ protected:
 
 private:
     bool OnBackground(QPoint point) const;
-    void PlaceOverMainWindow(QWidget &window) const;
+    void PlaceOverMainWindow(QWidget &window);
     void BuildMenus();
     void UpdateTray();
+    void RefreshShownWindow();
 
     SessionHost host_;
     std::unique_ptr<SessionHistory> history_;
     std::unique_ptr<SessionWindow> window_;
+    std::unique_ptr<WindowPlacement> windowPlacement_;
     std::unique_ptr<QMenu> contextMenu_;
     std::unique_ptr<QMenu> trayMenu_;
     QAction *notifications_ = nullptr;

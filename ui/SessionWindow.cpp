@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -24,7 +25,7 @@ using Figure = SessionWindow::Figure;
 namespace {
 
 constexpr Figure kFigures[] = {
-    Figure::Checks,  Figure::Succeeded, Figure::Failed,        Figure::Loss,
+    Figure::Host, Figure::Checks,  Figure::Succeeded, Figure::Failed,        Figure::Loss,
     Figure::Latency, Figure::Percentiles, Figure::State,       Figure::TotalUp,
     Figure::TotalDown, Figure::LongestOutage, Figure::LongestUptime,
 };
@@ -61,7 +62,7 @@ QString StateText(const SessionSummary &s)
     case LinkState::Unknown:
         break;
     }
-    return QStringLiteral("ещё не проверялось");
+    return QStringLiteral("неизвестно, ещё не проверялось");
 }
 
 QString OutageText(const std::optional<Outage> &outage)
@@ -86,8 +87,8 @@ QString UptimeText(const std::optional<Uptime> &uptime)
 
 } // namespace
 
-SessionWindow::SessionWindow(const SessionHistory &history, std::function<std::string()> hostNow, QWidget *parent)
-    : QWidget(parent, Qt::Window), history_(history), hostNow_(std::move(hostNow))
+SessionWindow::SessionWindow(const SessionHistory &history, QWidget *parent)
+    : QWidget(parent, Qt::Window), history_(history)
 {
     setWindowTitle(Title());
     setAccessibleName(Title());
@@ -96,6 +97,29 @@ SessionWindow::SessionWindow(const SessionHistory &history, std::function<std::s
     chart_ = new LatencyChart(history_, this);
     chart_->setMinimumSize(400, 220);
 
+    BuildOutages();
+
+    copy_ = new QPushButton(QStringLiteral("Копировать"), this);
+    copy_->setAccessibleDescription(QStringLiteral("Сводка и все проверки в буфер обмена"));
+    connect(copy_, &QPushButton::clicked, this, [this] { CallGuarded([this] { Copy(); }); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(BuildFigures());
+    layout->addWidget(chart_, 3);
+    layout->addWidget(new QLabel(QStringLiteral("Сбои"), this));
+    layout->addWidget(outages_, 2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(copy_);
+    layout->addLayout(buttons);
+    resize(840, 720);
+    Refresh();
+}
+
+SessionWindow::~SessionWindow() = default;
+
+void SessionWindow::BuildOutages()
+{
     outageModel_ = new OutageTableModel(history_.Record(), this);
     outages_ = new QTableView(this);
     outages_->setModel(outageModel_);
@@ -117,25 +141,7 @@ SessionWindow::SessionWindow(const SessionHistory &history, std::function<std::s
                              metrics.horizontalAdvance(QStringLiteral("00 д 00 ч 00 мин")) + pad);
     outages_->setColumnWidth(OutageTableModel::FailedChecks,
                              metrics.horizontalAdvance(QStringLiteral("Неудачных проверок")) + pad);
-
-    copy_ = new QPushButton(QStringLiteral("Копировать"), this);
-    copy_->setAccessibleDescription(QStringLiteral("Сводка и все проверки в буфер обмена"));
-    connect(copy_, &QPushButton::clicked, this, [this] { CallGuarded([this] { Copy(); }); });
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(BuildFigures());
-    layout->addWidget(chart_, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Сбои"), this));
-    layout->addWidget(outages_, 2);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(copy_);
-    layout->addLayout(buttons);
-    resize(840, 720);
-    Refresh();
 }
-
-SessionWindow::~SessionWindow() = default;
 
 QWidget *SessionWindow::BuildFigures()
 {
@@ -167,6 +173,7 @@ QWidget *SessionWindow::BuildFigures()
 QString SessionWindow::Label(Figure figure)
 {
     switch (figure) {
+    case Figure::Host: return QStringLiteral("Хост");
     case Figure::Checks: return QStringLiteral("Проверок");
     case Figure::Succeeded: return QStringLiteral("Успешно");
     case Figure::Failed: return QStringLiteral("Неудачно");
@@ -190,6 +197,8 @@ void SessionWindow::Refresh()
         if (label->text() != text)
             label->setText(text);
     };
+    const std::string &host = history_.Target().host;
+    set(Figure::Host, host.empty() ? QStringLiteral("—") : QString::fromStdString(host));
     set(Figure::Checks, QString::number(s.sent));
     set(Figure::Succeeded, QString::number(s.succeeded));
     set(Figure::Failed, QString::number(s.failed));
@@ -203,8 +212,10 @@ void SessionWindow::Refresh()
         set(Figure::Percentiles, QStringLiteral("—"));
     }
     set(Figure::State, StateText(s));
-    set(Figure::TotalUp, SessionTexts::Duration(s.totalUp));
-    set(Figure::TotalDown, SessionTexts::Duration(s.totalDown));
+    // Before the first check no time was up or down: nobody looked.
+    const bool looked = s.state != LinkState::Unknown;
+    set(Figure::TotalUp, looked ? SessionTexts::Duration(s.totalUp) : QStringLiteral("—"));
+    set(Figure::TotalDown, looked ? SessionTexts::Duration(s.totalDown) : QStringLiteral("—"));
     set(Figure::LongestOutage, OutageText(s.longestOutage));
     set(Figure::LongestUptime, UptimeText(s.longestUptime));
     outageModel_->Refresh();
@@ -218,7 +229,7 @@ QString SessionWindow::FigureText(Figure figure) const
 
 void SessionWindow::Copy()
 {
-    const std::string text = history_.CopyText(hostNow_ ? hostNow_() : std::string());
+    const std::string text = history_.CopyText();
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
@@ -226,6 +237,15 @@ void SessionWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     CallGuarded([this] { Refresh(); });
+}
+
+void SessionWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SessionWindow::changeEvent(QEvent *event)

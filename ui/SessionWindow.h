@@ -4,9 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
 #include <map>
-#include <string>
 
 class LatencyChart;
 class OutageTableModel;
@@ -15,22 +13,23 @@ class QPushButton;
 class QTableView;
 class SessionHistory;
 
-// The session window "Сеанс — Kelvora": the figures of the session record
-// with Russian labels, the latency chart of the whole session, the outages
-// newest first and the button "Копировать", which puts the session on the
-// clipboard (SessionHistory::CopyText).
+// The session window "Сеанс — Kelvora": the session's target and the
+// figures of its record with Russian labels, the latency chart of the whole
+// session, the outages newest first and the button "Копировать", which puts
+// the session on the clipboard (SessionHistory::CopyText). Before the
+// session's first check it says that the state is unknown.
 //
-// A plain non-modal top-level window that hides when closed. It shows the
-// history as of its last Refresh; it refreshes itself when shown, and its
-// owner refreshes it after each check while it is visible (never while it is
-// hidden, so it costs nothing then). The history is borrowed and must
-// outlive the window; `hostNow` gives the host field's text for a copy made
-// before the first check.
+// A plain non-modal top-level window that hides when closed or on Escape. It
+// shows the history as of its last Refresh; it refreshes itself when shown,
+// and its owner refreshes it after each check while it is visible (never
+// while it is hidden, so it costs nothing then). The history is borrowed and
+// must outlive the window.
 class SessionWindow final : public QWidget {
     Q_OBJECT
 public:
     // The figures, in the order they are shown.
     enum class Figure {
+        Host,
         Checks,
         Succeeded,
         Failed,
@@ -44,7 +43,7 @@ public:
         LongestUptime,
     };
 
-    SessionWindow(const SessionHistory &history, std::function<std::string()> hostNow, QWidget *parent = nullptr);
+    explicit SessionWindow(const SessionHistory &history, QWidget *parent = nullptr);
     ~SessionWindow() override;
 
     static QString Title() { return QStringLiteral("Сеанс — Kelvora"); }
@@ -65,13 +64,14 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     QWidget *BuildFigures();
+    void BuildOutages();
 
     const SessionHistory &history_;
-    std::function<std::string()> hostNow_;
     std::map<Figure, QLabel *> figures_;
     LatencyChart *chart_ = nullptr;
     OutageTableModel *outageModel_ = nullptr;

@@ -13,10 +13,10 @@ void StateNotifier::CheckFinished(const QString &host, const CheckResult &result
     if (!changed || !enabled_)
         return;
     if (!result.ok) {
-        sink_.Notify(QStringLiteral("Связь потеряна: ") + host, SessionTexts::Reason(result));
+        sink_.Notify(NoticeKind::Lost, QStringLiteral("Связь потеряна: ") + host, SessionTexts::Reason(result));
         return;
     }
     const QString body = endedOutage ? QStringLiteral("Связи не было ") + SessionTexts::Duration(*endedOutage)
                                      : QStringLiteral("Связь есть");
-    sink_.Notify(QStringLiteral("Связь восстановлена: ") + host, body);
+    sink_.Notify(NoticeKind::Restored, QStringLiteral("Связь восстановлена: ") + host, body);
 }

@@ -27,7 +27,8 @@ constexpr int kScrollLine = 8;
 TForm::TForm(QSize clientSize, QSize outerSize)
     : outerSize_(outerSize), client_(new QWidget(this)),
       horizontal_(new QScrollBar(Qt::Horizontal, this)),
-      vertical_(new QScrollBar(Qt::Vertical, this)), corner_(new QWidget(this))
+      vertical_(new QScrollBar(Qt::Vertical, this)), corner_(new QWidget(this)),
+      placement_(*this, WindowPlacement::CenteredOnDesktop, [this] { return outerSize_; })
 {
     InstallUiAccessibility();
     client_->setObjectName(QStringLiteral("ClientArea"));
@@ -42,7 +43,6 @@ TForm::TForm(QSize clientSize, QSize outerSize)
     corner_->setAutoFillBackground(true);
     corner_->setBackgroundRole(QPalette::Button);
     corner_->hide();
-    connect(&frameWatch_, &QTimer::timeout, this, [this] { CallGuarded([this] { LookForFrame(); }); });
     resize(clientSize);
     client_->setGeometry(0, 0, clientSize.width(), clientSize.height());
 }
@@ -213,50 +213,9 @@ void TForm::RequestClose()
         hide();
 }
 
-PlacementEnvironment PlacementEnvironment::Desktop()
-{
-    return {[] {
-                const QScreen *screen = QGuiApplication::primaryScreen();
-                return screen != nullptr ? screen->availableVirtualGeometry() : QRect();
-            },
-            [](const QWidget &window) {
-                // Asked of the native window: the widget's own copy is only
-                // brought up to date when the window moves.
-                const QWindow *native = window.windowHandle();
-                return native != nullptr ? native->frameMargins() : QMargins();
-            }};
-}
-
-QPoint TForm::DesktopCenter(QRect area, QSize outerSize)
-{
-    return {area.left() + std::max(0, (area.width() - outerSize.width()) / 2),
-            area.top() + std::max(0, (area.height() - outerSize.height()) / 2)};
-}
-
 void TForm::SetPlacementEnvironment(PlacementEnvironment environment)
 {
-    placement_ = std::move(environment);
-}
-
-QSize TForm::OuterSize(const QMargins &frame) const
-{
-    // Without a frame of the window manager's (none yet, or no window
-    // manager at all), the layout's own outer size stands for it.
-    if (frame.isNull())
-        return outerSize_;
-    return size().grownBy(frame);
-}
-
-void TForm::PlaceOnDesktop()
-{
-    const QRect area = placement_.availableArea();
-    if (area.isEmpty())
-        return;
-    const QMargins frame = placement_.frame(*this);
-    // A top-level widget's position is that of its frame.
-    move(DesktopCenter(area, OuterSize(frame)));
-    if (frame.isNull())
-        AwaitFrame();
+    placement_.SetEnvironment(std::move(environment));
 }
 
 void TForm::closeEvent(QCloseEvent *event)
@@ -293,46 +252,9 @@ void TForm::PlaceOnFirstSight()
     // Moving a minimized window would show it; it is placed once restored.
     if (position_ != poDesktopCenter || (windowState() & Qt::WindowMinimized))
         return;
-    CallGuarded([this] { PlaceOnDesktop(); });
+    CallGuarded([this] { placement_.Place(); });
     // A later show (after a minimize and restore) leaves the window where it is.
     position_ = poDesigned;
-}
-
-void TForm::AwaitFrame()
-{
-    // The window manager frames a window after it is mapped and says so only
-    // in a window property; look for the frame a few times a second, for a
-    // short while (without a window manager none ever comes).
-    constexpr int kLookEveryMs = 25;
-    constexpr int kLooks = 120;
-    frameLooksLeft_ = kLooks;
-    frameWatch_.setInterval(kLookEveryMs);
-    frameWatch_.start();
-}
-
-void TForm::LookForFrame()
-{
-    // A maximized or minimized window is where the window manager put it;
-    // moving it would take it out of that state.
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
-        frameWatch_.stop();
-        return;
-    }
-    const QMargins frame = placement_.frame(*this);
-    if (frame.isNull()) {
-        if (--frameLooksLeft_ <= 0)
-            frameWatch_.stop();
-        return;
-    }
-    frameWatch_.stop();
-    const QRect area = placement_.availableArea();
-    if (area.isEmpty())
-        return;
-    const QPoint framePosition = DesktopCenter(area, OuterSize(frame));
-    if (QWindow *window = windowHandle())
-        window->setFramePosition(framePosition);
-    else
-        move(framePosition);
 }
 
 bool TForm::eventFilter(QObject *watched, QEvent *event)

@@ -3,11 +3,11 @@
 
 #include "base/TColor.h"
 #include "ui/Anchors.h"
+#include "ui/WindowPlacement.h"
 
 #include <QMargins>
 #include <QRect>
 #include <QSize>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -19,19 +19,6 @@ class QScrollBar;
 enum TPosition {
     poDesigned,      // where it is
     poDesktopCenter, // centred on the desktop (see TForm::DesktopCenter)
-};
-
-// What placing a window needs to know of the desktop: the area windows may
-// take (all screens, less panels and docks), and the frame the window
-// manager has put around a window (null while there is none, or none is
-// known yet). Tests stand in for both.
-struct PlacementEnvironment {
-    std::function<QRect()> availableArea;
-    std::function<QMargins(const QWidget &window)> frame;
-
-    // The screens' available virtual geometry, and the window's frame
-    // geometry less its geometry.
-    static PlacementEnvironment Desktop();
 };
 
 // A top-level window with a client area in which its controls are laid out:
@@ -100,15 +87,13 @@ public:
     virtual bool CloseQuery() { return true; }
 
     // Where poDesktopCenter puts the outer top-left corner of a window of
-    // `outerSize` in the `area` windows may take: centred, integer division,
-    // never left of or above the area (a window larger than the area goes to
-    // its top-left corner).
-    static QPoint DesktopCenter(QRect area, QSize outerSize);
+    // `outerSize` in the `area` windows may take (WindowPlacement).
+    static QPoint DesktopCenter(QRect area, QSize outerSize) { return WindowPlacement::DesktopCenter(area, outerSize); }
 
     // Replaces how the desktop is seen when placing (tests).
     void SetPlacementEnvironment(PlacementEnvironment environment);
     // True while the first placement waits to see the window manager's frame.
-    bool AwaitingFrame() const { return frameWatch_.isActive(); }
+    bool AwaitingFrame() const { return placement_.AwaitingFrame(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -130,10 +115,6 @@ private:
     void UpdateScrollBars();
     void PlaceControls();
     void PlaceOnFirstSight();
-    void PlaceOnDesktop();
-    QSize OuterSize(const QMargins &frame) const;
-    void AwaitFrame();
-    void LookForFrame();
 
     TColor color_ = clWindow;
     TPosition position_ = poDesigned;
@@ -146,9 +127,7 @@ private:
     std::vector<std::function<void(TColor)>> colorFollowers_;
     bool realigning_ = false;
     QString accessibleStatus_;
-    PlacementEnvironment placement_ = PlacementEnvironment::Desktop();
     // Until the window manager's frame is known, the window is centred by
     // the layout's outer size; once it is, the real frame is centred.
-    QTimer frameWatch_;
-    int frameLooksLeft_ = 0;
+    WindowPlacement placement_;
 };

@@ -5,28 +5,36 @@
 // window, its small handlers and the view operations through which the
 // monitor cycle and the connectivity probe show their state.
 
+#include "base/TTimer.h"
 #include "controls/TSpinEdit.h"
 #include "monitor/ConnectivityProbe.h"
 #include "monitor/MonitorCycle.h"
 #include "monitor/MonitorView.h"
 #include "monitor/ProbeView.h"
 #include "ui/LayoutScaling.h"
+#include "ui/SessionController.h"
 #include "ui/TForm.h"
 
 #include <memory>
 
 class QLineEdit;
-class SessionController;
 class TButton;
 class TGauge;
 class TIdHTTP;
 class TImage;
 class TLabel;
 class TProgressBar;
-class TTimer;
 
 // The interval field of the layout.
 using IntervalField = TSpinEdit;
+
+// What the main window is built with beyond its layout: how its timers (and
+// the interval field's) are armed, and where its session shows itself. The
+// defaults are the real ones; tests pass fakes.
+struct Form1Services {
+    TTimer::Arming timerArming; // empty: the toolkit's timers
+    SessionServices session = SessionServices::Desktop();
+};
 
 // Building the window loads the whole layout (controls in creation order,
 // then Timer1, IdHTTP1 and Timer2, which brings up the socket stack), sizes
@@ -39,7 +47,7 @@ using IntervalField = TSpinEdit;
 class TForm1 final : public TForm, public MonitorView, public ProbeView {
     Q_OBJECT
 public:
-    TForm1();
+    explicit TForm1(Form1Services services = {});
     ~TForm1() override;
 
     // Components, in declaration order.
@@ -109,7 +117,7 @@ public:
     void SetReadoutCaption(ReadoutLabel label, const QString &text) override;
 
 private:
-    explicit TForm1(LayoutScale scale);
+    TForm1(Form1Services services, LayoutScale scale);
 
     void BuildLayout();
     void CreateBottomRow();
@@ -117,6 +125,7 @@ private:
     void CreateCredits();
     void CreateReadout();
     void CreateNativeControls();
+    void CreateHostRow();
     void CreateComponents();
     void SizeLabels();
     TLabel *NewLabel(const QString &caption, QRect designBounds, TAnchors anchors,
@@ -124,6 +133,7 @@ private:
     void SetPreset(int index);
     void AnnounceStatus(TColor color);
 
+    Form1Services services_;
     LayoutScale scale_;
     int windowFontPixels_;
     MonitorCycle cycle_;

@@ -77,13 +77,21 @@ QIcon TrayStatus::StatusIcon(TColor color)
     return icon;
 }
 
+const QIcon &TrayStatus::IconOf(TColor color)
+{
+    auto found = icons_.find(color);
+    if (found == icons_.end())
+        found = icons_.emplace(color, StatusIcon(color)).first;
+    return found->second;
+}
+
 void TrayStatus::SetColor(TColor color)
 {
     if (color_ == color)
         return;
     color_ = color;
     ++iconPaints_;
-    icon_->SetIcon(StatusIcon(color));
+    icon_->SetIcon(IconOf(color));
     // The tray shows an icon only once it has one.
     if (iconPaints_ == 1)
         icon_->Show();

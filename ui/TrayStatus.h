@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -51,8 +53,11 @@ private:
 // The program's tray icon: a disc in the window's status colour (yellow,
 // orange, lime, red), a tool tip with the host, the last result and the
 // reason, the menu it is given and a left click that runs `onClick`. The icon
-// is painted and handed to the tray only when the colour changes, and the
-// tool tip only when its text does.
+// is handed to the tray only when the colour changes, and the tool tip only
+// when its text does. Each colour's icon is painted once and the same icon
+// given again at every later change to that colour: a tray keeps what it is
+// given by the icon's key, so fresh icons at every check would make it grow
+// without end.
 class TrayStatus final : public QObject {
     Q_OBJECT
 public:
@@ -69,15 +74,21 @@ public:
     QString ToolTip() const { return toolTip_; }
 
     TrayIcon &Icon() const { return *icon_; }
-    // How often the icon was painted.
+    // How often an icon was handed to the tray (once per change of colour).
     int IconPaints() const { return iconPaints_; }
+    // How many icons were painted: one per colour seen.
+    std::size_t IconsBuilt() const { return icons_.size(); }
 
-    // The disc for a colour, at the sizes trays ask for.
+    // The disc for a colour, at the sizes trays ask for, freshly painted.
     static QIcon StatusIcon(TColor color);
 
 private:
+    const QIcon &IconOf(TColor color);
+
     std::unique_ptr<TrayIcon> icon_;
     std::optional<TColor> color_;
     QString toolTip_;
     int iconPaints_ = 0;
+    // The window shows a handful of status colours, so this stays small.
+    std::map<TColor, QIcon> icons_;
 };

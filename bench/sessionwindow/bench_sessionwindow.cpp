@@ -98,16 +98,16 @@ void SessionWindowUpdate(benchmark::State &state)
 {
     Checks stream;
     checks = &stream;
-    SessionHistory history(BenchClock());
+    SessionHistory history({"127.0.0.1", 80}, BenchClock());
     for (int i = 0; i < kDayOfChecks; ++i)
-        history.Add(stream.Next(), "127.0.0.1");
-    SessionWindow window(history, [] { return std::string("127.0.0.1"); });
+        history.Add(stream.Next());
+    SessionWindow window(history);
     window.Chart()->setFixedSize(800, 400);
     window.show();
     QApplication::processEvents();
     QImage surface(800, 400, QImage::Format_RGB32);
     for (auto _ : state) {
-        history.Add(stream.Next(), "127.0.0.1");
+        history.Add(stream.Next());
         window.Refresh();
         window.Chart()->render(&surface);
         benchmark::DoNotOptimize(surface.constBits());
@@ -126,12 +126,11 @@ void CheckWithTheWindowClosed(benchmark::State &state)
     std::vector<QWidget *> readout;
     for (int i = 0; i < 5; ++i)
         readout.push_back(new QLabel(background));
-    SessionController::SetSinkFactory([](TrayStatus *) { return std::unique_ptr<NotificationSink>(); });
     SessionController controller(
-        SessionHost{&window, background, gauge, readout, [] { return QStringLiteral("127.0.0.1"); }, [] {}});
+        SessionHost{&window, background, gauge, readout, [] { return QStringLiteral("127.0.0.1"); }, [] {}},
+        SessionServices{SessionServices::Desktop().tray, {}});
     for (auto _ : state)
         controller.CheckFinished(stream.Next());
-    SessionController::SetSinkFactory({});
     checks = nullptr;
 }
 

@@ -26,7 +26,6 @@ private slots:
 
 void TestTTimer::cleanup()
 {
-    TTimer::SetArmingFailsForTesting(false);
     SetErrorHandler({});
 }
 
@@ -113,10 +112,16 @@ void TestTTimer::missedPeriodsAreDeliveredOnce()
 
 void TestTTimer::armingFailureRaisesOutOfResourcesWithEnabledSet()
 {
-    TTimer timer;
+    bool fails = false;
+    int arms = 0;
+    TTimer timer(nullptr, [&](QTimer &toolkit, int milliseconds) {
+        ++arms;
+        return !fails && TTimer::ArmToolkitTimer(toolkit, milliseconds);
+    });
     timer.SetEnabled(false);
     timer.SetOnTimer([] {});
-    TTimer::SetArmingFailsForTesting(true);
+    QCOMPARE(arms, 0);
+    fails = true;
     try {
         timer.SetEnabled(true);
         QFAIL("no error raised");
@@ -125,6 +130,12 @@ void TestTTimer::armingFailureRaisesOutOfResourcesWithEnabledSet()
     }
     QCOMPARE(timer.Enabled(), true);
     QVERIFY(!timer.Armed());
+    QCOMPARE(arms, 1);
+    // The platform has timers again: the next write arms it.
+    fails = false;
+    timer.SetInterval(500);
+    QVERIFY(timer.Armed());
+    QCOMPARE(arms, 2);
 }
 
 void TestTTimer::handlerErrorIsReportedAndTimerStaysAsLeft()

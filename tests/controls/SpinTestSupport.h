@@ -47,12 +47,13 @@ protected:
 // The interval field as the main window holds it: 73 x 22, 11 px bold, first
 // in tab order, Value 30 written before OnChange is attached; OnChange records
 // the text at each change. A plain line edit next to it takes the focus away.
+// `arming` arms the field's repeat timers (the toolkit's when empty).
 class SpinWindow {
 public:
-    SpinWindow()
+    explicit SpinWindow(const TTimer::Arming &arming = {})
     {
         window.resize(200, 60);
-        field = new TSpinEdit(&window);
+        field = new TSpinEdit(&window, arming);
         QFont font(QStringLiteral("MS Sans Serif"));
         font.setPixelSize(11);
         font.setBold(true);

@@ -9,6 +9,7 @@
 #include "controls/TTimerSpeedButton.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QtTest>
 
 #include <array>
@@ -24,6 +25,27 @@ const std::array<const char *, 6> kUpRows = {
 };
 const std::array<const char *, 6> kDownRows = {
     ".........", ".XXXXXXX.", "..XXXXX..", "...XXX...", "....X....", ".........",
+};
+
+// Arms the repeat timers as the toolkit does and counts their events, so
+// that a test waits for the timer that would step the field, not for time.
+class RepeatTicks {
+public:
+    int count = 0;
+
+    TTimer::Arming Arming()
+    {
+        return [this](QTimer &timer, int milliseconds) {
+            if (!watched_.contains(&timer)) {
+                watched_.insert(&timer);
+                QObject::connect(&timer, &QTimer::timeout, [this] { ++count; });
+            }
+            return TTimer::ArmToolkitTimer(timer, milliseconds);
+        };
+    }
+
+private:
+    QSet<QTimer *> watched_;
 };
 
 // Steps of a field, each with the time it came after the press.
@@ -48,7 +70,6 @@ private:
 class TestSpinButton : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup();
 
     void glyphBitmaps_data();
     void glyphBitmaps();
@@ -76,11 +97,6 @@ private slots:
     void pressGivesTheFocusToTheField();
     void pairWithTabStopTakesTheFocusAndKeys();
 };
-
-void TestSpinButton::cleanup()
-{
-    TTimer::SetArmingFailsForTesting(false);
-}
 
 void TestSpinButton::glyphBitmaps_data()
 {
@@ -249,14 +265,17 @@ void TestSpinButton::heldPressRepeatsAfter400ThenEvery100Ms()
         QVERIFY2(log.times[i] - log.times[0] >= 100 * i - 5,
                  qPrintable(QString("step %1 at %2 ms").arg(i).arg(log.times[i])));
     QVERIFY(!up->RepeatTimer()->Enabled());
+    // The released button stays quiet: its timer is disarmed.
     const int total = int(log.times.size());
-    QTest::qWait(250); // the released button stays quiet
+    QVERIFY(!up->RepeatTimer()->Armed());
+    QCoreApplication::processEvents();
     QCOMPARE(int(log.times.size()), total);
 }
 
 void TestSpinButton::dragOffBeforeTheFirstRepeatGivesNoStep()
 {
-    SpinWindow w;
+    RepeatTicks ticks;
+    SpinWindow w(ticks.Arming());
     QVERIFY(w.Show());
     TTimerSpeedButton *up = w.field->Button()->UpButton();
     QTest::mousePress(up, Qt::LeftButton, {}, QPoint(7, 4));
@@ -264,8 +283,8 @@ void TestSpinButton::dragOffBeforeTheFirstRepeatGivesNoStep()
     QVERIFY(!up->Down());
     QVERIFY(up->Tracking());
     // The timer runs on: wait for its first and a later event.
-    QTRY_COMPARE_WITH_TIMEOUT(up->RepeatTimer()->Interval(), 100u, 5000);
-    QTest::qWait(150);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count >= 2, 5000);
+    QCOMPARE(up->RepeatTimer()->Interval(), 100u);
     QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(7, 30));
     QVERIFY(w.changes.isEmpty());
     QCOMPARE(w.field->text(), QStringLiteral("30"));
@@ -274,14 +293,17 @@ void TestSpinButton::dragOffBeforeTheFirstRepeatGivesNoStep()
 
 void TestSpinButton::stepsPauseOffTheButtonAndResumeOnIt()
 {
-    SpinWindow w;
+    RepeatTicks ticks;
+    SpinWindow w(ticks.Arming());
     QVERIFY(w.Show());
     TTimerSpeedButton *down = w.field->Button()->DownButton();
     QTest::mousePress(down, Qt::LeftButton, {}, QPoint(7, 5));
     QTRY_VERIFY_WITH_TIMEOUT(!w.changes.isEmpty(), 5000);
     QTest::mouseMove(down, QPoint(40, 5));
     const int whileOn = int(w.changes.size());
-    QTest::qWait(350);
+    // Three events of the repeat timer off the button: no step.
+    const int ticksOn = ticks.count;
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count >= ticksOn + 3, 5000);
     QCOMPARE(int(w.changes.size()), whileOn);
     QVERIFY(down->RepeatTimer()->Enabled());
     QTest::mouseMove(down, QPoint(7, 5));
@@ -327,8 +349,10 @@ void TestSpinButton::otherMouseButtonsDoNothing()
     else
         QTest::mousePress(window, mouseButton, {}, at);
     QVERIFY(!target->Down());
+    // No repeat timer was made, so none can step the field later.
     QCOMPARE(target->RepeatTimer(), nullptr);
-    QTest::qWait(450); // past the first repeat period
+    QCoreApplication::processEvents();
+    QCOMPARE(target->RepeatTimer(), nullptr);
     QTest::mouseRelease(window, mouseButton, {}, at);
 
     QCOMPARE(QApplication::activePopupWidget(), nullptr); // no context menu
@@ -399,7 +423,9 @@ void TestSpinButton::repeatErrorStopsTheTimerAndIsReportedOnce()
     QTRY_COMPARE_WITH_TIMEOUT(recorders.errors.size(), 1, 5000);
     QVERIFY(!down->RepeatTimer()->Enabled());
     QCOMPARE(w.field->text(), QStringLiteral("-1"));
-    QTest::qWait(350); // held on: no more steps, no more errors
+    // Held on: the timer is disarmed, so no more steps and no more errors.
+    QVERIFY(!down->RepeatTimer()->Armed());
+    QCoreApplication::processEvents();
     QCOMPARE(recorders.errors, QStringList{"TProgressBar property out of range"});
     QCOMPARE(w.changes, QStringList{"-1"});
     QTest::mouseMove(down, QPoint(7, 40));
@@ -424,9 +450,12 @@ void TestSpinButton::releaseErrorIsReportedAndTheTimerStops()
 void TestSpinButton::timerArmingFailureIsReported()
 {
     SpinRecorders recorders;
-    SpinWindow w;
+    bool armingFails = false;
+    SpinWindow w([&](QTimer &timer, int milliseconds) {
+        return !armingFails && TTimer::ArmToolkitTimer(timer, milliseconds);
+    });
     QVERIFY(w.Show());
-    TTimer::SetArmingFailsForTesting(true);
+    armingFails = true;
     TTimerSpeedButton *up = w.field->Button()->UpButton();
     QTest::mousePress(up, Qt::LeftButton, {}, QPoint(7, 4));
     QCOMPARE(recorders.errors, QStringList{"Not enough timers available"});
@@ -449,7 +478,8 @@ void TestSpinButton::losingTheWindowEndsThePress()
     QTRY_VERIFY(!up->Down());
     QVERIFY(!up->Tracking());
     QVERIFY(!up->RepeatTimer()->Enabled());
-    QTest::qWait(500);
+    QVERIFY(!up->RepeatTimer()->Armed());
+    QCoreApplication::processEvents();
     QVERIFY(w.changes.isEmpty());
     QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(7, 4));
     QVERIFY(w.changes.isEmpty());

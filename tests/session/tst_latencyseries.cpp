@@ -69,6 +69,7 @@ private slots:
     void downTimeAgreesWithTheSessionRecord();
     void aMillionChecksStayWithinTheColumnsAndKeepTheirTotals();
     void startsThatRunBackwardsCountAsTheLatest();
+    void downTimeNearTheLongestDurationIsKept();
     void resampledPixels_data();
     void resampledPixels();
     void resamplingTakesTheLatestCheckOfAPixel();
@@ -101,7 +102,7 @@ void TestLatencySeries::downTimeAgreesWithTheSessionRecord_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<double>("downInColumns");
     QTest::newRow("no failure") << "1S 2S 3S" << 0.0;
-    QTest::newRow("first check fails: down from the start") << "4F 6S" << 6.0;
+    QTest::newRow("first check fails: down from its start") << "4F 6S" << 2.0;
     QTest::newRow("outage between successes") << "1S 3F 4F 9S 10S" << 6.0;
     QTest::newRow("open outage is not in the columns") << "1S 3F 4F" << 1.0;
     QTest::newRow("two outages") << "1S 2F 3S 5F 8F 9S" << 5.0;
@@ -113,7 +114,8 @@ void TestLatencySeries::downTimeAgreesWithTheSessionRecord()
     QFETCH(double, downInColumns);
     SessionRig rig;
     SessionRecord record(rig.Clock());
-    LatencySeries series(SessionRig::kMonotonicBase);
+    // As the window's session makes it: both begin at the first check.
+    LatencySeries series(SeriesOrigin::FirstCheck, SessionRig::kMonotonicBase);
     const std::vector<CheckResult> checks = Script(script);
     for (const CheckResult &check : checks) {
         record.Record(check);
@@ -168,6 +170,27 @@ void TestLatencySeries::startsThatRunBackwardsCountAsTheLatest()
     early.Add(SessionRig::Check(0, false));
     QCOMPARE(early.LatestStart(), nanoseconds{0});
     QCOMPARE(DownInColumns(early), nanoseconds{0});
+}
+
+void TestLatencySeries::downTimeNearTheLongestDurationIsKept()
+{
+    // An outage from the origin to a check at the longest duration: the
+    // last column ends beyond it, and its share of the outage still counts.
+    for (const std::size_t columns : {std::size_t{2}, std::size_t{2048}}) {
+        LatencySeries series(nanoseconds{0}, columns);
+        CheckResult failed;
+        failed.startedMonotonic = nanoseconds{0};
+        series.Add(failed);
+        CheckResult late;
+        late.ok = true;
+        late.startedMonotonic = nanoseconds::max();
+        series.Add(late);
+        QCOMPARE(series.LatestStart(), nanoseconds::max());
+        QCOMPARE(DownInColumns(series), nanoseconds::max());
+        const LatencySeries::Column &last = series.At(series.Used() - 1);
+        QVERIFY(last.downTime > nanoseconds{0});
+        QCOMPARE(last.downTo, nanoseconds::max());
+    }
 }
 
 void TestLatencySeries::resampledPixels_data()

@@ -87,27 +87,31 @@ void TestSessionRecord::upAndDownTime_data()
     QTest::addColumn<QString>("outages");
     QTest::addColumn<QString>("state");
 
-    QTest::newRow("no check yet") << "" << 10.0 << 0.0 << 0.0 << "" << "unknown";
-    QTest::newRow("starts down: the outage opens at the session's start")
-        << "5F 10F 15S 20S" << 27.0 << 12.0 << 15.0 << "0-15=15/2" << "up since 15 for 12";
-    QTest::newRow("starts up late: the uptime runs from the session's start")
-        << "7S" << 10.0 << 10.0 << 0.0 << "" << "up since 0 for 10";
-    QTest::newRow("first check fails late") << "7F" << 10.0 << 0.0 << 10.0 << "0-*=10/1" << "down since 0 for 10";
+    QTest::addColumn<double>("start");
+
+    QTest::newRow("no check yet: the state is unknown") << "" << 10.0 << 0.0 << 0.0 << "" << "unknown" << 0.0;
+    QTest::newRow("starts down: the outage opens at the first check")
+        << "5F 10F 15S 20S" << 27.0 << 12.0 << 10.0 << "5-15=10/2" << "up since 15 for 12" << 5.0;
+    QTest::newRow("starts up late: the uptime runs from the first check")
+        << "7S" << 10.0 << 3.0 << 0.0 << "" << "up since 7 for 3" << 7.0;
+    QTest::newRow("first check fails late") << "7F" << 10.0 << 0.0 << 3.0 << "7-*=3/1" << "down since 7 for 3"
+                                            << 7.0;
     QTest::newRow("ends down: the outage is open until now")
-        << "0S 10S 20F 30F" << 45.0 << 20.0 << 25.0 << "20-*=25/2" << "down since 20 for 25";
+        << "0S 10S 20F 30F" << 45.0 << 20.0 << 25.0 << "20-*=25/2" << "down since 20 for 25" << 0.0;
     QTest::newRow("one lone failure") << "0S 10S 20F 30S 40S" << 50.0 << 40.0 << 10.0 << "20-30=10/1"
-                                      << "up since 30 for 20";
-    QTest::newRow("alternating") << "0F 1S 2F 3S" << 4.0 << 2.0 << 2.0 << "0-1=1/1,2-3=1/1" << "up since 3 for 1";
+                                      << "up since 30 for 20" << 0.0;
+    QTest::newRow("alternating") << "0F 1S 2F 3S" << 4.0 << 2.0 << 2.0 << "0-1=1/1,2-3=1/1" << "up since 3 for 1"
+                                 << 0.0;
     QTest::newRow("now at the last check's start") << "0S 10F" << 10.0 << 10.0 << 0.0 << "10-*=0/1"
-                                                  << "down since 10 for 0";
+                                                  << "down since 10 for 0" << 0.0;
     QTest::newRow("a start going backwards counts as the latest start")
-        << "10S 20F 15F 30S" << 40.0 << 30.0 << 10.0 << "20-30=10/2" << "up since 30 for 10";
-    QTest::newRow("a check before the session's start counts from the start")
-        << "-5F 10S" << 20.0 << 10.0 << 10.0 << "0-10=10/1" << "up since 10 for 10";
+        << "10S 20F 15F 30S" << 40.0 << 20.0 << 10.0 << "20-30=10/2" << "up since 30 for 10" << 10.0;
+    QTest::newRow("a check before the record was made counts from its making")
+        << "-5F 10S" << 20.0 << 10.0 << 10.0 << "0-10=10/1" << "up since 10 for 10" << 0.0;
     QTest::newRow("now behind the last check's start is taken as that start")
-        << "0S 30F" << 20.0 << 30.0 << 0.0 << "30-*=0/1" << "down since 30 for 0";
-    QTest::newRow("two checks at one instant") << "10F 10S" << 20.0 << 10.0 << 10.0 << "0-10=10/1"
-                                              << "up since 10 for 10";
+        << "0S 30F" << 20.0 << 30.0 << 0.0 << "30-*=0/1" << "down since 30 for 0" << 0.0;
+    QTest::newRow("two checks at one instant") << "10F 10S" << 20.0 << 10.0 << 0.0 << "10-10=0/1"
+                                              << "up since 10 for 10" << 10.0;
 }
 
 void TestSessionRecord::upAndDownTime()
@@ -118,6 +122,7 @@ void TestSessionRecord::upAndDownTime()
     QFETCH(double, down);
     QFETCH(QString, outages);
     QFETCH(QString, state);
+    QFETCH(double, start);
 
     SessionRig rig;
     SessionRecord record(rig.Clock());
@@ -129,7 +134,7 @@ void TestSessionRecord::upAndDownTime()
     QCOMPARE(Secs(summary.totalDown), down);
     QCOMPARE(Describe(summary.outages), outages);
     QCOMPARE(DescribeState(summary), state);
-    QCOMPARE(SessionRig::WallSeconds(summary.sessionStart), 0.0);
+    QCOMPARE(SessionRig::WallSeconds(summary.sessionStart), start);
     if (summary.sent > 0)
         QCOMPARE(summary.totalUp + summary.totalDown, summary.sessionLength);
     // The row-by-row reading gives the same list.
@@ -377,10 +382,10 @@ void TestSessionRecord::extremeClockValuesSaturate()
     SessionRig rig;
     rig.monotonic = nanoseconds::min();
     SessionRecord record(rig.Clock());
-    CheckResult late = SessionRig::Check(0, false);
-    late.startedMonotonic = nanoseconds::max();
-    late.elapsed = nanoseconds::min(); // ignored on a failure
-    record.Record(late);
+    CheckResult early = SessionRig::Check(0, false);
+    early.startedMonotonic = nanoseconds::min();
+    early.elapsed = nanoseconds::min(); // ignored on a failure
+    record.Record(early);
     CheckResult fast = SessionRig::Check(1, true);
     fast.startedMonotonic = nanoseconds::max();
     fast.elapsed = nanoseconds::min(); // counts as 0
@@ -399,7 +404,10 @@ void TestSessionRecord::emptyClockFunctionsFallBackToTheSystemClocks()
 {
     const auto before = system_clock::now();
     SessionRecord record(SessionClock{nullptr, nullptr});
-    record.Record(SessionRig::Check(0, true));
+    CheckResult check = SessionRig::Check(0, true);
+    check.startedAt = system_clock::now();
+    check.startedMonotonic = SteadyClockNow();
+    record.Record(check);
     const SessionSummary summary = record.Summary();
     QVERIFY(summary.sessionStart >= before);
     QVERIFY(summary.now >= summary.sessionStart);

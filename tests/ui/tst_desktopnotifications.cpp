@@ -46,7 +46,7 @@ class TestDesktopNotifications : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void notifyReachesTheServiceAndReplacesTheLastOne();
+    void eachNoticeReplacesTheLastOneOfItsKind();
     void withoutAServiceTheFallbackTakesIt();
     void withoutABusTheFallbackTakesIt();
 
@@ -78,7 +78,7 @@ void TestDesktopNotifications::cleanupTestCase()
     }
 }
 
-void TestDesktopNotifications::notifyReachesTheServiceAndReplacesTheLastOne()
+void TestDesktopNotifications::eachNoticeReplacesTheLastOneOfItsKind()
 {
     QDBusConnection service = QDBusConnection::connectToBus(address_, QStringLiteral("service"));
     QVERIFY(service.isConnected());
@@ -90,8 +90,11 @@ void TestDesktopNotifications::notifyReachesTheServiceAndReplacesTheLastOne()
     QStringList fallen;
     DesktopNotifications notifications(QDBusConnection::connectToBus(address_, QStringLiteral("client")),
                                        [&](const QString &title, const QString &) { fallen << title; });
-    notifications.Notify(QStringLiteral("Связь потеряна: 127.0.0.1"), QStringLiteral("Соединение отклонено"));
-    QTRY_COMPARE(fake.requests.size(), 1);
+    // Two losses at once: the second waits for the first's id and replaces it.
+    notifications.Notify(NoticeKind::Lost, QStringLiteral("Связь потеряна: 127.0.0.1"),
+                         QStringLiteral("Соединение отклонено"));
+    notifications.Notify(NoticeKind::Lost, QStringLiteral("Связь потеряна: 127.0.0.1"), QStringLiteral("Узел не найден"));
+    QTRY_COMPARE(fake.requests.size(), 2);
     const Request &first = fake.requests.front();
     QCOMPARE(first.app, QStringLiteral("Kelvora"));
     QCOMPARE(first.replaces, 0u);
@@ -99,11 +102,22 @@ void TestDesktopNotifications::notifyReachesTheServiceAndReplacesTheLastOne()
     QCOMPARE(first.body, QStringLiteral("Соединение отклонено"));
     QCOMPARE(first.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("example.varnholt.Kelvora"));
     QCOMPARE(first.timeout, -1);
-    // The answer's id arrives before the next change: "restored" replaces "lost".
-    QTest::qWait(100);
-    notifications.Notify(QStringLiteral("Связь восстановлена: 127.0.0.1"), QStringLiteral("Связи не было 3,004 с"));
-    QTRY_COMPARE(fake.requests.size(), 2);
-    QCOMPARE(fake.requests.back().replaces, 41u);
+    QCOMPARE(fake.requests.at(1).replaces, 41u);
+    QCOMPARE(fake.requests.at(1).body, QStringLiteral("Узел не найден"));
+    // The return is a notice of its own: the loss's reason stays on screen.
+    notifications.Notify(NoticeKind::Restored, QStringLiteral("Связь восстановлена: 127.0.0.1"),
+                         QStringLiteral("Связи не было 3,004 с"));
+    QTRY_COMPARE(fake.requests.size(), 3);
+    QCOMPARE(fake.requests.at(2).replaces, 0u);
+    // The next of each kind replaces the latest of its own kind.
+    notifications.Notify(NoticeKind::Lost, QStringLiteral("Связь потеряна: 127.0.0.1"),
+                         QStringLiteral("Соединение отклонено"));
+    QTRY_COMPARE(fake.requests.size(), 4);
+    QCOMPARE(fake.requests.at(3).replaces, 42u);
+    notifications.Notify(NoticeKind::Restored, QStringLiteral("Связь восстановлена: 127.0.0.1"),
+                         QStringLiteral("Связи не было 1,000 с"));
+    QTRY_COMPARE(fake.requests.size(), 5);
+    QCOMPARE(fake.requests.at(4).replaces, 43u);
     QVERIFY(fallen.isEmpty());
     service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     service.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
@@ -114,7 +128,7 @@ void TestDesktopNotifications::withoutAServiceTheFallbackTakesIt()
     QStringList fallen;
     DesktopNotifications notifications(QDBusConnection::connectToBus(address_, QStringLiteral("lonely")),
                                        [&](const QString &title, const QString &body) { fallen << title + "|" + body; });
-    notifications.Notify(QStringLiteral("Связь потеряна: h"), QStringLiteral("Узел не найден"));
+    notifications.Notify(NoticeKind::Lost, QStringLiteral("Связь потеряна: h"), QStringLiteral("Узел не найден"));
     QTRY_COMPARE(fallen, QStringList{"Связь потеряна: h|Узел не найден"});
 }
 
@@ -123,11 +137,11 @@ void TestDesktopNotifications::withoutABusTheFallbackTakesIt()
     QStringList fallen;
     DesktopNotifications notifications(QDBusConnection(QStringLiteral("never connected")),
                                        [&](const QString &title, const QString &) { fallen << title; });
-    notifications.Notify(QStringLiteral("Связь восстановлена: h"), QStringLiteral("Связь есть"));
+    notifications.Notify(NoticeKind::Restored, QStringLiteral("Связь восстановлена: h"), QStringLiteral("Связь есть"));
     QCOMPARE(fallen, QStringList{"Связь восстановлена: h"});
     // And without a fallback, nothing happens at all.
     DesktopNotifications silent(QDBusConnection(QStringLiteral("never connected")));
-    silent.Notify(QStringLiteral("t"), QStringLiteral("b"));
+    silent.Notify(NoticeKind::Lost, QStringLiteral("t"), QStringLiteral("b"));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopNotifications)

@@ -64,10 +64,10 @@ private slots:
 void TestLatencyChart::refreshRedrawsOnlyTheChangedColumnsAndMatchesAFullPaint()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     // Two minutes at 1 s with an outage in the middle, then sparse checks.
     for (int s = 0; s < 120; ++s)
-        history.Add(SessionRig::Check(s, s < 50 || s > 60, FailureReason::Refused, microseconds(300 + 97 * (s % 11))), "h");
+        history.Add(SessionRig::Check(s, s < 50 || s > 60, FailureReason::Refused, microseconds(300 + 97 * (s % 11))));
     rig.At(120.5);
     LatencyChart chart(history);
     chart.resize(800, 400);
@@ -77,7 +77,7 @@ void TestLatencyChart::refreshRedrawsOnlyTheChangedColumnsAndMatchesAFullPaint()
     const int redrawn = chart.ColumnsRedrawn();
     // Within the axis (up to 130 s): each check redraws a few columns.
     for (double s = 121; s < 129; s += 1.5) {
-        history.Add(SessionRig::Check(s, s < 124 || s > 126, FailureReason::Timeout, microseconds(400)), "h");
+        history.Add(SessionRig::Check(s, s < 124 || s > 126, FailureReason::Timeout, microseconds(400)));
         rig.At(s + 0.2);
         chart.Refresh();
         (void)chart.grab();
@@ -118,12 +118,12 @@ void TestLatencyChart::axisEndSteps()
 void TestLatencyChart::marksAndBandsLieAtTheScriptedTimes()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     // One check a second for 100 s; down from 20 to 30 s (failures at 20 to
     // 29) and from 70 s to the end (failures from 70 on).
     for (int s = 0; s < 100; ++s) {
         const bool ok = !(s >= 20 && s < 30) && s < 70;
-        history.Add(SessionRig::Check(s, ok, FailureReason::Refused, milliseconds(5 + s % 3)), "127.0.0.1");
+        history.Add(SessionRig::Check(s, ok, FailureReason::Refused, milliseconds(5 + s % 3)));
     }
     rig.At(100);
     LatencyChart chart(history);
@@ -186,9 +186,9 @@ void TestLatencyChart::successesArePlottedByTheirTimeAndTheAxisScales()
     QFETCH(int, largestMs);
     QFETCH(double, axisMax);
     SessionRig rig;
-    SessionHistory history(rig.Clock());
-    history.Add(SessionRig::Check(10, true, FailureReason::None, microseconds(300)), "h");
-    history.Add(SessionRig::Check(40, true, FailureReason::None, milliseconds(largestMs)), "h");
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
+    history.Add(SessionRig::Check(0, true, FailureReason::None, microseconds(300)));
+    history.Add(SessionRig::Check(40, true, FailureReason::None, milliseconds(largestMs)));
     rig.At(50);
     LatencyChart chart(history);
     chart.resize(600, 300);
@@ -214,22 +214,26 @@ void TestLatencyChart::successesArePlottedByTheirTimeAndTheAxisScales()
 void TestLatencyChart::hoverShowsTheCheckUnderThePointer()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
-    history.Add(SessionRig::Check(10, true, FailureReason::None, microseconds(12345)), "h");
-    history.Add(SessionRig::Check(30, false, FailureReason::Timeout), "h");
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
+    history.Add(SessionRig::Check(10, true, FailureReason::None, microseconds(12345)));
+    history.Add(SessionRig::Check(30, false, FailureReason::Timeout));
     rig.At(40);
     LatencyChart chart(history);
     chart.resize(800, 300);
     chart.Refresh();
     const int y = chart.PlotArea().center().y();
-    const QString atTen = chart.HoverText(QPoint(chart.XOf(seconds(10)) + 1, y));
+    // The chart's time runs from the session's first check, at 10 s.
+    const auto since = [&](double s) { return SessionRig::Seconds(s - 10); };
+    const QString atTen = chart.HoverText(QPoint(chart.XOf(since(10)) + 1, y));
     QVERIFY2(atTen.endsWith(QStringLiteral(": 12,345 мс")), qPrintable(atTen));
-    const QString atThirty = chart.HoverText(QPoint(chart.XOf(seconds(30)), y));
+    const QString atThirty = chart.HoverText(QPoint(chart.XOf(since(30)), y));
     QVERIFY2(atThirty.endsWith(QStringLiteral(": Превышено время ожидания")), qPrintable(atThirty));
     // In the open outage, away from any check.
-    QCOMPARE(chart.HoverText(QPoint(chart.XOf(seconds(36)), y)), QStringLiteral("Нет связи"));
-    // Before the first check, where the line was up: nothing.
-    QCOMPARE(chart.HoverText(QPoint(chart.XOf(seconds(3)), y)), QString());
+    QCOMPARE(chart.HoverText(QPoint(chart.XOf(since(36)), y)), QStringLiteral("Нет связи"));
+    // Between the checks, where the line was up: nothing.
+    QCOMPARE(chart.HoverText(QPoint(chart.XOf(since(20)), y)), QString());
+    // Before the first check the session had not begun: off the chart.
+    QCOMPARE(chart.XOf(since(3)), -1);
     // Outside the plot: nothing.
     QCOMPARE(chart.HoverText(QPoint(2, y)), QString());
 }
@@ -238,13 +242,13 @@ void TestLatencyChart::memoryStaysBoundedOverAMillionResults()
 {
     SessionRig rig;
     // The log is the only part that grows with the checks, up to its cap.
-    SessionHistory history(rig.Clock(), 1000);
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock(), 1000);
     const std::size_t seriesBytes = history.Series().Bytes();
     LatencyChart chart(history);
     chart.resize(800, 400);
     std::size_t logBytesAtCap = 0;
     for (int i = 0; i < 1'000'000; ++i) {
-        history.Add(SessionRig::Check(i, i % 97 != 0, FailureReason::Refused, microseconds(200 + i % 5000)), "127.0.0.1");
+        history.Add(SessionRig::Check(i, i % 97 != 0, FailureReason::Refused, microseconds(200 + i % 5000)));
         if (i == 999)
             logBytesAtCap = history.Log().Bytes();
         if (i % 250'000 == 0) {
@@ -273,8 +277,8 @@ void TestLatencyChart::memoryStaysBoundedOverAMillionResults()
 void TestLatencyChart::tinySizesPaintWithoutFault()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
-    history.Add(SessionRig::Check(1, false), "h");
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
+    history.Add(SessionRig::Check(1, false));
     LatencyChart chart(history);
     for (const QSize size : {QSize(1, 1), QSize(60, 30), QSize(0, 0), QSize(5000, 40)}) {
         chart.resize(size);

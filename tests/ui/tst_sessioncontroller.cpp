@@ -8,6 +8,7 @@
 #include "app/Program.h"
 #include "controls/TGauge.h"
 #include "session/SessionHistory.h"
+#include "ui/Addresses.h"
 #include "ui/SessionController.h"
 #include "ui/SessionWindow.h"
 #include "ui/TButton.h"
@@ -73,7 +74,8 @@ private slots:
     void menuItemAndCtrlIOpenOneWindowOnly();
     void reopeningRestoresAndRaisesTheSameWindow();
     void theSessionWindowOpensOverTheMainWindow();
-    void sessionStartsWithTheWindowAndRecordsEveryCheck();
+    void sessionStartsAtTheFirstCheckAndRecordsEveryCheck();
+    void aChangedHostIsANewSession();
     void failureToolTipsAndDescription_data();
     void failureToolTipsAndDescription();
     void successToolTipsAndDescription();
@@ -241,19 +243,61 @@ void TestSessionController::theSessionWindowOpensOverTheMainWindow()
     QVERIFY(placed.topLeft() != area.topLeft() || w.frameGeometry().topLeft() == area.topLeft());
 }
 
-void TestSessionController::sessionStartsWithTheWindowAndRecordsEveryCheck()
+void TestSessionController::sessionStartsAtTheFirstCheckAndRecordsEveryCheck()
 {
     TForm1 &w = Shown();
     const SessionHistory &history = w.Session()->History();
     QCOMPARE(history.Record().Sent(), 0u);
+    QCOMPARE(history.Target().host, Addresses::kPresetHosts[0].toStdString());
     QVERIFY(!w.Session()->LatestFailure());
     RunCheck(w, QStringLiteral("no.such.host"));
-    RunCheck(w, QStringLiteral("other.host"));
+    RunCheck(w, QStringLiteral("no.such.host"));
     QCOMPARE(history.Record().Sent(), 2u);
-    QCOMPARE(history.LatestHost(), std::string("other.host"));
     QCOMPARE(history.Latest()->reason, FailureReason::Dns);
     QCOMPARE(history.Log().Size(), 2u);
+    // Nothing is counted from before the first check: the session and its
+    // outage begin at that check's start.
+    const SessionSummary summary = history.Record().Summary();
+    QCOMPARE(summary.sessionStart, history.Log().Oldest(0).startedAt);
+    QCOMPARE(history.StartWall(), history.Log().Oldest(0).startedAt);
+    QCOMPARE(summary.outages.back().start, history.Log().Oldest(0).startedAt);
     QCOMPARE(LookedUpNames()->names.size(), 2u);
+    LookedUpNames()->names.clear();
+}
+
+void TestSessionController::aChangedHostIsANewSession()
+{
+    TForm1 &w = Shown();
+    w.Session()->OpenSessionWindow();
+    SessionWindow *window = w.Session()->Window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const SessionHistory &history = w.Session()->History();
+    RunCheck(w, QStringLiteral("no.such.host"));
+    RunCheck(w, QStringLiteral("no.such.host"));
+    QCOMPARE(window->FigureText(SessionWindow::Figure::Checks), QStringLiteral("2"));
+    // The text changes: the old target's session ends, the new one has not
+    // been checked yet, and the open window says so at once.
+    w.Edit1->setText(QStringLiteral("other.host"));
+    QCOMPARE(history.Target().host, std::string("other.host"));
+    QCOMPARE(history.Record().Sent(), 0u);
+    QVERIFY(!w.Session()->LatestFailure());
+    QCOMPARE(window->FigureText(SessionWindow::Figure::Host), QStringLiteral("other.host"));
+    QCOMPARE(window->FigureText(SessionWindow::Figure::Checks), QStringLiteral("0"));
+    QCOMPARE(window->FigureText(SessionWindow::Figure::State), QStringLiteral("неизвестно, ещё не проверялось"));
+    RunCheck(w, QStringLiteral("other.host"));
+    // And back: again a session of its own, with none of the first one's checks.
+    w.Edit1->setText(QStringLiteral("no.such.host"));
+    RunCheck(w, QStringLiteral("no.such.host"));
+    QCOMPARE(history.Record().Sent(), 1u);
+    QCOMPARE(history.Record().Summary().outagesTotal, 1u);
+    // The copy names the current host in its header and in every row.
+    const QString copy = QString::fromStdString(history.CopyText());
+    QVERIFY(copy.startsWith(QStringLiteral("--- no.such.host (no address) port 80 statistics ---\n")));
+    QCOMPARE(copy.count(QStringLiteral(",no.such.host,")), 1);
+    QVERIFY(!copy.contains(QStringLiteral("other.host")));
+    // Setting the same text again is no change.
+    w.Edit1->setText(QStringLiteral("no.such.host"));
+    QCOMPARE(history.Record().Sent(), 1u);
     LookedUpNames()->names.clear();
 }
 

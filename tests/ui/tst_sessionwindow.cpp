@@ -32,7 +32,7 @@ void Feed(SessionHistory &history, const QString &script)
         const QString rest = word.mid(kind + 1);
         CheckResult check = SessionRig::Check(at, ok, rest == QLatin1String("D") ? FailureReason::Dns : FailureReason::Refused,
                                               milliseconds(ok ? rest.toInt() : 1));
-        history.Add(check, "127.0.0.1");
+        history.Add(check);
     }
 }
 
@@ -64,13 +64,17 @@ private slots:
     void beforeTheFirstCheck();
     void copyPutsTheSessionOnTheClipboard();
     void titleAndLayout();
+    void escapeClosesIt_data();
+    void escapeClosesIt();
 };
 
 void TestSessionWindow::figuresOfAScriptedSession_data()
 {
     QTest::addColumn<Figure>("figure");
     QTest::addColumn<QString>("text");
-    // Up 0..3 and 5..6, down 3..5 and 6..7 (now).
+    // Up 1..3 and 5..6, down 3..5 and 6..7 (now); nothing before the first
+    // check at 1 s.
+    QTest::newRow("host") << Figure::Host << "127.0.0.1";
     QTest::newRow("checks") << Figure::Checks << "6";
     QTest::newRow("succeeded") << Figure::Succeeded << "3";
     QTest::newRow("failed") << Figure::Failed << "3";
@@ -78,12 +82,12 @@ void TestSessionWindow::figuresOfAScriptedSession_data()
     QTest::newRow("min/avg/max/mdev") << Figure::Latency << "10,000 / 20,000 / 30,000 / 8,165";
     QTest::newRow("state: down since the last check") << Figure::State
                                                        << QStringLiteral("нет связи, с %1 (1,000 с)").arg(Wall(6));
-    QTest::newRow("time up") << Figure::TotalUp << "4,000 с";
+    QTest::newRow("time up") << Figure::TotalUp << "3,000 с";
     QTest::newRow("time down") << Figure::TotalDown << "3,000 с";
     QTest::newRow("longest outage") << Figure::LongestOutage
                                     << QStringLiteral("2,000 с, с %1 до %2").arg(Wall(3), Wall(5));
     QTest::newRow("longest uptime") << Figure::LongestUptime
-                                    << QStringLiteral("3,000 с, с %1 до %2").arg(Wall(0), Wall(3));
+                                    << QStringLiteral("2,000 с, с %1 до %2").arg(Wall(1), Wall(3));
 }
 
 void TestSessionWindow::figuresOfAScriptedSession()
@@ -91,10 +95,10 @@ void TestSessionWindow::figuresOfAScriptedSession()
     QFETCH(Figure, figure);
     QFETCH(QString, text);
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     Feed(history, QStringLiteral("1S10 2S20 3F 4F 5S30 6FD"));
     rig.At(7);
-    SessionWindow window(history, [] { return std::string("127.0.0.1"); });
+    SessionWindow window(history);
     window.Refresh();
     QCOMPARE(window.FigureText(figure), text);
 }
@@ -102,13 +106,13 @@ void TestSessionWindow::figuresOfAScriptedSession()
 void TestSessionWindow::percentilesLieWithinOnePercent()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     QString script;
     for (int i = 1; i <= 100; ++i)
         script += QStringLiteral("%1S%2 ").arg(i).arg(i);
     Feed(history, script);
     rig.At(101);
-    SessionWindow window(history, {});
+    SessionWindow window(history);
     window.Refresh();
     const QStringList parts = window.FigureText(Figure::Percentiles).split(QStringLiteral(" / "));
     QCOMPARE(parts.size(), 3);
@@ -122,10 +126,10 @@ void TestSessionWindow::percentilesLieWithinOnePercent()
 void TestSessionWindow::outagesNewestFirst()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     Feed(history, QStringLiteral("1S10 2S20 3F 4F 5S30 6FD"));
     rig.At(7);
-    SessionWindow window(history, {});
+    SessionWindow window(history);
     window.Refresh();
     const QTableView *table = window.Outages();
     QCOMPARE(table->model()->rowCount(), 2);
@@ -146,10 +150,10 @@ void TestSessionWindow::outagesNewestFirst()
 void TestSessionWindow::refreshShowsTheNextCheckAndANewOutage()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     Feed(history, QStringLiteral("1S10"));
     rig.At(2);
-    SessionWindow window(history, {});
+    SessionWindow window(history);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.Outages()->model()->rowCount(), 0);
@@ -181,29 +185,33 @@ void TestSessionWindow::refreshShowsTheNextCheckAndANewOutage()
 void TestSessionWindow::beforeTheFirstCheck()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     rig.At(3);
-    SessionWindow window(history, {});
+    SessionWindow window(history);
     window.Refresh();
     QCOMPARE(window.FigureText(Figure::Checks), QStringLiteral("0"));
     QCOMPARE(window.FigureText(Figure::Loss), QStringLiteral("—"));
     QCOMPARE(window.FigureText(Figure::Latency), QStringLiteral("—"));
-    QCOMPARE(window.FigureText(Figure::State), QStringLiteral("ещё не проверялось"));
+    // Nobody has looked yet: no state, and no time up or down.
+    QCOMPARE(window.FigureText(Figure::State), QStringLiteral("неизвестно, ещё не проверялось"));
     QCOMPARE(window.FigureText(Figure::LongestOutage), QStringLiteral("не было"));
-    QCOMPARE(window.FigureText(Figure::TotalUp), QStringLiteral("0,000 с"));
+    QCOMPARE(window.FigureText(Figure::LongestUptime), QStringLiteral("не было"));
+    QCOMPARE(window.FigureText(Figure::TotalUp), QStringLiteral("—"));
+    QCOMPARE(window.FigureText(Figure::TotalDown), QStringLiteral("—"));
+    QCOMPARE(window.FigureText(Figure::Host), QStringLiteral("127.0.0.1"));
 }
 
 void TestSessionWindow::copyPutsTheSessionOnTheClipboard()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
     Feed(history, QStringLiteral("1S10 2F"));
     rig.At(3);
-    SessionWindow window(history, [] { return std::string("host now"); });
+    SessionWindow window(history);
     QApplication::clipboard()->clear();
     QTest::mouseClick(window.CopyButton(), Qt::LeftButton);
     const QString copied = QApplication::clipboard()->text();
-    QCOMPARE(copied, QString::fromStdString(history.CopyText("host now")));
+    QCOMPARE(copied, QString::fromStdString(history.CopyText()));
     QVERIFY(copied.startsWith(QStringLiteral("--- 127.0.0.1 (127.0.0.1) port 80 statistics ---\n")));
     QVERIFY(copied.contains(QStringLiteral("\ntime,seq,host,address,port,ok,ms,reason,code,message\r\n")));
     QCOMPARE(copied.count(QStringLiteral(",127.0.0.1,127.0.0.1,80,")), 2);
@@ -212,8 +220,8 @@ void TestSessionWindow::copyPutsTheSessionOnTheClipboard()
 void TestSessionWindow::titleAndLayout()
 {
     SessionRig rig;
-    SessionHistory history(rig.Clock());
-    SessionWindow window(history, {});
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
+    SessionWindow window(history);
     QCOMPARE(window.windowTitle(), QStringLiteral("Сеанс — Kelvora"));
     QVERIFY(window.isWindow());
     QVERIFY(!window.isModal());
@@ -224,6 +232,31 @@ void TestSessionWindow::titleAndLayout()
     QVERIFY(window.Chart()->width() >= 400);
     // Closing hides it; it stays for the next opening.
     window.close();
+    QVERIFY(!window.isVisible());
+}
+
+void TestSessionWindow::escapeClosesIt_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("focus in the outage list") << "outages";
+    QTest::newRow("focus on the copy button") << "copy";
+}
+
+void TestSessionWindow::escapeClosesIt()
+{
+    QFETCH(QString, focus);
+    SessionRig rig;
+    SessionHistory history({"127.0.0.1", 80}, rig.Clock());
+    SessionWindow window(history);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget *focused = focus == QLatin1String("copy") ? static_cast<QWidget *>(window.CopyButton()) : window.Outages();
+    focused->setFocus();
+    QTRY_VERIFY(focused->hasFocus());
+    // Shift+Escape is no close.
+    QTest::keyClick(focused, Qt::Key_Escape, Qt::ShiftModifier);
+    QVERIFY(window.isVisible());
+    QTest::keyClick(focused, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
 }
 

@@ -13,7 +13,12 @@ namespace {
 class RecordingSink final : public NotificationSink {
 public:
     QStringList told;
-    void Notify(const QString &title, const QString &body) override { told << title + QStringLiteral(" | ") + body; }
+    void Notify(NoticeKind kind, const QString &title, const QString &body) override
+    {
+        // The kind goes with the title.
+        QCOMPARE(kind, title.startsWith(QStringLiteral("Связь потеряна")) ? NoticeKind::Lost : NoticeKind::Restored);
+        told << title + QStringLiteral(" | ") + body;
+    }
 };
 
 CheckResult Check(bool ok, FailureReason reason = FailureReason::Refused)
@@ -31,6 +36,7 @@ class TestStateNotifier : public QObject {
 private slots:
     void notifiesOnChangesBetweenUpAndDownOnly_data();
     void notifiesOnChangesBetweenUpAndDownOnly();
+    void aRestartMakesTheNextCheckAFirstCheck();
 };
 
 void TestStateNotifier::notifiesOnChangesBetweenUpAndDownOnly_data()
@@ -73,6 +79,20 @@ void TestStateNotifier::notifiesOnChangesBetweenUpAndDownOnly()
         down = !ok;
     }
     QCOMPARE(sink.told, told);
+}
+
+void TestStateNotifier::aRestartMakesTheNextCheckAFirstCheck()
+{
+    RecordingSink sink;
+    StateNotifier notifier(sink);
+    notifier.CheckFinished(QStringLiteral("127.0.0.1"), Check(false), std::nullopt);
+    // Another host's session: its success restores nothing, and its later
+    // loss is told with its own name.
+    notifier.Restart();
+    notifier.CheckFinished(QStringLiteral("127.0.0.2"), Check(true), std::nullopt);
+    QVERIFY(sink.told.isEmpty());
+    notifier.CheckFinished(QStringLiteral("127.0.0.2"), Check(false), std::nullopt);
+    QCOMPARE(sink.told, QStringList{QStringLiteral("Связь потеряна: 127.0.0.2 | Соединение отклонено")});
 }
 
 QTEST_GUILESS_MAIN(TestStateNotifier)

@@ -36,9 +36,17 @@ TApplication &App()
     return *TApplication::Instance();
 }
 
+// While set, the window's timers cannot be armed, as if the platform had
+// run out of them.
+bool g_timersFail = false;
+
 std::unique_ptr<QWidget> CreateForm1()
 {
-    return std::make_unique<TForm1>();
+    Form1Services services;
+    services.timerArming = [](QTimer &timer, int milliseconds) {
+        return !g_timersFail && TTimer::ArmToolkitTimer(timer, milliseconds);
+    };
+    return std::make_unique<TForm1>(std::move(services));
 }
 
 // What the window shows now: its backing store as painted so far, not a
@@ -129,7 +137,7 @@ void TestTForm1::cleanup()
 {
     TBltBitmap::SetFailAfterForTesting(-1);
     App().Shutdown();
-    TTimer::SetArmingFailsForTesting(false);
+    g_timersFail = false;
     UseSafeNetworkAndLinks();
     // No test may have asked a resolver for anything.
     const auto &names = LookedUpNames()->names;
@@ -610,9 +618,9 @@ void TestTForm1::hostTextIsReadUntrimmed()
 
 void TestTForm1::formCreateErrorIsShownAndTheWindowStillComesUp()
 {
-    TTimer::SetArmingFailsForTesting(true);
+    g_timersFail = true;
     TForm1 &w = Shown();
-    TTimer::SetArmingFailsForTesting(false);
+    g_timersFail = false;
     QCOMPARE(RecordedBoxes().size(), 1u);
     QCOMPARE(RecordedBoxes().front().kind, MessageBoxRequest::Kind::Error);
     QCOMPARE(RecordedBoxes().front().caption, QStringLiteral("Kelvora"));

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -23,10 +24,6 @@ TApplication &App()
     return *TApplication::Instance();
 }
 
-std::unique_ptr<QWidget> CreateForm1()
-{
-    return std::make_unique<TForm1>();
-}
 
 // What the program did with its tray icon.
 struct TrayRecord {
@@ -59,8 +56,20 @@ TrayStatus *g_sinkTray = nullptr;
 
 class RecordingSink final : public NotificationSink {
 public:
-    void Notify(const QString &title, const QString &body) override { g_notices << title + " | " + body; }
+    void Notify(NoticeKind, const QString &title, const QString &body) override { g_notices << title + " | " + body; }
 };
+
+// The main window with the recorders in place of the tray and the service.
+std::unique_ptr<QWidget> CreateForm1()
+{
+    Form1Services services;
+    services.session.tray = [] { return std::make_unique<RecordingTrayIcon>(); };
+    services.session.sink = [](TrayStatus *tray) {
+        g_sinkTray = tray;
+        return std::make_unique<RecordingSink>();
+    };
+    return std::make_unique<TForm1>(std::move(services));
+}
 
 QStringList MenuTexts(const QMenu *menu)
 {
@@ -93,6 +102,8 @@ private slots:
     void leftClickRaisesOrMinimisesTheWindow();
     void notificationsOnChangesOnlyAndNotWhenSwitchedOff();
     void sinkIsGivenTheTrayForItsFallback();
+    void tenThousandColourChangesReuseFourIcons();
+    void aNewHostIsNotTheReturnOfTheOldOne();
 
 private:
     TForm1 &Shown();
@@ -108,18 +119,11 @@ void TestTrayStatus::init()
     g_tray = tray_.get();
     g_notices.clear();
     g_sinkTray = nullptr;
-    SessionController::SetTrayFactory([] { return std::make_unique<RecordingTrayIcon>(); });
-    SessionController::SetSinkFactory([](TrayStatus *tray) {
-        g_sinkTray = tray;
-        return std::make_unique<RecordingSink>();
-    });
 }
 
 void TestTrayStatus::cleanup()
 {
     App().Shutdown();
-    SessionController::SetTrayFactory({});
-    SessionController::SetSinkFactory({});
     LookedUpNames()->names.clear();
     g_tray = nullptr;
     QVERIFY(RecordedBoxes().empty());
@@ -261,6 +265,64 @@ void TestTrayStatus::sinkIsGivenTheTrayForItsFallback()
     TForm1 &w = Shown();
     QCOMPARE(g_sinkTray, w.Session()->Tray());
     QVERIFY(g_sinkTray != nullptr);
+}
+
+// Records the key of every icon given to it.
+class KeyRecordingTrayIcon final : public TrayIcon {
+public:
+    explicit KeyRecordingTrayIcon(QList<qint64> &keys) : keys_(keys) {}
+    void SetIcon(const QIcon &icon) override { keys_ << icon.cacheKey(); }
+    void SetToolTip(const QString &) override {}
+    void SetMenu(QMenu *) override {}
+    void Show() override {}
+    void ShowMessage(const QString &, const QString &) override {}
+    void SetOnClick(std::function<void()>) override {}
+
+private:
+    QList<qint64> &keys_;
+};
+
+void TestTrayStatus::tenThousandColourChangesReuseFourIcons()
+{
+    QList<qint64> keys;
+    TrayStatus status(std::make_unique<KeyRecordingTrayIcon>(keys), nullptr, {});
+    // Yellow once, then orange and lime or red twice per check.
+    status.SetColor(clStatusWaiting);
+    for (int i = 0; i < 5000; ++i) {
+        status.SetColor(clStatusChecking);
+        status.SetColor(i % 3 == 0 ? clStatusOffline : clStatusOnline);
+    }
+    QCOMPARE(keys.size(), 10001);
+    QCOMPARE(status.IconPaints(), 10001);
+    // A tray keeps what it is given by key: four keys, four icons painted.
+    QCOMPARE(QSet<qint64>(keys.begin(), keys.end()).size(), 4);
+    QCOMPARE(status.IconsBuilt(), 4u);
+    QCOMPARE(keys.at(1), keys.at(3));
+}
+
+void TestTrayStatus::aNewHostIsNotTheReturnOfTheOldOne()
+{
+    if (!InPrivateNetwork())
+        QSKIP("needs a private network namespace to listen on port 80");
+    TForm1 &w = Shown();
+    auto listening = std::make_unique<NamespaceListener>(80, true);
+    QVERIFY2(listening->IsValid(), qPrintable(listening->Error()));
+    RunCheck(w, QStringLiteral("no.such.host"));
+    RunCheck(w, QStringLiteral("no.such.host"));
+    // 127.0.0.1 never failed: its first check restores nothing.
+    RunCheck(w, QStringLiteral("127.0.0.1"));
+    QCOMPARE(g_notices, QStringList{});
+    QCOMPARE(tray_->toolTip.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Kelvora — 127.0.0.1"));
+    // Its own loss is told with its name, and its return too.
+    listening.reset();
+    auto refusing = std::make_unique<NamespaceListener>(80, false);
+    RunCheck(w, QStringLiteral("127.0.0.1"));
+    QCOMPARE(g_notices, QStringList{"Связь потеряна: 127.0.0.1 | Соединение отклонено"});
+    refusing.reset();
+    listening = std::make_unique<NamespaceListener>(80, true);
+    RunCheck(w, QStringLiteral("127.0.0.1"));
+    QCOMPARE(g_notices.size(), 2);
+    QVERIFY2(g_notices.back().startsWith(QStringLiteral("Связь восстановлена: 127.0.0.1 | ")), qPrintable(g_notices.back()));
 }
 
 KELVORA_UI_TEST_MAIN(TestTrayStatus)
