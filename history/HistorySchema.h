@@ -40,8 +40,9 @@
 //       "bad-input", "other"), the client's error number and its message.
 //   checks(time_ms PRIMARY KEY, run, elapsed_ns, address, failure,
 //          lookup_us, connect_us)
-//       One row per check: time_ms its start (when two checks start in the
-//       same millisecond, the later one is kept a millisecond later),
+//       One row per check: time_ms its start (the key: when that
+//       millisecond is taken, the next free one; never before the run's
+//       previous check nor into the part already rolled up),
 //       elapsed_ns how long it took, address an addresses.id (NULL: the name
 //       did not resolve), failure a failures.id (NULL: the check
 //       succeeded), lookup_us and connect_us the name lookup's and the

@@ -7,9 +7,6 @@
 
 namespace {
 
-// More checks at one millisecond than any number of programs can start.
-constexpr int kMostChecksPerMillisecond = 1000;
-
 std::int64_t CeilMs(std::int64_t ns)
 {
     return ns <= 0 ? 0 : (ns + 999'999) / 1'000'000;
@@ -44,6 +41,8 @@ HistoryStore::HistoryStore(SqliteDatabase &db)
                          " WHERE id = ?1 AND end_ms IS NULL"))
     , addCheck_(db.Prepare("INSERT INTO checks(time_ms, run, elapsed_ns, address, failure, lookup_us, connect_us)"
                            " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)"))
+    , nextFree_(db.Prepare("SELECT c.time_ms + 1 FROM checks c WHERE c.time_ms >= ?1 AND NOT EXISTS"
+                           " (SELECT 1 FROM checks n WHERE n.time_ms = c.time_ms + 1) ORDER BY c.time_ms LIMIT 1"))
     , countCheck_(db.Prepare("UPDATE runs SET first_ms = coalesce(first_ms, ?2), last_ms = ?2,"
                              " last_end_ms = max(coalesce(last_end_ms, ?3), ?3), checks = checks + 1 WHERE id = ?1"))
     , addGap_(db.Prepare("INSERT OR REPLACE INTO gaps(run, start_ms, end_ms, kind) VALUES(?1, ?2, ?3, ?4)"))
@@ -101,21 +100,25 @@ std::int64_t HistoryStore::AddCheck(const NewCheck &check, std::int64_t target, 
                                      ? 0
                                      : AddressId(check.address, check.family);
     const std::int64_t failure = check.ok ? 0 : FailureId(check.reason, check.code, check.message);
-    for (int attempt = 0;; ++attempt) {
+    for (bool stored = false; !stored;) {
         addCheck_.Bind(1, time).Bind(2, check.run).Bind(3, check.elapsedNs);
         address != 0 ? addCheck_.Bind(4, address) : addCheck_.BindNull(4);
         failure != 0 ? addCheck_.Bind(5, failure) : addCheck_.BindNull(5);
         addCheck_.Bind(6, check.lookupUs).Bind(7, check.connectUs);
         try {
             addCheck_.Run();
-            addCheck_.Reset();
-            break;
+            stored = true;
         } catch (const SqliteError &error) {
             addCheck_.Reset();
-            if (error.Code() != SQLITE_CONSTRAINT_PRIMARYKEY || attempt >= kMostChecksPerMillisecond)
+            if (error.Code() != SQLITE_CONSTRAINT_PRIMARYKEY)
                 throw;
-            ++time;
+            // The first free millisecond after the checks stored from here on.
+            nextFree_.Bind(1, time);
+            nextFree_.Step();
+            time = nextFree_.Int(0);
+            nextFree_.Reset();
         }
+        addCheck_.Reset();
     }
     countCheck_.Bind(1, check.run).Bind(2, time).Bind(3, time + std::max<std::int64_t>(1, CeilMs(check.elapsedNs)));
     countCheck_.Run();

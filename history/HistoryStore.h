@@ -58,8 +58,8 @@ public:
     void EndRun(std::int64_t run, std::int64_t endMs, std::string_view ended);
     // Stores the check and counts it in its run. It is kept at its time or
     // later: not before `notBefore`, not before the target's rolled-up part
-    // (whose aggregates are final), and a millisecond later for every check
-    // already stored at that time. Returns the time it was stored at.
+    // (whose aggregates are final), and at the first free millisecond when
+    // another check is stored at that time. Returns the time it was stored at.
     std::int64_t AddCheck(const NewCheck &check, std::int64_t target, std::int64_t notBefore);
     void AddGap(std::int64_t run, Span gap, std::string_view kind);
 
@@ -77,6 +77,7 @@ private:
     SqliteStatement setInterval_;
     SqliteStatement endRun_;
     SqliteStatement addCheck_;
+    SqliteStatement nextFree_;
     SqliteStatement countCheck_;
     SqliteStatement addGap_;
     SqliteStatement addAddress_;
