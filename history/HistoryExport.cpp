@@ -2,6 +2,7 @@
 #include "history/HistoryExport.h"
 
 #include "history/AggregateRows.h"
+#include "history/HistorySchema.h"
 #include "history/ReasonTally.h"
 #include "history/Rollup.h"
 #include "session/SessionCsv.h"
@@ -60,7 +61,8 @@ bool WriteChecks(SqliteDatabase &db, std::int64_t target, const TargetName &name
 {
     SqliteStatement select = db.Prepare(
         "SELECT c.time_ms, c.run, c.failure IS NULL, c.elapsed_ns, a.address, f.reason, f.code, f.message"
-        " FROM checks c LEFT JOIN addresses a ON a.id = c.address LEFT JOIN failures f ON f.id = c.failure"
+        " FROM " + std::string(kAllChecks) + " c LEFT JOIN addresses a ON a.id = c.address"
+        " LEFT JOIN failures f ON f.id = c.failure"
         " WHERE c.time_ms >= ?1 AND c.time_ms < ?2 AND c.run IN (SELECT id FROM runs WHERE target = ?3)"
         " ORDER BY c.time_ms");
     select.Bind(1, span.start).Bind(2, span.end).Bind(3, target);
@@ -120,7 +122,8 @@ void ExportRangeCsv(SqliteDatabase &db, std::int64_t target, Span range,
     const std::int64_t rawWhole =
         Oldest(db, "SELECT pruned_ms FROM targets WHERE id = ?1", target).value_or(range.start);
     const auto oldestMinute = Oldest(db, "SELECT min(start_ms) FROM minutes WHERE target = ?1", target);
-    const auto oldestRaw = Oldest(db, "SELECT min(time_ms) FROM checks WHERE run IN (SELECT id FROM runs WHERE target = ?1)",
+    const auto oldestRaw = Oldest(db, std::string("SELECT min(time_ms) FROM ") + kAllChecks
+                                          + " WHERE run IN (SELECT id FROM runs WHERE target = ?1)",
                                   target);
     std::int64_t minuteWhole = std::min(oldestMinute.value_or(rawWhole), oldestRaw.value_or(rawWhole));
     // Hours are written whole: the detail begins at the next hour.

@@ -114,14 +114,40 @@ CREATE VIEW check_list AS
   LEFT JOIN addresses a ON a.id = c.address LEFT JOIN failures f ON f.id = c.failure;
 )sql";
 
+// Schema 2: the sparse minutes' old checks kept slim.
+constexpr const char *kSchema2 = R"sql(
+CREATE TABLE sparse_checks(
+  time_ms INTEGER PRIMARY KEY,
+  run INTEGER NOT NULL,
+  elapsed_ns INTEGER NOT NULL,
+  address INTEGER,
+  failure INTEGER);
+DROP VIEW check_list;
+CREATE VIEW check_list AS
+  SELECT c.time_ms, c.run, r.program, t.host, t.port, c.failure IS NULL AS ok,
+         c.elapsed_ns, a.address, a.family, f.reason, f.code, f.message, c.lookup_us, c.connect_us
+  FROM (SELECT time_ms, run, elapsed_ns, address, failure, lookup_us, connect_us FROM checks
+        UNION ALL SELECT time_ms, run, elapsed_ns, address, failure, 0, 0 FROM sparse_checks) c
+  JOIN runs r ON r.id = c.run JOIN targets t ON t.id = r.target
+  LEFT JOIN addresses a ON a.id = c.address LEFT JOIN failures f ON f.id = c.failure;
+)sql";
+
 } // namespace
 
 const char *HistorySchemaStep(int version)
 {
     switch (version) {
     case 1: return kSchema1;
+    case 2: return kSchema2;
     default: return nullptr;
     }
+}
+
+void StandInForLaterSchemas(SqliteDatabase &db, std::int64_t version)
+{
+    if (version < 2)
+        db.Execute("CREATE TEMP TABLE IF NOT EXISTS sparse_checks(time_ms INTEGER PRIMARY KEY, run INTEGER,"
+                   " elapsed_ns INTEGER, address INTEGER, failure INTEGER)");
 }
 
 void UpgradeHistorySchema(SqliteDatabase &db)

@@ -3,6 +3,8 @@
 
 #include "history/SqliteDatabase.h"
 
+#include <cstdint>
+
 // The history file: one SQLite 3 database, shared by every Kelvora program
 // that records or reads it, in WAL mode with incremental auto-vacuum.
 // PRAGMA application_id is kHistoryApplicationId, PRAGMA user_version the
@@ -74,19 +76,39 @@
 //       reason, code and message joined in, for reading with the sqlite3
 //       shell.
 //
+// Schema 2 adds
+//   sparse_checks(time_ms PRIMARY KEY, run, elapsed_ns, address, failure)
+//       The raw checks of minutes too sparse for an aggregate once they are
+//       older than the raw retention: the same as in checks, without the
+//       lookup and connect times, so that a year of checks every 30 s stays
+//       small. check_list shows both tables (0 for the times not kept).
+//
 // Upgrades: every older schema is upgraded in place, one version at a time,
 // inside one transaction; a newer one is refused before anything is written.
+// A reader that cannot write (history/HistoryReader.h) reads an older file
+// as it is, with an empty stand-in for what a later schema added.
 
 inline constexpr int kHistoryApplicationId = 0x4b6c7672; // "Klvr"
-inline constexpr int kHistorySchemaVersion = 1;
+inline constexpr int kHistorySchemaVersion = 2;
 // The fewest checks of a minute that make its aggregate worth keeping.
 inline constexpr int kDenseMinuteChecks = 4;
+
+// Every raw check, wherever it is kept, as one table with the columns of
+// checks, for a FROM clause.
+inline constexpr const char *kAllChecks =
+    "(SELECT time_ms, run, elapsed_ns, address, failure, lookup_us, connect_us FROM checks"
+    " UNION ALL SELECT time_ms, run, elapsed_ns, address, failure, 0, 0 FROM sparse_checks)";
 
 // Brings a database with schema 0 (new and empty) up to
 // kHistorySchemaVersion, in one transaction. Throws SqliteError; a version
 // above kHistorySchemaVersion is refused by the caller first.
 void UpgradeHistorySchema(SqliteDatabase &db);
 
-// The creation of each version from the one before, for the tests that keep
-// a file of every version: Schema(1) creates schema 1 from nothing.
+// The statements that make each version from the one before:
+// HistorySchemaStep(1) creates schema 1 from nothing. Nullptr past the last.
 const char *HistorySchemaStep(int version);
+
+// For a reader of an older file: empty temporary tables of the connection's
+// own stand in for the tables later schemas added, so that every query reads
+// the file unchanged.
+void StandInForLaterSchemas(SqliteDatabase &db, std::int64_t version);

@@ -47,8 +47,9 @@ std::vector<TargetMarks> Targets(SqliteDatabase &db)
     return targets;
 }
 
-// The raw checks of minutes with an aggregate, from pruned_ms to `cutoff`:
-// removed. Those of sparser minutes stay. True when more is waiting.
+// The raw checks from pruned_ms to `cutoff`: those of minutes with an
+// aggregate removed, those of sparser minutes moved to sparse_checks. True
+// when more is waiting.
 bool PruneDenseRaw(SqliteDatabase &db, const TargetMarks &target, std::int64_t cutoff)
 {
     if (target.pruned >= cutoff)
@@ -70,15 +71,22 @@ bool PruneDenseRaw(SqliteDatabase &db, const TargetMarks &target, std::int64_t c
         minutes.Bind(1, target.id).Bind(2, times.front() - times.front() % kMinuteMs).Bind(3, times.back());
         while (minutes.Step())
             dense.insert(minutes.Int(0));
+        // A sparse minute's checks stand in for its aggregate: kept, slim.
+        SqliteStatement keep = db.Prepare("INSERT INTO sparse_checks(time_ms, run, elapsed_ns, address, failure)"
+                                          " SELECT time_ms, run, elapsed_ns, address, failure FROM checks WHERE time_ms = ?1");
         SqliteStatement remove = db.Prepare("DELETE FROM checks WHERE time_ms = ?1");
         PrunedCounts pruned;
         for (std::size_t i = 0; i < times.size(); ++i) {
-            if (dense.count(times[i] - times[i] % kMinuteMs) == 0)
-                continue;
+            if (dense.count(times[i] - times[i] % kMinuteMs) == 0) {
+                keep.Bind(1, times[i]);
+                keep.Run();
+                keep.Reset();
+            } else {
+                pruned.Add(runs[i]);
+            }
             remove.Bind(1, times[i]);
             remove.Run();
             remove.Reset();
-            pruned.Add(runs[i]);
         }
         pruned.Write(db);
     }
@@ -109,6 +117,9 @@ bool RemoveOldest(SqliteDatabase &db, const char *sql, std::int64_t target, std:
 constexpr const char *kRemoveOldRaw =
     "DELETE FROM checks WHERE time_ms IN (SELECT time_ms FROM checks WHERE time_ms < ?2"
     " AND run IN (SELECT id FROM runs WHERE target = ?1) ORDER BY time_ms LIMIT ?3) RETURNING run";
+constexpr const char *kRemoveOldSparse =
+    "DELETE FROM sparse_checks WHERE time_ms IN (SELECT time_ms FROM sparse_checks WHERE time_ms < ?2"
+    " AND run IN (SELECT id FROM runs WHERE target = ?1) ORDER BY time_ms LIMIT ?3) RETURNING run";
 constexpr const char *kRemoveOldMinutes =
     "DELETE FROM minutes WHERE target = ?1 AND start_ms IN (SELECT start_ms FROM minutes WHERE target = ?1"
     " AND start_ms < ?2 ORDER BY start_ms LIMIT ?3)";
@@ -118,6 +129,7 @@ bool PruneTarget(SqliteDatabase &db, const TargetMarks &target, const HistoryRet
     const std::int64_t rawCutoff = std::min(nowMs - retention.raw.count() * kDayMs, target.rolled);
     const std::int64_t minuteCutoff = std::min(nowMs - retention.minutes.count() * kDayMs, target.rolled);
     bool more = PruneDenseRaw(db, target, rawCutoff);
+    more = RemoveOldest(db, kRemoveOldSparse, target.id, minuteCutoff) || more;
     more = RemoveOldest(db, kRemoveOldRaw, target.id, minuteCutoff) || more;
     more = RemoveOldest(db, kRemoveOldMinutes, target.id, minuteCutoff) || more;
     return more;
@@ -138,16 +150,21 @@ bool ThinForCap(SqliteDatabase &db, std::uint64_t maxBytes)
 {
     if (UsedBytes(db) <= maxBytes)
         return false;
-    std::optional<std::pair<std::int64_t, int>> oldest; // (time, 0 raw / 1 minutes)
+    std::optional<std::pair<std::int64_t, int>> oldest; // (time, 0 sparse / 1 raw / 2 minutes)
     std::int64_t owner = 0;
     for (const TargetMarks &target : Targets(db)) {
+        const auto sparse = Oldest(db,
+                                   "SELECT min(time_ms) FROM sparse_checks WHERE time_ms < ?2"
+                                   " AND run IN (SELECT id FROM runs WHERE target = ?1)",
+                                   target.id, target.rolled);
         const auto raw = Oldest(db,
                                 "SELECT min(time_ms) FROM checks WHERE time_ms < ?2"
                                 " AND run IN (SELECT id FROM runs WHERE target = ?1)",
                                 target.id, target.rolled);
         const auto minute = Oldest(db, "SELECT min(start_ms) FROM minutes WHERE target = ?1 AND start_ms < ?2",
                                    target.id, target.rolled);
-        for (const auto &candidate : {std::make_pair(raw, 0), std::make_pair(minute, 1)}) {
+        for (const auto &candidate :
+             {std::make_pair(sparse, 0), std::make_pair(raw, 1), std::make_pair(minute, 2)}) {
             if (candidate.first && (!oldest || std::make_pair(*candidate.first, candidate.second) < *oldest)) {
                 oldest = std::make_pair(*candidate.first, candidate.second);
                 owner = target.id;
@@ -157,7 +174,8 @@ bool ThinForCap(SqliteDatabase &db, std::uint64_t maxBytes)
     if (!oldest)
         return false;
     const std::int64_t rolled = db.QueryInt("SELECT coalesce(rolled_ms, 0) FROM targets WHERE id = " + std::to_string(owner));
-    RemoveOldest(db, oldest->second == 0 ? kRemoveOldRaw : kRemoveOldMinutes, owner, rolled);
+    static constexpr const char *kRemove[] = {kRemoveOldSparse, kRemoveOldRaw, kRemoveOldMinutes};
+    RemoveOldest(db, kRemove[oldest->second], owner, rolled);
     db.Execute("PRAGMA incremental_vacuum(256)");
     return UsedBytes(db) > maxBytes;
 }

@@ -10,7 +10,8 @@
 // How long the history keeps each level of detail. The raw checks of a
 // minute that has an aggregate go after `raw`; those of a sparser minute
 // (history/HistorySchema.h: fewer than kDenseMinuteChecks) stand in for its
-// aggregate and go after `minutes`, with the minute aggregates. Hour and day
+// aggregate: after `raw` they move to sparse_checks, without their lookup
+// and connect times, and go after `minutes`, with the minute aggregates. Hour and day
 // aggregates, outages, runs and gaps are kept for ever.
 //
 // `maxBytes`, when given, caps the file's used pages: above it the oldest

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "history/TimelineSource.h"
 
+#include "history/HistorySchema.h"
 #include "history/ReasonTally.h"
 
 #include <algorithm>
@@ -50,8 +51,8 @@ TimelineCheck CheckOf(const SqliteStatement &row)
     return check;
 }
 
-constexpr const char *kCheckColumns = "SELECT c.time_ms, c.run, c.elapsed_ns, c.failure IS NULL, f.reason"
-                                      " FROM checks c LEFT JOIN failures f ON f.id = c.failure";
+const std::string kCheckColumns = std::string("SELECT c.time_ms, c.run, c.elapsed_ns, c.failure IS NULL, f.reason FROM ")
+                                  + kAllChecks + " c LEFT JOIN failures f ON f.id = c.failure";
 
 } // namespace
 
@@ -74,7 +75,7 @@ std::vector<Span> LoadGaps(SqliteDatabase &db, std::int64_t run, Span range)
 std::vector<TimelineCheck> LoadChecks(SqliteDatabase &db, std::int64_t target, Span range)
 {
     std::vector<TimelineCheck> checks;
-    SqliteStatement select = db.Prepare(std::string(kCheckColumns)
+    SqliteStatement select = db.Prepare(kCheckColumns
                                         + " WHERE c.time_ms >= ?1 AND c.time_ms < ?2"
                                           " AND c.run IN (SELECT id FROM runs WHERE target = ?3) ORDER BY c.time_ms");
     select.Bind(1, range.start).Bind(2, range.end).Bind(3, target);
@@ -114,7 +115,7 @@ TimelineInput LoadTimeline(SqliteDatabase &db, std::int64_t target, Span range, 
         input.runs.push_back({row.id, *row.firstMs, end, LoadGaps(db, row.id, range)});
         input.rows.push_back(std::move(row));
     }
-    SqliteStatement context = db.Prepare(std::string(kCheckColumns)
+    SqliteStatement context = db.Prepare(kCheckColumns
                                          + " WHERE c.run = ?1 AND c.time_ms < ?2 AND c.time_ms >= ?3"
                                            " ORDER BY c.time_ms DESC LIMIT 1");
     for (const RunRow &row : input.rows) {
