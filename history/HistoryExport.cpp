@@ -59,12 +59,11 @@ std::string AggregateRow(const char *kind, const TargetName &name, const PeriodS
 bool WriteChecks(SqliteDatabase &db, std::int64_t target, const TargetName &name, Span span,
                  const std::function<bool(std::int64_t time, std::string_view row)> &write)
 {
-    SqliteStatement select = db.Prepare(
+    SqliteStatement select = db.Prepare(OverAllChecks(
         "SELECT c.time_ms, c.run, c.failure IS NULL, c.elapsed_ns, a.address, f.reason, f.code, f.message"
-        " FROM " + std::string(kAllChecks) + " c LEFT JOIN addresses a ON a.id = c.address"
-        " LEFT JOIN failures f ON f.id = c.failure"
-        " WHERE c.time_ms >= ?1 AND c.time_ms < ?2 AND c.run IN (SELECT id FROM runs WHERE target = ?3)"
-        " ORDER BY c.time_ms");
+        " FROM {checks} c LEFT JOIN addresses a ON a.id = c.address LEFT JOIN failures f ON f.id = c.failure"
+        " WHERE c.time_ms >= ?1 AND c.time_ms < ?2 AND c.run IN (SELECT id FROM runs WHERE target = ?3)",
+        "ORDER BY 1"));
     select.Bind(1, span.start).Bind(2, span.end).Bind(3, target);
     while (select.Step()) {
         const bool ok = select.Int(2) != 0;
@@ -122,8 +121,9 @@ void ExportRangeCsv(SqliteDatabase &db, std::int64_t target, Span range,
     const std::int64_t rawWhole =
         Oldest(db, "SELECT pruned_ms FROM targets WHERE id = ?1", target).value_or(range.start);
     const auto oldestMinute = Oldest(db, "SELECT min(start_ms) FROM minutes WHERE target = ?1", target);
-    const auto oldestRaw = Oldest(db, std::string("SELECT min(time_ms) FROM ") + kAllChecks
-                                          + " WHERE run IN (SELECT id FROM runs WHERE target = ?1)",
+    const auto oldestRaw = Oldest(db, OverAllChecks("SELECT time_ms FROM {checks}"
+                                                    " WHERE run IN (SELECT id FROM runs WHERE target = ?1)",
+                                                    "ORDER BY 1 LIMIT 1"),
                                   target);
     std::int64_t minuteWhole = std::min(oldestMinute.value_or(rawWhole), oldestRaw.value_or(rawWhole));
     // Hours are written whole: the detail begins at the next hour.

@@ -232,15 +232,17 @@ void HistoryReader::ForEachCheck(std::int64_t target, Span range, const std::fun
     std::int64_t from = range.start;
     for (bool more = true; more;) {
         SqliteTransaction read(db_, SqliteTransaction::Kind::Read);
-        SqliteStatement select = db_.Prepare(
+        SqliteStatement select = db_.Prepare(OverAllChecks(
             "SELECT c.time_ms, c.run, c.elapsed_ns, a.address, coalesce(a.family, 0), f.reason, f.code, f.message,"
-            " c.lookup_us, c.connect_us, r.program, t.host, t.port, r.pruned, r.first_ms"
-            " FROM " + std::string(kAllChecks) + " c JOIN runs r ON r.id = c.run JOIN targets t ON t.id = r.target"
+            " {lookup}, {connect}, r.program, t.host, t.port, r.pruned, r.first_ms"
+            " FROM {checks} c JOIN runs r ON r.id = c.run JOIN targets t ON t.id = r.target"
             " LEFT JOIN addresses a ON a.id = c.address LEFT JOIN failures f ON f.id = c.failure"
-            " WHERE c.time_ms >= ?1 AND c.time_ms < ?2 AND (?3 = 0 OR r.target = ?3) ORDER BY c.time_ms LIMIT ?4");
+            " WHERE c.time_ms >= ?1 AND c.time_ms < ?2 AND (?3 = 0 OR r.target = ?3)",
+            "ORDER BY 1 LIMIT ?4"));
         select.Bind(1, from).Bind(2, range.end).Bind(3, target).Bind(4, std::int64_t{kChecksPerRead});
-        SqliteStatement earlier = db_.Prepare("SELECT count(*) FROM " + std::string(kAllChecks)
-                                              + " WHERE run = ?1 AND time_ms >= ?2 AND time_ms < ?3");
+        SqliteStatement earlier = db_.Prepare(
+            "SELECT (SELECT count(*) FROM checks WHERE run = ?1 AND time_ms >= ?2 AND time_ms < ?3)"
+            " + (SELECT count(*) FROM sparse_checks WHERE run = ?1 AND time_ms >= ?2 AND time_ms < ?3)");
         int rows = 0;
         while (select.Step()) {
             ++rows;

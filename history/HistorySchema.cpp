@@ -143,6 +143,34 @@ const char *HistorySchemaStep(int version)
     }
 }
 
+namespace {
+
+std::string Replaced(std::string text, std::string_view name, std::string_view value)
+{
+    for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
+        text.replace(at, name.size(), value);
+    return text;
+}
+
+std::string Arm(std::string_view select, std::string_view table, std::string_view lookup, std::string_view connect)
+{
+    return Replaced(Replaced(Replaced(std::string(select), "{checks}", table), "{lookup}", lookup), "{connect}", connect);
+}
+
+} // namespace
+
+std::string OverAllChecks(std::string_view select, std::string_view tail)
+{
+    std::string sql = Arm(select, "checks", "lookup_us", "connect_us");
+    sql += " UNION ALL ";
+    sql += Arm(select, "sparse_checks", "0", "0");
+    if (!tail.empty()) {
+        sql += ' ';
+        sql += tail;
+    }
+    return sql;
+}
+
 void StandInForLaterSchemas(SqliteDatabase &db, std::int64_t version)
 {
     if (version < 2)

@@ -4,6 +4,8 @@
 #include "history/SqliteDatabase.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The history file: one SQLite 3 database, shared by every Kelvora program
 // that records or reads it, in WAL mode with incremental auto-vacuum.
@@ -93,11 +95,13 @@ inline constexpr int kHistorySchemaVersion = 2;
 // The fewest checks of a minute that make its aggregate worth keeping.
 inline constexpr int kDenseMinuteChecks = 4;
 
-// Every raw check, wherever it is kept, as one table with the columns of
-// checks, for a FROM clause.
-inline constexpr const char *kAllChecks =
-    "(SELECT time_ms, run, elapsed_ns, address, failure, lookup_us, connect_us FROM checks"
-    " UNION ALL SELECT time_ms, run, elapsed_ns, address, failure, 0, 0 FROM sparse_checks)";
+// A query over every raw check, wherever it is kept: `select` is run on
+// checks and on sparse_checks, with "{checks}" standing for the table and
+// "{lookup}" and "{connect}" for those columns (0 in sparse_checks), and the
+// two joined by UNION ALL before `tail` (an ORDER BY and LIMIT, whose terms
+// name result columns). SQLite merges the two ordered scans instead of
+// gathering and sorting the rows, so a LIMIT stays cheap.
+std::string OverAllChecks(std::string_view select, std::string_view tail = {});
 
 // Brings a database with schema 0 (new and empty) up to
 // kHistorySchemaVersion, in one transaction. Throws SqliteError; a version

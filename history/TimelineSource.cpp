@@ -51,8 +51,14 @@ TimelineCheck CheckOf(const SqliteStatement &row)
     return check;
 }
 
-const std::string kCheckColumns = std::string("SELECT c.time_ms, c.run, c.elapsed_ns, c.failure IS NULL, f.reason FROM ")
-                                  + kAllChecks + " c LEFT JOIN failures f ON f.id = c.failure";
+// The timeline's columns of the raw checks that meet `where`, in both tables.
+std::string CheckQuery(const char *where, const char *order)
+{
+    return OverAllChecks(std::string("SELECT c.time_ms, c.run, c.elapsed_ns, c.failure IS NULL, f.reason"
+                                     " FROM {checks} c LEFT JOIN failures f ON f.id = c.failure WHERE ")
+                             + where,
+                         order);
+}
 
 } // namespace
 
@@ -75,9 +81,8 @@ std::vector<Span> LoadGaps(SqliteDatabase &db, std::int64_t run, Span range)
 std::vector<TimelineCheck> LoadChecks(SqliteDatabase &db, std::int64_t target, Span range)
 {
     std::vector<TimelineCheck> checks;
-    SqliteStatement select = db.Prepare(kCheckColumns
-                                        + " WHERE c.time_ms >= ?1 AND c.time_ms < ?2"
-                                          " AND c.run IN (SELECT id FROM runs WHERE target = ?3) ORDER BY c.time_ms");
+    SqliteStatement select = db.Prepare(CheckQuery(
+        "c.time_ms >= ?1 AND c.time_ms < ?2 AND c.run IN (SELECT id FROM runs WHERE target = ?3)", "ORDER BY 1"));
     select.Bind(1, range.start).Bind(2, range.end).Bind(3, target);
     while (select.Step())
         checks.push_back(CheckOf(select));
@@ -115,9 +120,8 @@ TimelineInput LoadTimeline(SqliteDatabase &db, std::int64_t target, Span range, 
         input.runs.push_back({row.id, *row.firstMs, end, LoadGaps(db, row.id, range)});
         input.rows.push_back(std::move(row));
     }
-    SqliteStatement context = db.Prepare(kCheckColumns
-                                         + " WHERE c.run = ?1 AND c.time_ms < ?2 AND c.time_ms >= ?3"
-                                           " ORDER BY c.time_ms DESC LIMIT 1");
+    SqliteStatement context =
+        db.Prepare(CheckQuery("c.run = ?1 AND c.time_ms < ?2 AND c.time_ms >= ?3", "ORDER BY 1 DESC LIMIT 1"));
     for (const RunRow &row : input.rows) {
         if (*row.firstMs >= range.start)
             continue;
