@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "history/CompactHistogram.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -62,13 +63,26 @@ std::chrono::nanoseconds CompactHistogram::MiddleOf(std::size_t bucket) noexcept
     return std::chrono::nanoseconds{static_cast<std::int64_t>((top << shift) + (std::uint64_t{1} << (shift - 1)))};
 }
 
+void CompactHistogram::Cover(std::size_t bucket)
+{
+    if (counts_.empty()) {
+        first_ = bucket;
+        counts_.assign(1, 0);
+    } else if (bucket < first_) {
+        counts_.insert(counts_.begin(), first_ - bucket, 0);
+        first_ = bucket;
+    } else if (bucket >= first_ + counts_.size()) {
+        counts_.resize(bucket - first_ + 1, 0);
+    }
+}
+
 void CompactHistogram::Add(std::chrono::nanoseconds value, std::uint64_t times)
 {
     if (times == 0)
         return;
-    if (buckets_.empty())
-        buckets_.assign(kBucketCount, 0);
-    buckets_[BucketOf(value)] += times;
+    const std::size_t bucket = BucketOf(value);
+    Cover(bucket);
+    counts_[bucket - first_] += times;
     count_ += times;
 }
 
@@ -76,10 +90,10 @@ void CompactHistogram::Merge(const CompactHistogram &other)
 {
     if (other.count_ == 0)
         return;
-    if (buckets_.empty())
-        buckets_.assign(kBucketCount, 0);
-    for (std::size_t i = 0; i < kBucketCount; ++i)
-        buckets_[i] += other.buckets_[i];
+    Cover(other.first_);
+    Cover(other.first_ + other.counts_.size() - 1);
+    for (std::size_t i = 0; i < other.counts_.size(); ++i)
+        counts_[other.first_ - first_ + i] += other.counts_[i];
     count_ += other.count_;
 }
 
@@ -94,10 +108,10 @@ std::chrono::nanoseconds CompactHistogram::ValueAtPercentile(double percent) con
         rank = static_cast<std::uint64_t>(std::ceil(percent * static_cast<double>(count_) / 100.0));
     rank = std::max<std::uint64_t>(1, std::min(rank, count_));
     std::uint64_t seen = 0;
-    for (std::size_t i = 0; i < kBucketCount; ++i) {
-        seen += buckets_[i];
+    for (std::size_t i = 0; i < counts_.size(); ++i) {
+        seen += counts_[i];
         if (seen >= rank)
-            return MiddleOf(i);
+            return MiddleOf(first_ + i);
     }
     return std::chrono::nanoseconds{0}; // not reached: the counts add up to count_
 }
@@ -108,12 +122,12 @@ std::vector<std::uint8_t> CompactHistogram::Encode() const
     if (count_ == 0)
         return out;
     std::size_t next = 0; // the first index the next gap counts from
-    for (std::size_t i = 0; i < kBucketCount; ++i) {
-        if (buckets_[i] == 0)
+    for (std::size_t i = 0; i < counts_.size(); ++i) {
+        if (counts_[i] == 0)
             continue;
-        AppendNumber(out, i - next);
-        AppendNumber(out, buckets_[i]);
-        next = i + 1;
+        AppendNumber(out, first_ + i - next);
+        AppendNumber(out, counts_[i]);
+        next = first_ + i + 1;
     }
     return out;
 }
@@ -130,10 +144,9 @@ std::optional<CompactHistogram> CompactHistogram::Decode(std::span<const std::ui
             return std::nullopt;
         if (gap >= kBucketCount - next || count == 0 || count > UINT64_MAX - histogram.count_)
             return std::nullopt;
-        const std::uint64_t index = next + gap;
-        if (histogram.buckets_.empty())
-            histogram.buckets_.assign(kBucketCount, 0);
-        histogram.buckets_[index] = count;
+        const auto index = static_cast<std::size_t>(next + gap);
+        histogram.Cover(index);
+        histogram.counts_[index - histogram.first_] = count;
         histogram.count_ += count;
         next = index + 1;
     }
@@ -144,7 +157,15 @@ bool CompactHistogram::operator==(const CompactHistogram &other) const
 {
     if (count_ != other.count_)
         return false;
-    if (count_ == 0)
-        return true;
-    return buckets_ == other.buckets_;
+    // Equal counts in every bucket, however far each window reaches.
+    const std::size_t low = std::min(first_, other.first_);
+    const std::size_t high = std::max(first_ + counts_.size(), other.first_ + other.counts_.size());
+    const auto at = [](const CompactHistogram &h, std::size_t i) {
+        return i >= h.first_ && i < h.first_ + h.counts_.size() ? h.counts_[i - h.first_] : 0;
+    };
+    for (std::size_t i = low; i < high; ++i) {
+        if (at(*this, i) != at(other, i))
+            return false;
+    }
+    return true;
 }

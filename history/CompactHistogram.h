@@ -50,7 +50,13 @@ public:
     static std::chrono::nanoseconds MiddleOf(std::size_t bucket) noexcept;
 
 private:
-    // Allocated on the first count, so an empty histogram costs nothing.
-    std::vector<std::uint64_t> buckets_;
+    // Grows the window to hold `bucket`.
+    void Cover(std::size_t bucket);
+
+    // The counts of buckets first_ .. first_ + counts_.size() - 1: only the
+    // stretch that holds values is kept, a few dozen buckets for a day of
+    // one line's latencies, nothing while empty.
+    std::size_t first_ = 0;
+    std::vector<std::uint64_t> counts_;
     std::uint64_t count_ = 0;
 };
