@@ -9,8 +9,6 @@
 
 #include <QString>
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <stdexcept>
 
@@ -27,17 +25,6 @@ public:
 std::int64_t Ms(std::chrono::system_clock::time_point time)
 {
     return std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch()).count();
-}
-
-std::uint64_t SizeOf(const std::filesystem::path &file)
-{
-    std::uint64_t total = 0;
-    for (const char *suffix : {"", "-wal"}) {
-        struct stat status {};
-        if (::stat((file.string() + suffix).c_str(), &status) == 0)
-            total += static_cast<std::uint64_t>(status.st_size);
-    }
-    return total;
 }
 
 std::vector<HistoryTarget> Chosen(HistoryReader &reader, const HistoryOptions &options,
@@ -167,7 +154,7 @@ int Write(const HistoryOptions &options, const std::filesystem::path &file, cons
 {
     if (!std::filesystem::exists(file))
         throw HistoryFileError(HistoryProblem::Missing, file.string() + ": no such file");
-    const std::uint64_t before = SizeOf(file);
+    const std::uint64_t before = HistoryFileBytes(file);
     SqliteDatabase db = OpenHistoryFile(file, HistoryOpenMode::Write);
     try {
         if (options.command == HistoryCommand::Prune) {
@@ -187,7 +174,7 @@ int Write(const HistoryOptions &options, const std::filesystem::path &file, cons
     } catch (const SqliteError &error) {
         throw HistoryErrorOf(file, error);
     }
-    out.Write(Line(options.command == HistoryCommand::Prune ? "prune" : "vacuum", file, before, SizeOf(file),
+    out.Write(Line(options.command == HistoryCommand::Prune ? "prune" : "vacuum", file, before, HistoryFileBytes(file),
                    options.format));
     return 0;
 }

@@ -128,6 +128,17 @@ HistoryFileError::HistoryFileError(HistoryProblem problem, const std::string &li
 {
 }
 
+std::uint64_t HistoryFileBytes(const std::filesystem::path &file)
+{
+    std::uint64_t total = 0;
+    for (const char *suffix : {"", "-wal"}) {
+        struct stat status {};
+        if (::stat((file.string() + suffix).c_str(), &status) == 0)
+            total += static_cast<std::uint64_t>(status.st_size);
+    }
+    return total;
+}
+
 HistoryFileError HistoryErrorOf(const std::filesystem::path &file, const SqliteError &error)
 {
     const std::string detail = error.what();

@@ -4,6 +4,7 @@
 #include "history/SqliteDatabase.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -52,6 +53,10 @@ inline constexpr std::chrono::milliseconds kHistoryBusyTimeout{1000};
 // writing. Throws HistoryFileError. A file created here and left empty by a
 // failure (a full disk, say) is removed again; nothing else is ever removed.
 SqliteDatabase OpenHistoryFile(const std::filesystem::path &file, HistoryOpenMode mode);
+
+// The bytes the file and its write-ahead log take on disk (0 for what is
+// missing).
+std::uint64_t HistoryFileBytes(const std::filesystem::path &file);
 
 // The refusal for an SQLite error met while using an open history file.
 HistoryFileError HistoryErrorOf(const std::filesystem::path &file, const SqliteError &error);

@@ -89,6 +89,18 @@ HistoryRecorder::~HistoryRecorder()
     }
 }
 
+template <typename Work>
+void HistoryRecorder::Guarded(Work work)
+{
+    if (failed_)
+        return;
+    try {
+        work();
+    } catch (const std::exception &error) {
+        Fail(settings_.file.string() + ": " + error.what());
+    }
+}
+
 std::int64_t HistoryRecorder::NowMs() const
 {
     return ToMs(settings_.wall());
@@ -103,9 +115,7 @@ std::int64_t HistoryRecorder::CurrentRun() const noexcept
 
 void HistoryRecorder::Watch(const std::string &host, std::uint16_t port, std::chrono::milliseconds interval)
 {
-    if (failed_)
-        return;
-    try {
+    Guarded([&] {
         if (current_ && current_->host == host && current_->port == port) {
             if (current_->intervalMs != interval.count()) {
                 current_->intervalMs = interval.count();
@@ -128,9 +138,7 @@ void HistoryRecorder::Watch(const std::string &host, std::uint16_t port, std::ch
         // A new run is written at once, so that no other program rolls up
         // past its start before its first check is in.
         Commit();
-    } catch (const std::exception &error) {
-        Fail(settings_.file.string() + ": " + error.what());
-    }
+    });
 }
 
 std::int64_t HistoryRecorder::GapBefore(const Current &run, std::int64_t timeMs, const CheckResult *result,
@@ -150,9 +158,9 @@ std::int64_t HistoryRecorder::GapBefore(const Current &run, std::int64_t timeMs,
 
 void HistoryRecorder::Record(const CheckResult &result)
 {
-    if (failed_ || !current_)
+    if (!current_)
         return;
-    try {
+    Guarded([&] {
         Current &run = *current_;
         const ClockReading reading = settings_.clocks.Read();
         const std::int64_t time = std::max({ToMs(result.startedAt), run.startMs, run.lastMs});
@@ -166,41 +174,30 @@ void HistoryRecorder::Record(const CheckResult &result)
         if (settings_.commit == CommitMode::EachCheck || reading.monotonic - lastCommit_ >= kBatchPeriod)
             Commit();
         MaybeMaintain();
-    } catch (const std::exception &error) {
-        Fail(settings_.file.string() + ": " + error.what());
-    }
+    });
 }
 
 void HistoryRecorder::Tick()
 {
-    if (failed_)
-        return;
-    try {
+    Guarded([&] {
         if (!pending_.empty() && settings_.clocks.Read().monotonic - lastCommit_ >= kBatchPeriod)
             Commit();
         MaybeMaintain();
-    } catch (const std::exception &error) {
-        Fail(settings_.file.string() + ": " + error.what());
-    }
+    });
 }
 
 bool HistoryRecorder::Flush()
 {
-    if (failed_)
-        return false;
-    try {
-        return Commit();
-    } catch (const std::exception &error) {
-        Fail(settings_.file.string() + ": " + error.what());
-        return false;
-    }
+    bool done = false;
+    Guarded([&] { done = Commit(); });
+    return done;
 }
 
 void HistoryRecorder::EndRun(RunEnd how)
 {
-    if (failed_ || !current_)
+    if (!current_)
         return;
-    try {
+    Guarded([&] {
         const Current &run = *current_;
         const std::int64_t end = std::max(NowMs(), run.lastMs);
         const char *kind = "sleep";
@@ -208,9 +205,7 @@ void HistoryRecorder::EndRun(RunEnd how)
         pending_.push_back(EndOp{run.slot, end, EndWord(how), gap});
         current_.reset();
         Commit();
-    } catch (const std::exception &error) {
-        Fail(settings_.file.string() + ": " + error.what());
-    }
+    });
 }
 
 void HistoryRecorder::Apply(const Op &op, std::vector<Written> &written)

@@ -159,6 +159,11 @@ private:
     void Apply(const Op &op, std::vector<Written> &written);
     void MaybeMaintain();
     void Fail(const std::string &line);
+    // Runs `work` unless the file has failed; what it throws fails the
+    // recorder instead of leaving it (the callers are Qt's slots and the
+    // probe's loop).
+    template <typename Work>
+    void Guarded(Work work);
     std::int64_t GapBefore(const Current &run, std::int64_t timeMs, const CheckResult *result,
                            const ClockReading &reading, const char **kind) const;
 

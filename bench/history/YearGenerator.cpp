@@ -5,8 +5,8 @@
 #include "history/HistoryMaintenance.h"
 #include "history/HistoryStore.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 
@@ -14,17 +14,6 @@ namespace {
 
 constexpr std::int64_t kHourMs = 3'600'000;
 constexpr std::int64_t kDayMs = 24 * kHourMs;
-
-std::uint64_t FileBytes(const std::filesystem::path &file)
-{
-    std::uint64_t total = 0;
-    for (const char *suffix : {"", "-wal"}) {
-        struct stat status {};
-        if (::stat((file.string() + suffix).c_str(), &status) == 0)
-            total += static_cast<std::uint64_t>(status.st_size);
-    }
-    return total;
-}
 
 // The made-up line: a check's figures at a time.
 class Line final {
@@ -109,7 +98,7 @@ GeneratedYear GenerateHistory(const std::filesystem::path &file, std::chrono::mi
     }
     db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
     year.usedBytes = UsedBytes(db);
-    year.fileBytes = FileBytes(file);
+    year.fileBytes = HistoryFileBytes(file);
     year.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return year;
 }
