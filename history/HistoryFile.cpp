@@ -128,6 +128,21 @@ HistoryFileError::HistoryFileError(HistoryProblem problem, const std::string &li
 {
 }
 
+bool RemoveHistoryFile(const std::filesystem::path &file, std::string *error)
+{
+    // The log first: a database without its log is whole, a log without its
+    // database is nothing.
+    for (const char *suffix : {"-wal", "-shm", ""}) {
+        const std::string path = file.string() + suffix;
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            if (error != nullptr)
+                *error = Line(path, std::strerror(errno));
+            return false;
+        }
+    }
+    return true;
+}
+
 std::uint64_t HistoryFileBytes(const std::filesystem::path &file)
 {
     std::uint64_t total = 0;

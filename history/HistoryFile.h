@@ -54,6 +54,12 @@ inline constexpr std::chrono::milliseconds kHistoryBusyTimeout{1000};
 // failure (a full disk, say) is removed again; nothing else is ever removed.
 SqliteDatabase OpenHistoryFile(const std::filesystem::path &file, HistoryOpenMode mode);
 
+// Removes the file with its write-ahead log and shared-memory index, for a
+// user who asks to forget the history; the caller has closed every
+// connection it holds. True when none of them is left; otherwise `error`
+// says why in one line.
+bool RemoveHistoryFile(const std::filesystem::path &file, std::string *error);
+
 // The bytes the file and its write-ahead log take on disk (0 for what is
 // missing).
 std::uint64_t HistoryFileBytes(const std::filesystem::path &file);
