@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "history/HistoryReader.h"
 
+#include "history/HistoryExport.h"
 #include "history/HistorySchema.h"
 #include "history/HistoryStore.h"
 #include "history/RangeChecks.h"
@@ -224,6 +225,12 @@ HistoryView HistoryReader::View(std::int64_t target, Span range)
     view.outages.assign(state.outages.rbegin(), state.outages.rend());
     view.totals = TotalsOf(view);
     return view;
+}
+
+void HistoryReader::ExportCsv(std::int64_t target, Span range, const std::function<bool(std::string_view)> &write)
+{
+    SqliteTransaction read(db_, SqliteTransaction::Kind::Read);
+    ExportRangeCsv(db_, target, range, write);
 }
 
 void HistoryReader::ForEachCheck(std::int64_t target, Span range, const std::function<bool(const StoredCheck &)> &visit)

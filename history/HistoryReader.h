@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reading the history file: the API of the history window and of
@@ -135,6 +136,10 @@ public:
     // The stored checks that started in `range`, oldest first, of one target
     // (0: all). The visitor returns false to stop.
     void ForEachCheck(std::int64_t target, Span range, const std::function<bool(const StoredCheck &)> &visit);
+
+    // The range of one target as CSV (history/HistoryExport.h), read in one
+    // snapshot; `write` returns false to stop.
+    void ExportCsv(std::int64_t target, Span range, const std::function<bool(std::string_view)> &write);
 
     std::int64_t NowMs() const;
     // The first and last check's start over the whole file (or a target).

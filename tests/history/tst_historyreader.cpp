@@ -226,8 +226,7 @@ void TestHistoryReader::exportGivesEachMomentOneRow()
         }
     }
     std::string csv;
-    SqliteTransaction read(reader.Database(), SqliteTransaction::Kind::Read);
-    ExportRangeCsv(reader.Database(), 1, {kRigEpochMs, history.time.WallMs()}, [&](std::string_view piece) {
+    reader.ExportCsv(1, {kRigEpochMs, history.time.WallMs()}, [&](std::string_view piece) {
         csv += piece;
         return true;
     });
