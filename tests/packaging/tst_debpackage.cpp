@@ -33,6 +33,7 @@ const QSet<QString> kAcceptedLintianWarnings{};
 const QStringList kExpectedFiles{
     QStringLiteral("usr/bin/kelvora"),
     QStringLiteral("usr/bin/kelvora-probe"),
+    QStringLiteral("usr/bin/kelvora-history"),
     QStringLiteral("usr/share/applications/example.varnholt.Kelvora.desktop"),
     QStringLiteral("usr/share/metainfo/example.varnholt.Kelvora.metainfo.xml"),
     QStringLiteral("usr/share/icons/hicolor/16x16/apps/kelvora.png"),
@@ -43,6 +44,7 @@ const QStringList kExpectedFiles{
     QStringLiteral("usr/share/icons/hicolor/scalable/apps/kelvora.svg"),
     QStringLiteral("usr/share/man/man1/kelvora.1.gz"),
     QStringLiteral("usr/share/man/man1/kelvora-probe.1.gz"),
+    QStringLiteral("usr/share/man/man1/kelvora-history.1.gz"),
     QStringLiteral("usr/share/doc/kelvora/copyright"),
     QStringLiteral("usr/share/doc/kelvora/changelog.gz"),
 };
@@ -216,6 +218,8 @@ void TestDebPackage::unpackedProgramsRun_data()
     QTest::newRow("kelvora-probe --version") << QStringLiteral("kelvora-probe")
                                              << QStringLiteral("kelvora-probe %1\n").arg(kVersion);
     QTest::newRow("kelvora --version") << QStringLiteral("kelvora") << QStringLiteral("kelvora %1\n").arg(kVersion);
+    QTest::newRow("kelvora-history --version") << QStringLiteral("kelvora-history")
+                                               << QStringLiteral("kelvora-history %1\n").arg(kVersion);
 }
 
 void TestDebPackage::unpackedProgramsRun()
@@ -233,6 +237,7 @@ void TestDebPackage::unpackedProgramsHaveNoRunpath_data()
     QTest::addColumn<QString>("program");
     QTest::newRow("kelvora") << QStringLiteral("kelvora");
     QTest::newRow("kelvora-probe") << QStringLiteral("kelvora-probe");
+    QTest::newRow("kelvora-history") << QStringLiteral("kelvora-history");
 }
 
 void TestDebPackage::unpackedProgramsHaveNoRunpath()
@@ -255,6 +260,8 @@ void TestDebPackage::manPagesAndChangelogAreCompressed_data()
     QTest::newRow("kelvora(1)") << QStringLiteral("usr/share/man/man1/kelvora.1.gz") << QStringLiteral(".\\\"");
     QTest::newRow("kelvora-probe(1)") << QStringLiteral("usr/share/man/man1/kelvora-probe.1.gz")
                                       << QStringLiteral(".\\\"");
+    QTest::newRow("kelvora-history(1)") << QStringLiteral("usr/share/man/man1/kelvora-history.1.gz")
+                                        << QStringLiteral(".\\\"");
     QTest::newRow("changelog") << QStringLiteral("usr/share/doc/kelvora/changelog.gz")
                                << QStringLiteral("kelvora (%1) unstable; urgency=medium\n").arg(kVersion);
 }

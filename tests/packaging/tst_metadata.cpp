@@ -85,6 +85,7 @@ void TestMetadata::manPagesRenderWithoutWarnings_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("kelvora(1)") << QStringLiteral("kelvora.1") << QStringLiteral("KELVORA(1)");
     QTest::newRow("kelvora-probe(1)") << QStringLiteral("kelvora-probe.1") << QStringLiteral("KELVORA-PROBE(1)");
+    QTest::newRow("kelvora-history(1)") << QStringLiteral("kelvora-history.1") << QStringLiteral("KELVORA-HISTORY(1)");
 }
 
 void TestMetadata::manPagesRenderWithoutWarnings()
@@ -118,6 +119,9 @@ void TestMetadata::configuredFilesCarryTheRelease_data()
     QTest::newRow("kelvora-probe(1) title line")
         << kManDirectory + QStringLiteral("/kelvora-probe.1")
         << QStringLiteral(".TH KELVORA\\-PROBE 1 \"%1\" \"Kelvora %2\"").arg(kReleaseDate, kVersion);
+    QTest::newRow("kelvora-history(1) title line")
+        << kManDirectory + QStringLiteral("/kelvora-history.1")
+        << QStringLiteral(".TH KELVORA\\-HISTORY 1 \"%1\" \"Kelvora %2\"").arg(kReleaseDate, kVersion);
 }
 
 void TestMetadata::configuredFilesCarryTheRelease()
