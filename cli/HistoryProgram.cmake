@@ -2,6 +2,7 @@
 # kelvora-history: the history file read from a terminal. Everything but
 # main is a library of its own, for the tests.
 add_library(kelvora_history_cli STATIC
+  OutputStream.h OutputStream.cpp
   HistoryDates.h HistoryDates.cpp
   HistoryOptions.h HistoryOptions.cpp
   HistoryReport.h HistoryReport.cpp

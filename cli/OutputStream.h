@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string_view>
+
+// Writes whole texts to a descriptor at once, so that every line is out as
+// soon as it is made. Once a write fails (a closed pipe gives EPIPE; SIGPIPE
+// must be ignored for that) the stream is broken and drops everything after.
+class OutputStream final {
+public:
+    explicit OutputStream(int fd) noexcept : fd_(fd) {}
+
+    // False once broken.
+    bool Write(std::string_view text) noexcept;
+
+    bool Broken() const noexcept { return broken_; }
+    int Descriptor() const noexcept { return fd_; }
+
+private:
+    int fd_;
+    bool broken_ = false;
+};
