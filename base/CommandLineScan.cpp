@@ -71,11 +71,14 @@ void Scanner::LongOption(const QString &word, qsizetype dashes)
     if (!index)
         return Fail(QStringLiteral("unknown option '%1'"), spelled);
     if (!table_[*index].takesValue) {
-        if (equals >= 0)
+        if (equals < 0)
+            line_.options.push_back({*index, spelled, QString(), false});
+        else if (table_[*index].optionalValue)
+            line_.options.push_back({*index, spelled, word.sliced(equals + 1), true});
+        else
             return Fail(QStringLiteral("option '%1' takes no value"), spelled);
-        line_.options.push_back({*index, spelled, QString()});
     } else if (equals >= 0) {
-        line_.options.push_back({*index, spelled, word.sliced(equals + 1)});
+        line_.options.push_back({*index, spelled, word.sliced(equals + 1), true});
     } else {
         TakeNextWord(*index, spelled);
     }
@@ -88,10 +91,13 @@ void Scanner::ShortLetters(const QString &word)
         const std::optional<std::size_t> index = FindShort(word[i]);
         if (!index)
             return Fail(QStringLiteral("unknown option '%1'"), spelled);
-        if (!table_[*index].takesValue) {
-            line_.options.push_back({*index, spelled, QString()});
+        if (table_[*index].optionalValue && i + 1 < word.size()) {
+            line_.options.push_back({*index, spelled, word.sliced(i + 1), true});
+            return;
+        } else if (!table_[*index].takesValue) {
+            line_.options.push_back({*index, spelled, QString(), false});
         } else if (i + 1 < word.size()) {
-            line_.options.push_back({*index, spelled, word.sliced(i + 1)});
+            line_.options.push_back({*index, spelled, word.sliced(i + 1), true});
             return;
         } else {
             return TakeNextWord(*index, spelled);
@@ -130,7 +136,7 @@ void Scanner::TakeNextWord(std::size_t index, const QString &spelled)
 {
     if (next_ >= words_.size())
         return Fail(QStringLiteral("option '%1' needs a value"), spelled);
-    line_.options.push_back({index, spelled, words_[next_++]});
+    line_.options.push_back({index, spelled, words_[next_++], true});
 }
 
 void Scanner::Fail(const QString &problem, const QString &spelled)

@@ -18,7 +18,10 @@
 //   -                                    an operand
 //
 // A value option takes the next word whatever it looks like ("-c -1" gives
-// --count the value "-1"). Options and operands may come in any order.
+// --count the value "-1"). An option whose value is optional takes one only
+// when it is attached ("--history=FILE", "-HFILE"); written alone
+// ("--history FILE") the next word stays a word of its own. Options and
+// operands may come in any order.
 //
 // With SingleDashWords::LongNames a single-dash word names a long option
 // ("-style fusion", "-style=fusion"; Qt's own options are written so), and a
@@ -37,6 +40,8 @@ struct OptionName {
     QString longName; // without the dashes; empty for none
     QChar shortName;  // QChar() for none
     bool takesValue = false;
+    // With takesValue false: a value may be attached, but need not be.
+    bool optionalValue = false;
 };
 
 enum class SingleDashWords { ShortLetters, LongNames };
@@ -45,6 +50,8 @@ struct ScannedOption {
     std::size_t index = 0; // into the table
     QString spelled;       // the option as written, without a value: "-c", "--count"
     QString value;         // empty for a switch
+    // Whether a value was given, even an empty one ("--history=").
+    bool valueGiven = false;
 };
 
 struct ScannedOperand {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -154,6 +155,43 @@ void AppendJsonString(std::string &out, std::string_view text)
     out += '"';
 }
 
+JsonObject CheckObject(const CheckEvent &event)
+{
+    const CheckResult &r = event.result;
+    const bool failed = !r.ok;
+    JsonObject object;
+    object.String("type", "check")
+        .String("time", LocalIsoTime(r.startedAt))
+        .Number("seq", event.seq)
+        .String("host", event.target.host)
+        .Raw("address", OrNull(r.address))
+        .Number("port", event.target.port)
+        .Raw("ok", r.ok ? "true" : "false")
+        .Raw("ms", MillisecondsText(r.elapsed))
+        .Raw("reason", failed ? JsonString(ReasonKey(ReportedReason(r))) : "null")
+        .Raw("code", failed && r.errorCode != 0 ? std::to_string(r.errorCode) : "null")
+        .Raw("message", failed ? OrNull(r.errorMessage) : "null");
+    return object;
+}
+
+// [{"address":"2001:db8::1","family":"ipv6","reason":"timeout","ms":250.000},...]
+std::string AttemptList(const std::vector<ConnectAttempt> &attempts)
+{
+    std::string list = "[";
+    for (const ConnectAttempt &attempt : attempts) {
+        if (list.size() > 1)
+            list += ',';
+        const FailureReason reason = attempt.reason == FailureReason::None ? FailureReason::Other : attempt.reason;
+        list += JsonObject()
+                    .String("address", attempt.address)
+                    .Raw("family", OrNull(FamilyKey(attempt.family)))
+                    .String("reason", ReasonKey(reason))
+                    .Raw("ms", MillisecondsText(attempt.elapsed))
+                    .Done();
+    }
+    return list + "]";
+}
+
 } // namespace
 
 std::string JsonString(std::string_view text)
@@ -164,23 +202,31 @@ std::string JsonString(std::string_view text)
     return out;
 }
 
+std::string_view FamilyKey(AddressFamily family) noexcept
+{
+    switch (family) {
+    case AddressFamily::IPv4: return "ipv4";
+    case AddressFamily::IPv6: return "ipv6";
+    case AddressFamily::Unknown: break;
+    }
+    return {};
+}
+
 std::string JsonCheckLine(const CheckEvent &event)
 {
+    return CheckObject(event).Done("\n");
+}
+
+std::string JsonProbeCheckLine(const CheckEvent &event)
+{
     const CheckResult &r = event.result;
-    const bool failed = !r.ok;
-    return JsonObject()
-               .String("type", "check")
-               .String("time", LocalIsoTime(r.startedAt))
-               .Number("seq", event.seq)
-               .String("host", event.target.host)
-               .Raw("address", OrNull(r.address))
-               .Number("port", event.target.port)
-               .Raw("ok", r.ok ? "true" : "false")
-               .Raw("ms", MillisecondsText(r.elapsed))
-               .Raw("reason", failed ? JsonString(ReasonKey(ReportedReason(r))) : "null")
-               .Raw("code", failed && r.errorCode != 0 ? std::to_string(r.errorCode) : "null")
-               .Raw("message", failed ? OrNull(r.errorMessage) : "null")
-               .Done("\n");
+    JsonObject object = CheckObject(event);
+    object.Raw("family", OrNull(FamilyKey(r.family)))
+        .Raw("dns_ms", MillisecondsText(r.lookupElapsed))
+        .Raw("connect_ms", r.address.empty() ? "null" : MillisecondsText(r.connectElapsed));
+    if (!r.ok && !r.attempts.empty())
+        object.Raw("attempts", AttemptList(r.attempts));
+    return object.Done("\n");
 }
 
 std::string JsonSummaryLine(const ProbeTarget &target, std::string_view address, const SessionSummary &summary)

@@ -2,8 +2,8 @@
 #include "cli/ProbeSession.h"
 
 #include "base/ShownText.h"
-#include "session/SessionCsv.h"
 #include "cli/JsonFormat.h"
+#include "cli/ProbeCsv.h"
 #include "cli/TextFormat.h"
 
 // The probe reads the host from a view and shows its readout there; the
@@ -43,7 +43,7 @@ void ProbeSession::Begin()
     if (options_.format == OutputFormat::Text)
         out_.Write(TextHeader(target_, options_.interval, options_.timeoutMs));
     else if (options_.format == OutputFormat::Csv)
-        out_.Write(CsvHeader());
+        out_.Write(ProbeCsvHeader());
 }
 
 CheckResult ProbeSession::Probe() noexcept
@@ -76,10 +76,10 @@ void ProbeSession::Take(const CheckResult &result)
             out_.Write(TextCheckLine(event, TextStyle{options_.timestamp, output_.colorOut}));
             break;
         case OutputFormat::Json:
-            out_.Write(JsonCheckLine(event));
+            out_.Write(JsonProbeCheckLine(event));
             break;
         case OutputFormat::Csv:
-            out_.Write(CsvRow(event));
+            out_.Write(ProbeCsvRow(event));
             break;
         }
     }

@@ -10,6 +10,18 @@ constexpr std::string_view kGreen = "\x1b[32m";
 constexpr std::string_view kRed = "\x1b[31m";
 constexpr std::string_view kYellow = "\x1b[33m";
 
+// A lookup this long or longer is shown beside the total: below it, the
+// figure would only be noise on every line.
+constexpr std::chrono::milliseconds kShownLookup{1};
+
+// " (dns 25.000 ms)" after a slow lookup, else nothing.
+std::string LookupNote(const CheckResult &result)
+{
+    if (result.lookupElapsed < kShownLookup)
+        return {};
+    return " (dns " + MillisecondsText(result.lookupElapsed) + " ms)";
+}
+
 } // namespace
 
 std::string TextHeader(const ProbeTarget &target, std::chrono::nanoseconds interval, std::int32_t timeoutMs)
@@ -27,15 +39,16 @@ std::string TextCheckLine(const CheckEvent &event, const TextStyle &style)
         line.append("[").append(LocalIsoTime(result.startedAt)).append("] ");
     line += TargetText(event.target, result.address) + ": seq=" + std::to_string(event.seq) + " ";
     if (result.ok) {
-        line += Painted("time=" + MillisecondsText(result.elapsed) + " ms", kGreen, style.color);
+        line += Painted("time=" + MillisecondsText(result.elapsed) + " ms", kGreen, style.color) + LookupNote(result);
     } else {
         std::string failure = "failed: " + std::string(ReasonEnglish(result.reason));
         if (!result.errorMessage.empty())
             failure += " (" + result.errorMessage + ")";
-        line += Painted(failure, kRed, style.color) + " after " + MillisecondsText(result.elapsed) + " ms";
+        line += Painted(failure, kRed, style.color) + " after " + MillisecondsText(result.elapsed) + " ms"
+                + LookupNote(result);
     }
     if (!event.previousAddress.empty())
-        line += Painted("; address changed from " + std::string(event.previousAddress), kYellow, style.color);
+        line += Painted("; address changed from " + AddressText(event.previousAddress), kYellow, style.color);
     line += '\n';
     return line;
 }

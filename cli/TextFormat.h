@@ -21,7 +21,10 @@ struct TextStyle {
 std::string TextHeader(const ProbeTarget &target, std::chrono::nanoseconds interval, std::int32_t timeoutMs);
 
 // "127.0.0.1 (127.0.0.1) port 8080: seq=1 time=0.084 ms"
+// "::1 ([::1]) port 8080: seq=1 time=0.084 ms"
 // "127.0.0.1 (127.0.0.1) port 8081: seq=2 failed: connection refused
 //  (Connection refused.) after 0.061 ms"
-// plus "; address changed from <previous>" when it changed.
+// then " (dns 25.000 ms)" when the name lookup took 1 ms or more (its share
+// of the time before it), and "; address changed from <previous>" when the
+// address changed. IPv6 addresses stand in brackets.
 std::string TextCheckLine(const CheckEvent &event, const TextStyle &style);

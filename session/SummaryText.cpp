@@ -57,10 +57,17 @@ std::string Painted(std::string_view text, std::string_view colour, bool color)
     return painted;
 }
 
+std::string AddressText(std::string_view address)
+{
+    if (address.find(':') == std::string_view::npos)
+        return std::string(address);
+    return "[" + std::string(address) + "]";
+}
+
 std::string TargetText(const ProbeTarget &target, std::string_view address)
 {
     std::string where = target.host;
-    where += address.empty() ? " (no address)" : " (" + std::string(address) + ")";
+    where += address.empty() ? " (no address)" : " (" + AddressText(address) + ")";
     where += " port " + std::to_string(target.port);
     return where;
 }

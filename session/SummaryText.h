@@ -14,7 +14,13 @@
 // `text` between an ANSI colour and the reset when `color`, else unchanged.
 std::string Painted(std::string_view text, std::string_view colour, bool color);
 
-// "127.0.0.1 (127.0.0.1) port 8080", "name (no address) port 80".
+// An address as the text formats show it: an IPv6 address (it holds a
+// colon) in brackets, "[2001:db8::1]", so that it stands apart from a port;
+// any other as it is.
+std::string AddressText(std::string_view address);
+
+// "127.0.0.1 (127.0.0.1) port 8080", "::1 ([::1]) port 80",
+// "name (no address) port 80".
 std::string TargetText(const ProbeTarget &target, std::string_view address);
 
 // The statistics of the session so far; `address` is the last address a

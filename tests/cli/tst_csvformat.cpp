@@ -2,6 +2,7 @@
 #include "CsvReader.h"
 #include "FormatSamples.h"
 
+#include "cli/ProbeCsv.h"
 #include "session/SessionCsv.h"
 
 #include <QtTest>
@@ -18,6 +19,8 @@ private slots:
     void header();
     void rows_data();
     void rows();
+    void probeRowsAppendConnectionColumns_data();
+    void probeRowsAppendConnectionColumns();
     void awkwardTextRoundTrips_data();
     void awkwardTextRoundTrips();
     void readerRefusesBrokenCsv_data();
@@ -63,6 +66,45 @@ void TestCsvFormat::rows()
     QCOMPARE(records->size(), 2);
     QCOMPARE(records->at(0).size(), 10);
     QCOMPARE(records->at(1), fields);
+}
+
+void TestCsvFormat::probeRowsAppendConnectionColumns_data()
+{
+    QTest::addColumn<CheckResult>("result");
+    QTest::addColumn<QStringList>("connection");
+    CheckResult v6 = samples::Ok(microseconds(25'950), "2001:db8::1");
+    v6.family = AddressFamily::IPv6;
+    v6.lookupElapsed = microseconds(25'000);
+    v6.connectElapsed = microseconds(250);
+    QTest::newRow("IPv6 after a slow lookup") << v6 << QStringList{"ipv6", "25.000", "0.250"};
+    CheckResult v4 = samples::Failed(FailureReason::Refused, 10061, "Connection refused.");
+    v4.family = AddressFamily::IPv4;
+    v4.connectElapsed = microseconds(61);
+    QTest::newRow("refused over IPv4, no lookup") << v4 << QStringList{"ipv4", "0.000", "0.061"};
+    CheckResult unresolved = samples::Failed(FailureReason::Dns, 11001, "Host not found.", "");
+    unresolved.lookupElapsed = microseconds(61);
+    QTest::newRow("name not found: empty family and connect") << unresolved << QStringList{"", "0.061", ""};
+}
+
+void TestCsvFormat::probeRowsAppendConnectionColumns()
+{
+    QFETCH(CheckResult, result);
+    QFETCH(QStringList, connection);
+    const ProbeTarget target{"localhost", 8080};
+    const CheckEvent event{target, 4, result, {}};
+    const QByteArray text = QByteArray::fromStdString(ProbeCsvHeader() + ProbeCsvRow(event));
+    QString error;
+    const auto records = ReadCsv(text, &error);
+    QVERIFY2(records, qPrintable(error));
+    QCOMPARE(records->size(), 2);
+    const QStringList header = records->at(0);
+    QCOMPARE(header.mid(10), (QStringList{"family", "dns_ms", "connect_ms"}));
+    // The first ten columns are the session rows' own, unchanged.
+    const auto common = ReadCsv(QByteArray::fromStdString(CsvHeader() + CsvRow(event)), &error);
+    QVERIFY2(common, qPrintable(error));
+    QCOMPARE(header.first(10), common->at(0));
+    QCOMPARE(records->at(1).first(10), common->at(1));
+    QCOMPARE(records->at(1).mid(10), connection);
 }
 
 void TestCsvFormat::awkwardTextRoundTrips_data()

@@ -3,6 +3,7 @@
 
 #include "cli/JsonFormat.h"
 
+#include <QJsonArray>
 #include <QtTest>
 
 using namespace std::chrono;
@@ -79,6 +80,9 @@ private slots:
     void failedCheck_data();
     void failedCheck();
     void numbersHaveFixedDecimals();
+    void probeCheckAppendsConnectionFields_data();
+    void probeCheckAppendsConnectionFields();
+    void failedRaceListsEveryAttempt();
     void summaryFields();
     void summaryWhenNothingSucceeded();
     void summaryBeforeAnyCheck();
@@ -220,6 +224,92 @@ void TestJsonFormat::numbersHaveFixedDecimals()
     for (const char *field : {"\"loss\":20.000,", "\"min_ms\":0.071,", "\"avg_ms\":0.084,", "\"mdev_ms\":0.011,",
                               "\"uptime_s\":7.500,", "\"duration_s\":9.500}"})
         QVERIFY2(summary.find(field) != std::string::npos, field);
+}
+
+void TestJsonFormat::probeCheckAppendsConnectionFields_data()
+{
+    QTest::addColumn<CheckResult>("result");
+    QTest::addColumn<QJsonValue>("family");
+    QTest::addColumn<double>("dnsMs");
+    QTest::addColumn<QJsonValue>("connectMs");
+
+    CheckResult v4 = samples::Ok(microseconds(25'950));
+    v4.family = AddressFamily::IPv4;
+    v4.lookupElapsed = microseconds(25'000);
+    v4.connectElapsed = microseconds(250);
+    QTest::newRow("IPv4 after a slow lookup") << v4 << QJsonValue("ipv4") << 25.0 << QJsonValue(0.25);
+    CheckResult v6 = samples::Ok(microseconds(90), "2001:db8::1");
+    v6.family = AddressFamily::IPv6;
+    v6.connectElapsed = microseconds(80);
+    QTest::newRow("IPv6 literal: no lookup") << v6 << QJsonValue("ipv6") << 0.0 << QJsonValue(0.08);
+    CheckResult refused = samples::Failed(FailureReason::Refused, 10061, "Connection refused.", "::1");
+    refused.family = AddressFamily::IPv6;
+    refused.lookupElapsed = microseconds(12);
+    refused.connectElapsed = microseconds(40);
+    QTest::newRow("refused over IPv6") << refused << QJsonValue("ipv6") << 0.012 << QJsonValue(0.04);
+    CheckResult unresolved = samples::Failed(FailureReason::Dns, 11001, "Host not found.", "");
+    unresolved.lookupElapsed = microseconds(61);
+    QTest::newRow("name not found: no family, no connect")
+        << unresolved << QJsonValue(QJsonValue::Null) << 0.061 << QJsonValue(QJsonValue::Null);
+}
+
+void TestJsonFormat::probeCheckAppendsConnectionFields()
+{
+    QFETCH(CheckResult, result);
+    QFETCH(QJsonValue, family);
+    QFETCH(double, dnsMs);
+    QFETCH(QJsonValue, connectMs);
+    const ProbeTarget target{"localhost", 8080};
+    const CheckEvent event{target, 2, result, {}};
+    const std::string line = JsonProbeCheckLine(event);
+    const QJsonObject o = Parsed(line);
+    QCOMPARE(KeysInOrder(line), kCheckKeys + QStringList({"family", "dns_ms", "connect_ms"}));
+    // The fields every check object has stay as they were, to the byte.
+    std::string common = JsonCheckLine(event);
+    common.resize(common.size() - 2);
+    QCOMPARE(QString::fromStdString(line.substr(0, common.size())), QString::fromStdString(common));
+    QCOMPARE(line[common.size()], ',');
+    QCOMPARE(o["family"], family);
+    QCOMPARE(o["dns_ms"].toDouble(), dnsMs);
+    QCOMPARE(o["connect_ms"], connectMs);
+}
+
+void TestJsonFormat::failedRaceListsEveryAttempt()
+{
+    CheckResult result = samples::Failed(FailureReason::Timeout, 10060, "2001:db8::1: Connection timed out.; "
+                                                                        "192.0.2.1: Connection refused.",
+                                         "2001:db8::1", milliseconds(21'000));
+    result.family = AddressFamily::IPv6;
+    result.attempts = {{"2001:db8::1", AddressFamily::IPv6, FailureReason::Timeout, 10060, "Connection timed out.",
+                        milliseconds(21'000)},
+                       {"192.0.2.1", AddressFamily::IPv4, FailureReason::Refused, 10061, "Connection refused.",
+                        microseconds(1'250)},
+                       {"192.0.2.2", AddressFamily::IPv4, FailureReason::None, 0, "", milliseconds(0)}};
+    const ProbeTarget target{"dual.test", 80};
+    const std::string line = JsonProbeCheckLine(CheckEvent{target, 1, result, {}});
+    const QJsonObject o = Parsed(line);
+    QCOMPARE(KeysInOrder(line).last(), QStringLiteral("attempts"));
+    QCOMPARE(o["reason"].toString(), QStringLiteral("timeout"));
+    const QJsonArray attempts = o["attempts"].toArray();
+    QCOMPARE(attempts.size(), 3);
+    const QJsonObject first = attempts[0].toObject();
+    QCOMPARE(first.keys().size(), 4);
+    QCOMPARE(first["address"].toString(), QStringLiteral("2001:db8::1"));
+    QCOMPARE(first["family"].toString(), QStringLiteral("ipv6"));
+    QCOMPARE(first["reason"].toString(), QStringLiteral("timeout"));
+    QCOMPARE(first["ms"].toDouble(), 21000.0);
+    QCOMPARE(attempts[1].toObject()["family"].toString(), QStringLiteral("ipv4"));
+    QCOMPARE(attempts[1].toObject()["reason"].toString(), QStringLiteral("refused"));
+    QCOMPARE(attempts[1].toObject()["ms"].toDouble(), 1.25);
+    // An attempt that names no reason (cut short by the race's end) is
+    // "other", as a check's failure without one is.
+    QCOMPARE(attempts[2].toObject()["reason"].toString(), QStringLiteral("other"));
+
+    // A success after a race names no attempts: the losers are not counted.
+    CheckResult won = samples::Ok(microseconds(300), "192.0.2.1");
+    won.family = AddressFamily::IPv4;
+    won.attempts = result.attempts;
+    QVERIFY(!Parsed(JsonProbeCheckLine(CheckEvent{target, 2, won, {}})).contains(QStringLiteral("attempts")));
 }
 
 void TestJsonFormat::summaryFields()

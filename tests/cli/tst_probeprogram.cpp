@@ -231,11 +231,11 @@ void TestProbeProgram::csvOutputWithSummaryOnStderr()
         const auto records = ReadCsv(run.Out(), &error);
         QVERIFY2(records, qPrintable(error));
         QCOMPARE(records->size(), 3);
-        QCOMPARE(records->at(0).join(QLatin1Char(',')), QStringLiteral("time,seq,host,address,port,ok,ms,reason,code,message"));
+        QCOMPARE(records->at(0).join(QLatin1Char(',')), QStringLiteral("time,seq,host,address,port,ok,ms,reason,code,message,family,dns_ms,connect_ms"));
         const bool ok = port == listener.Port();
         for (int i = 1; i <= 2; ++i) {
             const QStringList &row = records->at(i);
-            QCOMPARE(row.size(), 10);
+            QCOMPARE(row.size(), 13);
             QVERIFY2(QDateTime::fromString(row[0], Qt::ISODateWithMs).isValid(), qPrintable(row[0]));
             QCOMPARE(row[1], QString::number(i));
             QCOMPARE(row[2], QStringLiteral("127.0.0.1"));
@@ -243,6 +243,13 @@ void TestProbeProgram::csvOutputWithSummaryOnStderr()
             QCOMPARE(row[5], ok ? QStringLiteral("true") : QStringLiteral("false"));
             QCOMPARE(row[7], ok ? QString() : QStringLiteral("refused"));
             QCOMPARE(row[8], ok ? QString() : QStringLiteral("10061"));
+            // The lookup and the connect are shares of the total.
+            bool numbers = false;
+            const double dns = row[11].toDouble(&numbers);
+            QVERIFY2(numbers, qPrintable(row[11]));
+            const double connect = row[12].toDouble(&numbers);
+            QVERIFY2(numbers, qPrintable(row[12]));
+            QVERIFY2(dns + connect <= row[6].toDouble() + 0.0015, qPrintable(row.join(QLatin1Char(','))));
         }
         QVERIFY2(run.Err().startsWith("--- 127.0.0.1 (127.0.0.1) port "), run.Err().constData());
         QCOMPARE(run.ExitCode(), ok ? 0 : 1);

@@ -158,6 +158,36 @@ void TestTextFormat::checkLine_data()
     QTest::newRow("address changed")
         << samples::Ok(nanoseconds(84'321), "127.0.0.2") << "127.0.0.1"
         << "localhost (127.0.0.2) port 8080: seq=3 time=0.084 ms; address changed from 127.0.0.1\n";
+
+    CheckResult v6 = samples::Ok(nanoseconds(84'321), "2001:db8::1");
+    v6.family = AddressFamily::IPv6;
+    QTest::newRow("IPv6 in brackets") << v6 << QString()
+                                      << "localhost ([2001:db8::1]) port 8080: seq=3 time=0.084 ms\n";
+    QTest::newRow("changed between the families: both in their forms")
+        << v6 << "127.0.0.1"
+        << "localhost ([2001:db8::1]) port 8080: seq=3 time=0.084 ms; address changed from 127.0.0.1\n";
+    QTest::newRow("changed from IPv6") << samples::Ok() << "::1"
+                                       << "localhost (127.0.0.1) port 8080: seq=3 time=0.084 ms; address changed from [::1]\n";
+
+    CheckResult slowLookup = samples::Ok(microseconds(25'250));
+    slowLookup.lookupElapsed = microseconds(25'000);
+    slowLookup.connectElapsed = microseconds(250);
+    QTest::newRow("a lookup of 25 ms shown apart")
+        << slowLookup << QString() << "localhost (127.0.0.1) port 8080: seq=3 time=25.250 ms (dns 25.000 ms)\n";
+    CheckResult oneMs = samples::Ok(microseconds(1'100));
+    oneMs.lookupElapsed = milliseconds(1);
+    QTest::newRow("a lookup of exactly 1 ms shown")
+        << oneMs << QString() << "localhost (127.0.0.1) port 8080: seq=3 time=1.100 ms (dns 1.000 ms)\n";
+    CheckResult fastLookup = samples::Ok(microseconds(1'100));
+    fastLookup.lookupElapsed = microseconds(999);
+    QTest::newRow("a lookup under 1 ms left out")
+        << fastLookup << QString() << "localhost (127.0.0.1) port 8080: seq=3 time=1.100 ms\n";
+    CheckResult slowFailure = samples::Failed(FailureReason::Dns, 11001, "Host not found.", "", milliseconds(5000));
+    slowFailure.lookupElapsed = milliseconds(5000);
+    QTest::newRow("a failed slow lookup shows it too")
+        << slowFailure << QString()
+        << "localhost (no address) port 8080: seq=3 failed: host not found (Host not found.) after 5000.000 ms"
+           " (dns 5000.000 ms)\n";
 }
 
 void TestTextFormat::checkLine()
