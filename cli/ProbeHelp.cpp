@@ -16,7 +16,9 @@ QString Names(const ProbeOption &option)
     QString names = option.shortName.isNull() ? QStringLiteral("    ")
                                               : QStringLiteral("-%1, ").arg(option.shortName);
     names += QStringLiteral("--") + option.longName;
-    if (!option.valueName.isEmpty())
+    if (option.optionalValue)
+        names += QStringLiteral("[=%1]").arg(option.valueName);
+    else if (!option.valueName.isEmpty())
         names += QLatin1Char(' ') + option.valueName;
     return names;
 }
@@ -85,7 +87,9 @@ QString ManEntry(const ProbeOption &option)
 {
     QString head = option.shortName.isNull() ? QString() : QStringLiteral("\\fB\\-%1\\fR, ").arg(option.shortName);
     head += QStringLiteral("\\fB\\-\\-%1\\fR").arg(Roff(option.longName));
-    if (!option.valueName.isEmpty())
+    if (option.optionalValue)
+        head += QStringLiteral("[=%1]").arg(RoffItalic(option.valueName));
+    else if (!option.valueName.isEmpty())
         head += QLatin1Char(' ') + RoffItalic(option.valueName);
     QString body = option.help;
     body[0] = body[0].toUpper();

@@ -103,6 +103,13 @@ Refusal ReadPrometheus(const QString &value, ProbeOptions &options)
     return std::nullopt;
 }
 
+Refusal ReadHistory(const QString &value, ProbeOptions &options)
+{
+    options.history = true;
+    options.historyFile = value;
+    return std::nullopt;
+}
+
 Refusal SetTimestamp(const QString &, ProbeOptions &options)
 {
     options.timestamp = true;
@@ -115,7 +122,7 @@ Refusal SetQuiet(const QString &, ProbeOptions &options)
     return std::nullopt;
 }
 
-const std::array<ProbeOption, 10> kTable{{
+const std::array<ProbeOption, 11> kTable{{
     {QStringLiteral("count"), QLatin1Char('c'), QStringLiteral("N"),
      QStringLiteral("stop after N checks, at least 1 (default: run until stopped by a signal)"), ReadCount},
     {QStringLiteral("interval"), QLatin1Char('i'), QStringLiteral("SECONDS"),
@@ -141,12 +148,17 @@ const std::array<ProbeOption, 10> kTable{{
      QStringLiteral("after every check, replace FILE with the metrics in Prometheus' text format, for "
                     "node_exporter's textfile collector; FILE must be a regular file or not exist yet"),
      ReadPrometheus},
+    {QStringLiteral("history"), QChar(), QStringLiteral("FILE"),
+     QStringLiteral("record every check into the history that kelvora-history reads: the default file "
+                    "$XDG_STATE_HOME/kelvora/history.sqlite (created with its folder when missing), or FILE, "
+                    "whose folder must exist; a file that cannot be used ends the program before the first check"),
+     ReadHistory, true},
     {QStringLiteral("help"), QLatin1Char('h'), QString(), QStringLiteral("print a short help and exit"), nullptr},
     {QStringLiteral("version"), QLatin1Char('V'), QString(), QStringLiteral("print the version, the copyright and the licence, and exit"), nullptr},
 }};
 
-constexpr std::size_t kHelp = 8;
-constexpr std::size_t kVersion = 9;
+constexpr std::size_t kHelp = 9;
+constexpr std::size_t kVersion = 10;
 
 Refusal CheckHost(const QString &host, std::string &forResolver)
 {
@@ -222,7 +234,8 @@ ScannedCommandLine Scan(const QStringList &words)
     static const std::vector<OptionName> names = [] {
         std::vector<OptionName> shapes;
         for (const ProbeOption &option : kTable)
-            shapes.push_back({option.longName, option.shortName, !option.valueName.isEmpty()});
+            shapes.push_back({option.longName, option.shortName, !option.valueName.isEmpty() && !option.optionalValue,
+                              option.optionalValue});
         return shapes;
     }();
     return ScanCommandLine(words, names, SingleDashWords::ShortLetters);
@@ -258,6 +271,9 @@ ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments)
     }
     for (const ScannedOption &given : line.options) {
         const ProbeOption &option = kTable[given.index];
+        if (option.optionalValue && given.valueGiven && given.value.isEmpty())
+            return Refused(BadValue(QStringLiteral("--") + option.longName, given.value,
+                                    QStringLiteral("expected a file name after '='")));
         if (const Refusal refusal = option.read(given.value, parsed.options))
             return Refused(BadValue(QStringLiteral("--") + option.longName, given.value, *refusal));
     }

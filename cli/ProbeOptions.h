@@ -44,6 +44,10 @@ struct ProbeOptions {
     ColorMode color = ColorMode::Auto;
     // Empty: no metrics file.
     QString prometheusFile;
+    // --history: record every check into a history file
+    // (history/HistoryRecorder.h); `historyFile` empty for the default one.
+    bool history = false;
+    QString historyFile;
 };
 
 // One option: its names, its value, its help text and how it is read.
@@ -59,6 +63,8 @@ struct ProbeOption {
     // in --help and in the manual page. The value name stands in it as it is.
     QString help;
     Reader read = nullptr; // nullptr for --help and --version
+    // The value may be left out; given, it is attached: --history=FILE.
+    bool optionalValue = false;
 };
 
 std::span<const ProbeOption> ProbeOptionTable();

@@ -5,6 +5,7 @@
 #include "cli/JsonFormat.h"
 #include "cli/ProbeCsv.h"
 #include "cli/TextFormat.h"
+#include "history/HistoryRecorder.h"
 
 // The probe reads the host from a view and shows its readout there; the
 // terminal has no readout, so the captions go nowhere.
@@ -18,7 +19,16 @@ private:
     QString host_;
 };
 
-ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock)
+namespace {
+
+// The failed history's commits are attempted this many times at the end,
+// each waiting at most the busy time-out for another program's lock.
+constexpr int kFinalFlushes = 3;
+
+} // namespace
+
+ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock,
+                           HistoryRecorder *history)
     : options_(options),
       output_(output),
       target_{options.host.toStdString(), options.port},
@@ -26,7 +36,8 @@ ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &out
       probe_(*view_, client_),
       record_(std::move(clock)),
       out_(output.out),
-      err_(output.err)
+      err_(output.err),
+      history_(history)
 {
     probe_.SetPort(options.port);
     probe_.SetTimeout(options.timeoutMs);
@@ -38,6 +49,11 @@ ProbeSession::~ProbeSession() = default;
 
 void ProbeSession::Begin()
 {
+    if (history_) {
+        history_->Watch(target_.host, target_.port,
+                        std::chrono::ceil<std::chrono::milliseconds>(options_.interval));
+        NoteHistoryFailure();
+    }
     if (options_.quiet)
         return;
     if (options_.format == OutputFormat::Text)
@@ -62,6 +78,10 @@ CheckResult ProbeSession::Probe() noexcept
 void ProbeSession::Take(const CheckResult &result)
 {
     record_.Record(result);
+    if (history_) {
+        history_->Record(result);
+        NoteHistoryFailure();
+    }
     if (result.ok)
         ++succeeded_;
     std::string_view previous;
@@ -87,6 +107,34 @@ void ProbeSession::Take(const CheckResult &result)
         lastAddress_ = result.address;
     if (metricsFile_)
         WriteMetrics(result);
+}
+
+void ProbeSession::Tick()
+{
+    if (!history_)
+        return;
+    history_->Tick();
+    NoteHistoryFailure();
+}
+
+void ProbeSession::EndHistory()
+{
+    if (!history_)
+        return;
+    history_->EndRun(RunEnd::Exit);
+    for (int attempt = 0; attempt < kFinalFlushes && !history_->Flush() && !history_->Failed(); ++attempt) {
+    }
+    NoteHistoryFailure();
+    history_ = nullptr;
+}
+
+void ProbeSession::NoteHistoryFailure()
+{
+    if (!history_->Failed())
+        return;
+    // The recorder records nothing more; the checks go on without it.
+    Report("history not recorded any more: " + history_->FailureLine());
+    history_ = nullptr;
 }
 
 void ProbeSession::WriteMetrics(const CheckResult &result)

@@ -11,6 +11,7 @@
 #include "net/TIdHTTP.h"
 #include "session/SessionRecord.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,10 +33,19 @@ struct SessionOutput {
 // Threads: Probe may run on another thread than the rest, as long as only
 // one Probe runs at a time; it touches the probe and its client only.
 // Everything else (Begin, Take, the printing) belongs to one thread.
+class HistoryRecorder;
+
 class ProbeSession final {
 public:
+    // How often Tick must come while the session records a history: the
+    // recorder's batched commit keeps a check waiting at most this long.
+    static constexpr std::chrono::milliseconds kTickPeriod{250};
+
     // Brings up the socket stack (raises EIdException when it cannot).
-    ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock = {});
+    // `history`, when given, records every counted check; it outlives the
+    // session, and the session uses it from its own thread only.
+    ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock = {},
+                 HistoryRecorder *history = nullptr);
     ~ProbeSession();
     ProbeSession(const ProbeSession &) = delete;
     ProbeSession &operator=(const ProbeSession &) = delete;
@@ -46,8 +56,17 @@ public:
     // One check, blocking for as long as it lasts. Never raises.
     CheckResult Probe() noexcept;
 
-    // Counts a check: records it, prints its line, replaces the metrics file.
+    // Counts a check: records it (in the history too), prints its line,
+    // replaces the metrics file.
     void Take(const CheckResult &result);
+
+    bool Recording() const noexcept { return history_ != nullptr; }
+    // Lets the history commit the checks that wait (and do its upkeep);
+    // nothing without one.
+    void Tick();
+    // Ends the history's run ("exit") and commits what waits. Called once
+    // the last check was taken; later checks are not recorded.
+    void EndHistory();
 
     void CheckOnce() { Take(Probe()); }
 
@@ -66,6 +85,8 @@ private:
 
     void WriteMetrics(const CheckResult &result);
     void Report(const std::string &problem);
+    // Says once that the history failed and goes on without it.
+    void NoteHistoryFailure();
 
     ProbeOptions options_;
     SessionOutput output_;
@@ -81,4 +102,5 @@ private:
     std::optional<MetricsFile> metricsFile_;
     ProbeMetrics metrics_;
     bool metricsFailing_ = false;
+    HistoryRecorder *history_ = nullptr;
 };

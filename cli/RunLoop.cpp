@@ -43,6 +43,7 @@ RunLoop::RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalP
 RunLoop::End RunLoop::Run()
 {
     next_ = Clock::now();
+    nextTick_ = next_ + settings_.tick;
     while (true) {
         if (!inFlight_) {
             if (stopping_)
@@ -60,9 +61,9 @@ RunLoop::End RunLoop::Run()
         pollfd watched[4] = {{signalPipe_.Descriptor(), POLLIN, 0}, {worker_.CompletionDescriptor(), POLLIN, 0},
                              {out_.ProgressDescriptor(), POLLIN, 0},
                              {WatchingKeyboard() ? settings_.keyboard : -1, POLLIN, 0}};
-        // Nothing to wait for but the check, or room in the output.
-        const bool waitForEver = !stopping_ && (inFlight_ || out_.Full());
-        const timespec wait = ToTimespec((stopping_ ? giveUp : next_) - Clock::now());
+        const Clock::time_point wakeAt = WakeAt(giveUp);
+        const bool waitForEver = wakeAt == Clock::time_point::max();
+        const timespec wait = ToTimespec(wakeAt - Clock::now());
         if (::ppoll(watched, 4, waitForEver ? nullptr : &wait, nullptr) < 0 && errno != EINTR) {
             // Cannot wait: end as a stop does, rather than spin or wait for
             // a check that may hang.
@@ -81,7 +82,30 @@ RunLoop::End RunLoop::Run()
             session_.PrintStatistics();
         if (watched[1].revents != 0)
             TakeResult();
+        TickIfDue();
     }
+}
+
+RunLoop::Clock::time_point RunLoop::WakeAt(Clock::time_point giveUp) const
+{
+    // Waiting for the check, or for room in the output, has no end of its
+    // own.
+    Clock::time_point wakeAt = Clock::time_point::max();
+    if (stopping_)
+        wakeAt = giveUp;
+    else if (!inFlight_ && !out_.Full())
+        wakeAt = next_;
+    if (settings_.tick.count() > 0)
+        wakeAt = std::min(wakeAt, nextTick_);
+    return wakeAt;
+}
+
+void RunLoop::TickIfDue()
+{
+    if (settings_.tick.count() == 0 || Clock::now() < nextTick_)
+        return;
+    session_.Tick();
+    nextTick_ = Clock::now() + settings_.tick;
 }
 
 bool RunLoop::StartCheckIfDue()

@@ -29,6 +29,9 @@ class SignalPipe;
 // WSAEINTR) is not counted: it neither succeeded nor failed. A check that
 // ended otherwise meanwhile still counts. WaitForOutput then gives the
 // output what is left of the stop's time.
+//
+// With a tick period, the session's Tick comes at least that often between
+// the waits, whatever the run waits for.
 class RunLoop final {
 public:
     struct Settings {
@@ -41,6 +44,10 @@ public:
         // How long to wait for an interrupted check to come back before
         // giving it up (a resolver that does not return).
         std::chrono::milliseconds stopGrace{40};
+        // How often the session's Tick comes while the run goes on, even
+        // while a check hangs or the output is full (0: never). The
+        // history's batched commit rides on it.
+        std::chrono::milliseconds tick{0};
     };
 
     enum class End {
@@ -64,6 +71,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool StartCheckIfDue();
+    // When ppoll must return at the latest; max() for never.
+    Clock::time_point WakeAt(Clock::time_point giveUp) const;
+    void TickIfDue();
     void BeginStop();
     void TakeSignals();
     bool WatchingKeyboard() const;
@@ -78,6 +88,7 @@ private:
     Settings settings_;
     Clock::time_point next_;      // when the next check may start
     Clock::time_point stoppedAt_; // when the stop request came
+    Clock::time_point nextTick_;
     bool keyboardOpen_ = false;
     bool inFlight_ = false;
     bool stopping_ = false;

@@ -17,11 +17,14 @@
 #include "cli/RunLoop.h"
 #include "cli/SignalPipe.h"
 #include "cli/Terminal.h"
+#include "history/HistoryPaths.h"
+#include "history/HistoryRecorder.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -46,7 +49,31 @@ RunLoop::Settings LoopSettings(const ProbeOptions &options)
     settings.interval = options.interval;
     settings.count = options.count;
     settings.keyboard = ::isatty(STDIN_FILENO) == 1 ? STDIN_FILENO : -1;
+    if (options.history)
+        settings.tick = ProbeSession::kTickPeriod;
     return settings;
+}
+
+// The recorder of --history, opened before any check so that a file it
+// cannot use ends the program first, untouched. Throws HistoryFileError.
+std::unique_ptr<HistoryRecorder> OpenHistory(const ProbeOptions &options)
+{
+    RecorderSettings settings;
+    if (options.historyFile.isEmpty()) {
+        settings.file = DefaultHistoryFile();
+        if (settings.file.empty())
+            throw HistoryFileError(HistoryProblem::MissingFolder,
+                                   "no home folder for the default file; name one with --history=FILE");
+        // Asking for the default file on the command line is asking to
+        // create it, with its folders.
+        settings.open = HistoryOpenMode::WriteCreatingFolder;
+    } else {
+        settings.file = std::filesystem::path(options.historyFile.toStdString());
+        settings.open = HistoryOpenMode::Write;
+    }
+    settings.program = "kelvora-probe";
+    settings.commit = CommitMode::Batched;
+    return std::make_unique<HistoryRecorder>(std::move(settings));
 }
 
 // Lets the output finish, and says what became of it: the status of the
@@ -69,18 +96,21 @@ int EndOutput(RunLoop &loop, OutputQueue &out, OutputQueue &err, int status)
     return status;
 }
 
-int Run(const ProbeOptions &options)
+int Run(const ProbeOptions &options, HistoryRecorder *history)
 {
     SignalPipe signalPipe;
     OutputQueue out(STDOUT_FILENO);
     OutputQueue err(STDERR_FILENO);
-    ProbeSession session(options, SessionOutput{out, err, ColorWanted(options.color, STDOUT_FILENO),
-                                                ColorWanted(options.color, STDERR_FILENO)});
+    ProbeSession session(options,
+                         SessionOutput{out, err, ColorWanted(options.color, STDOUT_FILENO),
+                                       ColorWanted(options.color, STDERR_FILENO)},
+                         {}, history);
     CheckWorker worker([&session] { return session.Probe(); });
     RunLoop loop(session, worker, signalPipe, out, LoopSettings(options));
 
     session.Begin();
     const RunLoop::End end = loop.Run();
+    session.EndHistory();
     session.PrintSummary();
     const int status = EndOutput(loop, out, err, session.ExitStatus());
     if (end == RunLoop::End::CheckAbandoned) {
@@ -118,8 +148,16 @@ int main(int argc, char **argv)
         if (const auto problem = MetricsFile::Unwritable(options.prometheusFile.toStdString()))
             return RefuseUsage(QStringLiteral("--prometheus: ") + ShownText(QString::fromStdString(*problem), -1));
     }
+    std::unique_ptr<HistoryRecorder> history;
+    if (options.history) {
+        try {
+            history = OpenHistory(options);
+        } catch (const HistoryFileError &error) {
+            return RefuseUsage(QStringLiteral("--history: ") + ShownText(QString::fromStdString(error.what()), -1));
+        }
+    }
     try {
-        return Run(options);
+        return Run(options, history.get());
     } catch (const std::exception &error) {
         WriteWhole(STDERR_FILENO, QStringLiteral("kelvora-probe: %1\n").arg(QString::fromUtf8(error.what())).toStdString());
         return 1;

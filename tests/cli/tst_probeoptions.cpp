@@ -64,6 +64,7 @@ void TestProbeOptions::defaultsWithHostOnly()
     QVERIFY(!o.quiet);
     QCOMPARE(o.color, ColorMode::Auto);
     QVERIFY(o.prometheusFile.isEmpty());
+    QVERIFY(!o.history);
 }
 
 // Each row changes one thing from the defaults; `field` says which and
@@ -117,6 +118,9 @@ void TestProbeOptions::eachOption_data()
     row("color auto", {"--color", "auto"}, "color", "auto");
     row("prometheus file", {"--prometheus", "/tmp/x/probe.prom"}, "prometheus", "/tmp/x/probe.prom");
     row("prometheus file with =", {"--prometheus=m.prom"}, "prometheus", "m.prom");
+    row("history: the default file", {"--history"}, "history", "default");
+    row("history into a file", {"--history=/tmp/x/h.sqlite"}, "history", "/tmp/x/h.sqlite");
+    row("history: the last given counts", {"--history=a", "--history"}, "history", "default");
 }
 
 void TestProbeOptions::eachOption()
@@ -148,6 +152,8 @@ void TestProbeOptions::eachOption()
         actual = QString::fromLatin1(colors[static_cast<int>(o.color)]);
     else if (field == QLatin1String("prometheus"))
         actual = o.prometheusFile;
+    else if (field == QLatin1String("history"))
+        actual = !o.history ? QStringLiteral("none") : o.historyFile.isEmpty() ? QStringLiteral("default") : o.historyFile;
     QCOMPARE(actual, expected);
     QCOMPARE(o.host, QStringLiteral("h"));
 }
@@ -265,6 +271,9 @@ void TestProbeOptions::badUsage_data()
     row("format in capitals", {"-f", "JSON", "h"}, "--format: bad value 'JSON'");
     row("color unknown", {"--color", "blue", "h"}, "--color: bad value 'blue'");
     row("prometheus without a file name", {"--prometheus=", "h"}, "--prometheus");
+    row("history with an empty file name", {"--history=", "h"}, "--history: bad value '': expected a file name");
+    // The file is attached with '=': a word after --history is the host.
+    row("history's file written apart is an operand", {"--history", "f.sqlite", "h", "80"}, "unexpected argument '80'");
     row("port above 65535", {"h", "65536"}, "PORT: bad value '65536'");
     row("port far above", {"h", "99999999999999999999"}, "PORT: bad value '99999999999999999999'");
     row("port negative", {"h", "-1"}, "PORT: bad value '-1'");
@@ -349,7 +358,10 @@ void TestProbeOptions::helpAndManualFromOneTable()
         sentence[0] = sentence[0].toUpper();
         const QString firstWord = sentence.section(QLatin1Char(' '), 0, 0);
         QVERIFY2(manual.contains(QStringLiteral("\n") + firstWord), qPrintable(firstWord));
-        if (!option.valueName.isEmpty()) {
+        if (option.optionalValue) {
+            QVERIFY2(help.contains(QStringLiteral("%1[=%2]").arg(name, option.valueName)), qPrintable(name));
+            QVERIFY2(manual.contains(QStringLiteral("[=\\fI%1\\fR]").arg(option.valueName)), qPrintable(name));
+        } else if (!option.valueName.isEmpty()) {
             QVERIFY2(manual.contains(QStringLiteral("\\fI%1\\fR").arg(option.valueName)), qPrintable(name));
             const ParsedCommandLine parsed = Parse({QStringLiteral("h"), name});
             QCOMPARE(parsed.action, Action::UsageError);

@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: MIT
+// The built kelvora-probe with --history: what it records is what it
+// printed, the run is closed when it ends, checks reach the file while it
+// runs, and a file it cannot use ends it before the first check with the
+// file as it was.
+#include "ProbeRun.h"
+#include "support/LoopbackListener.h"
+
+#include "history/HistoryFile.h"
+#include "history/HistoryReader.h"
+#include "history/HistorySchema.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <limits>
+
+namespace {
+
+QString Port(std::uint16_t port)
+{
+    return QString::number(port);
+}
+
+std::filesystem::path PathIn(const QTemporaryDir &dir, const char *name)
+{
+    return std::filesystem::path(dir.path().toStdString()) / name;
+}
+
+QString Q(const std::filesystem::path &path)
+{
+    return QString::fromStdString(path.string());
+}
+
+QByteArray Bytes(const std::filesystem::path &file)
+{
+    QFile in(Q(file));
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+void Write(const std::filesystem::path &file, const QByteArray &bytes)
+{
+    QFile out(Q(file));
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(out.write(bytes), bytes.size());
+}
+
+constexpr Span kAllTime{0, std::numeric_limits<std::int64_t>::max() / 2};
+
+std::vector<StoredCheck> ChecksIn(const std::filesystem::path &file)
+{
+    std::vector<StoredCheck> checks;
+    HistoryReader reader(file);
+    for (const HistoryTarget &target : reader.Targets()) {
+        reader.ForEachCheck(target.id, kAllTime, [&](const StoredCheck &check) {
+            checks.push_back(check);
+            return true;
+        });
+    }
+    return checks;
+}
+
+struct RunLine {
+    std::string program;
+    std::string ended; // empty while open
+    std::int64_t checks = 0;
+};
+
+std::vector<RunLine> RunsIn(const std::filesystem::path &file)
+{
+    SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadOnly);
+    SqliteStatement select = db.Prepare("SELECT program, coalesce(ended, ''), checks FROM runs ORDER BY id");
+    std::vector<RunLine> runs;
+    while (select.Step())
+        runs.push_back({select.Text(0), select.Text(1), select.Int(2)});
+    return runs;
+}
+
+enum class Bad { Text, Foreign, Newer, Damaged, MissingFolder };
+
+// A history with one target, closed.
+void MakeHistory(const std::filesystem::path &file)
+{
+    SqliteDatabase db = OpenHistoryFile(file, HistoryOpenMode::Write);
+    db.Execute("INSERT INTO targets(host, port) VALUES('127.0.0.1', 9)");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Bad)
+
+class TestProbeHistory : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsWhatItPrinted();
+    void checksReachTheFileWhileItRuns();
+    void theDefaultFileIsCreatedPrivately();
+    void unusableFileEndsItFirst_data();
+    void unusableFileEndsItFirst();
+};
+
+void TestProbeHistory::recordsWhatItPrinted()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path file = PathIn(dir, "h.sqlite");
+    LoopbackListener listener;
+    RefusingPort refusing;
+    for (const std::uint16_t port : {listener.Port(), refusing.Port()}) {
+        ProbeRun run({"-c", "4", "-i", "0.02", "-f", "json", "--history=" + Q(file), "127.0.0.1", Port(port)});
+        QVERIFY(run.Finish());
+        QCOMPARE(run.ExitCode(), port == listener.Port() ? 0 : 1);
+        QVERIFY2(run.Err().isEmpty(), run.Err().constData());
+    }
+    const std::vector<StoredCheck> checks = ChecksIn(file);
+    QCOMPARE(checks.size(), std::size_t{8});
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        const StoredCheck &check = checks[i];
+        const bool first = i < 4;
+        QCOMPARE(check.program, std::string("kelvora-probe"));
+        QCOMPARE(check.host, std::string("127.0.0.1"));
+        QCOMPARE(check.port, first ? listener.Port() : refusing.Port());
+        QCOMPARE(check.seq, i % 4 + 1);
+        QCOMPARE(check.result.ok, first);
+        QCOMPARE(check.result.address, std::string("127.0.0.1"));
+        QCOMPARE(check.result.reason, first ? FailureReason::None : FailureReason::Refused);
+    }
+    // Each run is its own row, closed when the program ended.
+    const std::vector<RunLine> runs = RunsIn(file);
+    QCOMPARE(runs.size(), std::size_t{2});
+    for (const RunLine &run : runs) {
+        QCOMPARE(run.program, std::string("kelvora-probe"));
+        QCOMPARE(run.ended, std::string("exit"));
+        QCOMPARE(run.checks, 4);
+    }
+}
+
+// One check a minute: the batched commit must not wait for the next check
+// (a kill would lose it), nor must the run stay open after a stop.
+void TestProbeHistory::checksReachTheFileWhileItRuns()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path file = PathIn(dir, "h.sqlite");
+    LoopbackListener listener;
+    ProbeRun run({"-i", "60", "-f", "json", "--history=" + Q(file), "127.0.0.1", Port(listener.Port())});
+    QTRY_COMPARE_WITH_TIMEOUT(run.JsonLines().size(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ChecksIn(file).size(), std::size_t{1}, 5000);
+    QCOMPARE(RunsIn(file).at(0).ended, std::string());
+    run.Signal(SIGINT);
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    const std::vector<RunLine> runs = RunsIn(file);
+    QCOMPARE(runs.size(), std::size_t{1});
+    QCOMPARE(runs[0].ended, std::string("exit"));
+    QCOMPARE(runs[0].checks, 1);
+}
+
+void TestProbeHistory::theDefaultFileIsCreatedPrivately()
+{
+    QTemporaryDir home;
+    LoopbackListener listener;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.remove(QStringLiteral("XDG_STATE_HOME"));
+    ProbeRun run({"-c", "2", "-i", "0.02", "-q", "--history", "127.0.0.1", Port(listener.Port())}, {}, environment);
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    const std::filesystem::path folder = PathIn(home, ".local/state/kelvora");
+    const std::filesystem::path file = folder / "history.sqlite";
+    QVERIFY(std::filesystem::is_regular_file(file));
+    using std::filesystem::perms;
+    QCOMPARE(std::filesystem::status(folder).permissions() & perms::all, perms::owner_all);
+    QCOMPARE(std::filesystem::status(file).permissions() & perms::all, perms::owner_read | perms::owner_write);
+    QCOMPARE(ChecksIn(file).size(), std::size_t{2});
+}
+
+void TestProbeHistory::unusableFileEndsItFirst_data()
+{
+    QTest::addColumn<Bad>("bad");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("not SQLite") << Bad::Text << "not an SQLite database";
+    QTest::newRow("another program's database") << Bad::Foreign << "";
+    QTest::newRow("a newer schema") << Bad::Newer << "newer";
+    QTest::newRow("damaged") << Bad::Damaged << "";
+    QTest::newRow("in a missing folder") << Bad::MissingFolder << "no such folder";
+}
+
+void TestProbeHistory::unusableFileEndsItFirst()
+{
+    QFETCH(Bad, bad);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    std::filesystem::path file = PathIn(dir, "h.sqlite");
+    switch (bad) {
+    case Bad::Text:
+        Write(file, "host=example.org\n");
+        break;
+    case Bad::Foreign: {
+        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWriteCreate);
+        db.Execute("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine')");
+        break;
+    }
+    case Bad::Newer: {
+        MakeHistory(file);
+        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWrite);
+        db.Execute("PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1));
+        break;
+    }
+    case Bad::Damaged: {
+        MakeHistory(file);
+        QByteArray bytes = Bytes(file);
+        for (int i = 100; i < 1024; ++i)
+            bytes[i] = static_cast<char>(0xa5);
+        Write(file, bytes);
+        break;
+    }
+    case Bad::MissingFolder:
+        file = PathIn(dir, "gone/h.sqlite");
+        break;
+    }
+    const QByteArray before = Bytes(file);
+    LoopbackListener listener;
+    ProbeRun run({"-c", "3", "-i", "0.02", "--history=" + Q(file), "127.0.0.1", Port(listener.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 2);
+    // One line, naming the option and the file, and no check at all.
+    const QByteArray err = run.Err();
+    QVERIFY2(err.startsWith("kelvora-probe: --history: " + Q(file).toUtf8() + ": "), err.constData());
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY2(err.contains(says.toUtf8()), err.constData());
+    QCOMPARE(run.Out(), QByteArray());
+    QCOMPARE(listener.Accepted(), 0);
+    QCOMPARE(QCryptographicHash::hash(Bytes(file), QCryptographicHash::Sha256),
+             QCryptographicHash::hash(before, QCryptographicHash::Sha256));
+    QCOMPARE(std::filesystem::exists(file), bad != Bad::MissingFolder);
+}
+
+QTEST_GUILESS_MAIN(TestProbeHistory)
+#include "tst_probehistory.moc"
