@@ -47,6 +47,16 @@ std::string FailureMessage(const std::string &message)
     return oneLine;
 }
 
+IPFamilies FamiliesFor(FamilyChoice choice) noexcept
+{
+    switch (choice) {
+    case FamilyChoice::IPv4Only: return IPFamilies::IPv4Only;
+    case FamilyChoice::IPv6Only: return IPFamilies::IPv6Only;
+    case FamilyChoice::Auto: break;
+    }
+    return IPFamilies::Any;
+}
+
 void NoteFailure(CheckResult &result, std::int32_t code, const std::string &message)
 {
     result.errorCode = code;
@@ -77,6 +87,8 @@ bool ConnectivityProbe::CheckConnection()
     client_.SetHost(HostForClient(view_.HostText()));
     client_.SetPort(port_);
     client_.SetCancellation(cancellation_);
+    client_.SetFamilies(FamiliesFor(familyChoice_));
+    client_.SetResolveOnce(resolveOnce_);
 
     CheckResult result;
     bool started = false;

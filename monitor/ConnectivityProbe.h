@@ -2,6 +2,7 @@
 #pragma once
 
 #include "monitor/CheckResult.h"
+#include "monitor/FamilyChoice.h"
 #include "monitor/MonotonicClock.h"
 #include "monitor/ProbeView.h"
 #include "monitor/WallClock.h"
@@ -51,6 +52,18 @@ public:
     const CancelToken &Cancellation() const noexcept { return cancellation_; }
     void SetCancellation(const CancelToken &token) { cancellation_ = token; }
 
+    // The address families a check may connect over; Auto unless set.
+    // Written to the client on every check.
+    FamilyChoice GetFamilyChoice() const noexcept { return familyChoice_; }
+    void SetFamilyChoice(FamilyChoice choice) noexcept { familyChoice_ = choice; }
+
+    // While true, the host is looked up at the first check and its addresses
+    // reused by the checks after it, until a check fails (the next one looks
+    // it up again) or the host text changes. False (the default) looks the
+    // host up at every check. Written to the client on every check.
+    bool ResolveOnce() const noexcept { return resolveOnce_; }
+    void SetResolveOnce(bool resolveOnce) noexcept { resolveOnce_ = resolveOnce; }
+
     // True when both the open and the close completed without an error.
     // Blocks for as long as the connection attempt lasts.
     bool CheckConnection();
@@ -72,5 +85,7 @@ private:
     std::int32_t port_ = 80;
     std::int32_t timeout_ = -1;
     CancelToken cancellation_;
+    FamilyChoice familyChoice_ = FamilyChoice::Auto;
+    bool resolveOnce_ = false;
     CheckResult last_;
 };

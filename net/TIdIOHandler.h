@@ -2,6 +2,8 @@
 #pragma once
 
 #include "net/CancelToken.h"
+#include "net/IPFamilies.h"
+#include "net/ResolvedHost.h"
 #include "net/TIdComponent.h"
 
 #include <cstdint>
@@ -48,6 +50,20 @@ public:
     const CancelToken &Cancellation() const noexcept { return cancellation_; }
     void SetCancellation(const CancelToken &token) { cancellation_ = token; }
 
+    // The families the next ConnectTo may connect over (Any by default).
+    // The connection sets it before each connect.
+    IPFamilies Families() const noexcept { return families_; }
+    void SetFamilies(IPFamilies families) noexcept { families_ = families; }
+
+    // Where the next ConnectTo finds the addresses of an earlier lookup of
+    // the same host and keeps those of a new one; nullptr (the default)
+    // resolves every time. Borrowed; the connection sets it before each
+    // connect and owns what it points to.
+    ResolvedHost *AddressMemory() const noexcept { return addressMemory_; }
+    void SetAddressMemory(ResolvedHost *memory) noexcept { addressMemory_ = memory; }
+
 private:
     CancelToken cancellation_;
+    IPFamilies families_ = IPFamilies::Any;
+    ResolvedHost *addressMemory_ = nullptr;
 };

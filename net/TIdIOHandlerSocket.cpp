@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "net/TIdIOHandlerSocket.h"
 
+#include "net/SocketErrors.h"
 #include "net/TIdStack.h"
 
 #include <netinet/in.h>
@@ -58,14 +59,31 @@ void TIdIOHandlerSocket::ConnectTo(const std::string &host, std::int32_t port,
     endpoint.SetClientPortMax(boundPortMax);
     endpoint.BindLocal();
 
-    if (!TIdStack::IsDottedAddress(host))
-        ReportStatus(hsResolving, host);
-    endpoint.SetRemoteIP(GStack()->ResolveName(host));
+    endpoint.SetRemoteIP(RemoteAddress(host));
     endpoint.SetRemotePort(port);
     ReportStatus(hsConnecting, endpoint.RemoteIP());
 
     if (SocksInfo().Version() == svNoSocks)
         ConnectDirect(endpoint, timeLimit);
+}
+
+std::string TIdIOHandlerSocket::RemoteAddress(const std::string &host)
+{
+    TIdStack &stack = *GStack();
+    const bool literal = TIdStack::IsDottedAddress(host);
+    if (literal && Families() == IPFamilies::IPv6Only)
+        stack.RaiseSocketError(WSAEAFNOSUPPORT);
+    ResolvedHost *memory = AddressMemory();
+    if (memory != nullptr && memory->Holds(host, Families()))
+        return memory->Addresses().front();
+    if (!literal)
+        ReportStatus(hsResolving, host);
+    if (Families() == IPFamilies::IPv6Only)
+        stack.RaiseSocketError(WSAHOST_NOT_FOUND); // IPv6 lookups come with the dual-stack resolver
+    std::string address = stack.ResolveName(host);
+    if (memory != nullptr && !literal)
+        memory->Remember(host, Families(), {address});
+    return address;
 }
 
 void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint, std::int32_t timeLimitMs)

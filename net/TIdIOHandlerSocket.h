@@ -39,6 +39,9 @@ public:
     void PrepareBinding() override;
 
 private:
+    // The address to connect to for `host`, from the address memory when it
+    // holds the host, else resolved (and remembered when there is a memory).
+    std::string RemoteAddress(const std::string &host);
     void ConnectDirect(TIdSocketHandle &endpoint, std::int32_t timeLimitMs);
 
     // Declared first so that it goes last: the proxy settings are freed

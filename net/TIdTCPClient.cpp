@@ -21,6 +21,13 @@ void TIdTCPClient::SetPort(std::int32_t port)
     port_ = port;
 }
 
+void TIdTCPClient::SetResolveOnce(bool resolveOnce) noexcept
+{
+    resolveOnce_ = resolveOnce;
+    if (!resolveOnce)
+        resolved_.Forget();
+}
+
 void TIdTCPClient::SetOnConnected(TIdNotifyEvent handler)
 {
     onConnected_ = std::move(handler);
@@ -44,12 +51,18 @@ void TIdTCPClient::OpenConnection(std::int32_t timeout)
     }
     try {
         IOHandler()->SetCancellation(cancellation_);
+        IOHandler()->SetFamilies(families_);
+        IOHandler()->SetAddressMemory(resolveOnce_ ? &resolved_ : nullptr);
         IOHandler()->PrepareBinding();
         IOHandler()->ConnectTo(host_, port_, boundIP_, boundPort_, boundPortMin_,
                                boundPortMax_, timeout);
+        IOHandler()->SetAddressMemory(nullptr); // a caller's handler may outlive this client
         ReportStatus(hsConnected, host_);
         NotifyConnected();
     } catch (...) {
+        // An address that failed may be stale: the next open asks again.
+        resolved_.Forget();
+        IOHandler()->SetAddressMemory(nullptr);
         ReleaseSocket();
         throw;
     }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "net/CancelToken.h"
+#include "net/IPFamilies.h"
+#include "net/ResolvedHost.h"
 #include "net/TIdTCPConnection.h"
 
 #include <cstdint>
@@ -37,6 +39,17 @@ public:
     const CancelToken &Cancellation() const noexcept { return cancellation_; }
     void SetCancellation(const CancelToken &token) { cancellation_ = token; }
 
+    // The address families an open may connect over; Any unless set.
+    IPFamilies Families() const noexcept { return families_; }
+    void SetFamilies(IPFamilies families) noexcept { families_ = families; }
+
+    // While true, an open reuses the addresses an earlier open resolved for
+    // the same host and families, and looks the host up again only after an
+    // open failed (or the host or families changed). False (the default)
+    // looks the host up at every open. Turning it off forgets the addresses.
+    bool ResolveOnce() const noexcept { return resolveOnce_; }
+    void SetResolveOnce(bool resolveOnce) noexcept;
+
     void SetOnConnected(TIdNotifyEvent handler);
 
     // Calls OnConnected when assigned.
@@ -67,4 +80,7 @@ private:
     std::int32_t boundPortMax_ = 0;
     TIdNotifyEvent onConnected_;
     CancelToken cancellation_;
+    IPFamilies families_ = IPFamilies::Any;
+    bool resolveOnce_ = false;
+    ResolvedHost resolved_;
 };

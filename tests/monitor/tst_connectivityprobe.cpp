@@ -99,6 +99,8 @@ private slots:
     void resultNamesTheFailure_data();
     void resultNamesTheFailure();
     void portAndTimeoutReachTheClient();
+    void familyChoiceAndResolveOnceReachTheClient_data();
+    void familyChoiceAndResolveOnceReachTheClient();
     void aCancelledTokenEndsTheCheck();
     void internationalNamesGoInTheirAsciiForm_data();
     void internationalNamesGoInTheirAsciiForm();
@@ -249,6 +251,39 @@ void TestConnectivityProbe::portAndTimeoutReachTheClient()
     QVERIFY(probe.CheckConnection());
     QCOMPARE(client.Port(), 8080);
     QVERIFY(log.contains(QStringLiteral("open(250)")));
+}
+
+void TestConnectivityProbe::familyChoiceAndResolveOnceReachTheClient_data()
+{
+    QTest::addColumn<FamilyChoice>("choice");
+    QTest::addColumn<IPFamilies>("families");
+    QTest::addColumn<bool>("resolveOnce");
+    QTest::newRow("IPv4 only, resolving once") << FamilyChoice::IPv4Only << IPFamilies::IPv4Only << true;
+    QTest::newRow("IPv6 only") << FamilyChoice::IPv6Only << IPFamilies::IPv6Only << false;
+    QTest::newRow("auto, resolving once") << FamilyChoice::Auto << IPFamilies::Any << true;
+}
+
+void TestConnectivityProbe::familyChoiceAndResolveOnceReachTheClient()
+{
+    QFETCH(FamilyChoice, choice);
+    QFETCH(IPFamilies, families);
+    QFETCH(bool, resolveOnce);
+    QStringList log;
+    RecordingView view;
+    view.hostText = QStringLiteral("127.0.0.1");
+    ScriptedClient client(log);
+    ConnectivityProbe probe(view, client, ScriptedClock({0, 0}, log));
+    QCOMPARE(probe.GetFamilyChoice(), FamilyChoice::Auto);
+    QVERIFY(!probe.ResolveOnce());
+    // The client's own settings differ from the probe's: the check writes them.
+    client.SetFamilies(families == IPFamilies::Any ? IPFamilies::IPv6Only : IPFamilies::Any);
+    client.SetResolveOnce(!resolveOnce);
+    probe.SetFamilyChoice(choice);
+    probe.SetResolveOnce(resolveOnce);
+    QCOMPARE(probe.GetFamilyChoice(), choice);
+    QVERIFY(probe.CheckConnection());
+    QCOMPARE(client.Families(), families);
+    QCOMPARE(client.ResolveOnce(), resolveOnce);
 }
 
 void TestConnectivityProbe::aCancelledTokenEndsTheCheck()
