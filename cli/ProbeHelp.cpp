@@ -110,7 +110,7 @@ QString HelpText()
         "Checks again and again that TCP port PORT (80 unless given) of HOST can be\n"
         "reached: opens a connection, closes it at once and reports how long that\n"
         "took. Nothing is sent over the connection. The name is resolved anew for\n"
-        "each check.\n"
+        "each check unless --resolve-once is given.\n"
         "\n"
         "Options:\n");
     for (const ProbeOption &option : ProbeOptionTable())
@@ -123,7 +123,8 @@ QString HelpText()
         "json, on standard error for csv. A closed output pipe ends it quietly.\n"
         "\n"
         "Exit status: 0 when at least one check succeeded, 1 when none did, 2 for bad\n"
-        "usage, 3 when the output could not be written.\n");
+        "usage or a history file that cannot be used, 3 when the output could not be\n"
+        "written.\n");
     return help;
 }
 

@@ -110,6 +110,24 @@ Refusal ReadHistory(const QString &value, ProbeOptions &options)
     return std::nullopt;
 }
 
+Refusal SetIPv4(const QString &, ProbeOptions &options)
+{
+    options.family = FamilyChoice::IPv4Only;
+    return std::nullopt;
+}
+
+Refusal SetIPv6(const QString &, ProbeOptions &options)
+{
+    options.family = FamilyChoice::IPv6Only;
+    return std::nullopt;
+}
+
+Refusal SetResolveOnce(const QString &, ProbeOptions &options)
+{
+    options.resolveOnce = true;
+    return std::nullopt;
+}
+
 Refusal SetTimestamp(const QString &, ProbeOptions &options)
 {
     options.timestamp = true;
@@ -122,7 +140,7 @@ Refusal SetQuiet(const QString &, ProbeOptions &options)
     return std::nullopt;
 }
 
-const std::array<ProbeOption, 11> kTable{{
+const std::array<ProbeOption, 14> kTable{{
     {QStringLiteral("count"), QLatin1Char('c'), QStringLiteral("N"),
      QStringLiteral("stop after N checks, at least 1 (default: run until stopped by a signal)"), ReadCount},
     {QStringLiteral("interval"), QLatin1Char('i'), QStringLiteral("SECONDS"),
@@ -134,6 +152,14 @@ const std::array<ProbeOption, 11> kTable{{
                     "whole milliseconds (default: 5); 0 leaves it to the client's own limit of about 21 s; "
                     "the name lookup is not covered"),
      ReadTimeout},
+    {QStringLiteral("ipv4"), QLatin1Char('4'), QString(),
+     QStringLiteral("connect over IPv4 only (default: over either family, as the host's addresses and the "
+                    "network allow, IPv6 and IPv4 raced where both are there)"),
+     SetIPv4},
+    {QStringLiteral("ipv6"), QLatin1Char('6'), QString(), QStringLiteral("connect over IPv6 only"), SetIPv6},
+    {QStringLiteral("resolve-once"), QLatin1Char('r'), QString(),
+     QStringLiteral("look the name up at the start, and again only after a check failed (default: at every check)"),
+     SetResolveOnce},
     {QStringLiteral("format"), QLatin1Char('f'), QStringLiteral("FORMAT"),
      QStringLiteral("text (the default), json (JSON Lines) or csv"), ReadFormat},
     {QStringLiteral("timestamp"), QLatin1Char('D'), QString(),
@@ -157,8 +183,15 @@ const std::array<ProbeOption, 11> kTable{{
     {QStringLiteral("version"), QLatin1Char('V'), QString(), QStringLiteral("print the version, the copyright and the licence, and exit"), nullptr},
 }};
 
-constexpr std::size_t kHelp = 9;
-constexpr std::size_t kVersion = 10;
+// The place of an option in the table.
+std::size_t Index(QStringView longName)
+{
+    for (std::size_t i = 0; i < kTable.size(); ++i) {
+        if (kTable[i].longName == longName)
+            return i;
+    }
+    return kTable.size();
+}
 
 Refusal CheckHost(const QString &host, std::string &forResolver)
 {
@@ -265,10 +298,13 @@ ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments)
         return Refused(line.problem);
 
     ParsedCommandLine parsed;
-    if (Given(line, kHelp) || Given(line, kVersion)) {
-        parsed.action = Given(line, kHelp) ? ParsedCommandLine::Action::Help : ParsedCommandLine::Action::Version;
+    const bool help = Given(line, Index(u"help"));
+    if (help || Given(line, Index(u"version"))) {
+        parsed.action = help ? ParsedCommandLine::Action::Help : ParsedCommandLine::Action::Version;
         return parsed;
     }
+    if (Given(line, Index(u"ipv4")) && Given(line, Index(u"ipv6")))
+        return Refused(QStringLiteral("--ipv4 and --ipv6 exclude each other: give one family or neither"));
     for (const ScannedOption &given : line.options) {
         const ProbeOption &option = kTable[given.index];
         if (option.optionalValue && given.valueGiven && given.value.isEmpty())

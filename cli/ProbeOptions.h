@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "monitor/FamilyChoice.h"
+
 #include <QByteArray>
 #include <QChar>
 #include <QList>
@@ -38,6 +40,10 @@ struct ProbeOptions {
     // As the probe's SetTimeout takes it: 0 for the client's own limit
     // (about 21 s), else milliseconds.
     std::int32_t timeoutMs = 5000;
+    // -4, -6: one address family only; both is bad usage.
+    FamilyChoice family = FamilyChoice::Auto;
+    // -r: the name looked up at the start and after a failure only.
+    bool resolveOnce = false;
     OutputFormat format = OutputFormat::Text;
     bool timestamp = false;
     bool quiet = false;

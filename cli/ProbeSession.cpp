@@ -41,6 +41,8 @@ ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &out
 {
     probe_.SetPort(options.port);
     probe_.SetTimeout(options.timeoutMs);
+    probe_.SetFamilyChoice(options.family);
+    probe_.SetResolveOnce(options.resolveOnce);
     if (!options.prometheusFile.isEmpty())
         metricsFile_.emplace(options.prometheusFile.toStdString());
 }

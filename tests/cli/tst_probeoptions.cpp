@@ -65,6 +65,8 @@ void TestProbeOptions::defaultsWithHostOnly()
     QCOMPARE(o.color, ColorMode::Auto);
     QVERIFY(o.prometheusFile.isEmpty());
     QVERIFY(!o.history);
+    QCOMPARE(o.family, FamilyChoice::Auto);
+    QVERIFY(!o.resolveOnce);
 }
 
 // Each row changes one thing from the defaults; `field` says which and
@@ -118,6 +120,13 @@ void TestProbeOptions::eachOption_data()
     row("color auto", {"--color", "auto"}, "color", "auto");
     row("prometheus file", {"--prometheus", "/tmp/x/probe.prom"}, "prometheus", "/tmp/x/probe.prom");
     row("prometheus file with =", {"--prometheus=m.prom"}, "prometheus", "m.prom");
+    row("IPv4 only", {"-4"}, "family", "ipv4");
+    row("IPv4 only, long", {"--ipv4"}, "family", "ipv4");
+    row("IPv6 only", {"-6"}, "family", "ipv6");
+    row("IPv6 only, long, compacted with others", {"-qr6"}, "family", "ipv6");
+    row("IPv6 only given twice", {"-6", "--ipv6"}, "family", "ipv6");
+    row("resolve once", {"-r"}, "resolve-once", "true");
+    row("resolve once, long", {"--resolve-once"}, "resolve-once", "true");
     row("history: the default file", {"--history"}, "history", "default");
     row("history into a file", {"--history=/tmp/x/h.sqlite"}, "history", "/tmp/x/h.sqlite");
     row("history: the last given counts", {"--history=a", "--history"}, "history", "default");
@@ -133,6 +142,7 @@ void TestProbeOptions::eachOption()
     const ProbeOptions &o = parsed.options;
     static const char *formats[] = {"text", "json", "csv"};
     static const char *colors[] = {"auto", "always", "never"};
+    static const char *families[] = {"auto", "ipv4", "ipv6"};
     QString actual;
     if (field == QLatin1String("count"))
         actual = QString::number(o.count);
@@ -152,6 +162,10 @@ void TestProbeOptions::eachOption()
         actual = QString::fromLatin1(colors[static_cast<int>(o.color)]);
     else if (field == QLatin1String("prometheus"))
         actual = o.prometheusFile;
+    else if (field == QLatin1String("family"))
+        actual = QString::fromLatin1(families[static_cast<int>(o.family)]);
+    else if (field == QLatin1String("resolve-once"))
+        actual = o.resolveOnce ? QStringLiteral("true") : QStringLiteral("false");
     else if (field == QLatin1String("history"))
         actual = !o.history ? QStringLiteral("none") : o.historyFile.isEmpty() ? QStringLiteral("default") : o.historyFile;
     QCOMPARE(actual, expected);
@@ -271,6 +285,9 @@ void TestProbeOptions::badUsage_data()
     row("format in capitals", {"-f", "JSON", "h"}, "--format: bad value 'JSON'");
     row("color unknown", {"--color", "blue", "h"}, "--color: bad value 'blue'");
     row("prometheus without a file name", {"--prometheus=", "h"}, "--prometheus");
+    row("IPv4 and IPv6 both", {"-4", "-6", "h"}, "--ipv4 and --ipv6 exclude each other");
+    row("IPv6 and IPv4 both, long and compacted", {"--ipv6", "-q4", "h"}, "--ipv4 and --ipv6 exclude each other");
+    row("resolve once takes no value", {"--resolve-once=yes", "h"}, "option '--resolve-once' takes no value");
     row("history with an empty file name", {"--history=", "h"}, "--history: bad value '': expected a file name");
     // The file is attached with '=': a word after --history is the host.
     row("history's file written apart is an operand", {"--history", "f.sqlite", "h", "80"}, "unexpected argument '80'");
@@ -334,7 +351,8 @@ void TestProbeOptions::helpNamesEveryOption()
     for (const char *option : {"-c, --count N", "-i, --interval SECONDS", "-w, --timeout SECONDS", "-f, --format FORMAT",
                                "-D, --timestamp", "-q, --quiet", "--color WHEN", "--prometheus FILE", "-h, --help",
                                "-V, --version", "SIGQUIT", "SIGHUP", "Exit status", "3 when the output could not",
-                               "rounded up to whole milliseconds"})
+                               "rounded up to whole milliseconds", "-4, --ipv4", "-6, --ipv6", "-r, --resolve-once",
+                               "--history[=FILE]", "unless --resolve-once is given"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
     for (const QString &line : help.split(QLatin1Char('\n')))
         QVERIFY2(line.size() <= 80, qPrintable(line));
