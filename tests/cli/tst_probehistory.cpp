@@ -3,6 +3,7 @@
 // printed, the run is closed when it ends, checks reach the file while it
 // runs, and a file it cannot use ends it before the first check with the
 // file as it was.
+#include "HistoryRig.h"
 #include "ProbeRun.h"
 #include "support/LoopbackListener.h"
 
@@ -27,27 +28,9 @@ QString Port(std::uint16_t port)
     return QString::number(port);
 }
 
-std::filesystem::path PathIn(const QTemporaryDir &dir, const char *name)
-{
-    return std::filesystem::path(dir.path().toStdString()) / name;
-}
-
 QString Q(const std::filesystem::path &path)
 {
     return QString::fromStdString(path.string());
-}
-
-QByteArray Bytes(const std::filesystem::path &file)
-{
-    QFile in(Q(file));
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
-
-void Write(const std::filesystem::path &file, const QByteArray &bytes)
-{
-    QFile out(Q(file));
-    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(out.write(bytes), bytes.size());
 }
 
 constexpr Span kAllTime{0, std::numeric_limits<std::int64_t>::max() / 2};
@@ -81,18 +64,9 @@ std::vector<RunLine> RunsIn(const std::filesystem::path &file)
     return runs;
 }
 
-enum class Bad { Text, Foreign, Newer, Damaged, MissingFolder };
-
-// A history with one target, closed.
-void MakeHistory(const std::filesystem::path &file)
-{
-    SqliteDatabase db = OpenHistoryFile(file, HistoryOpenMode::Write);
-    db.Execute("INSERT INTO targets(host, port) VALUES('127.0.0.1', 9)");
-}
-
 } // namespace
 
-Q_DECLARE_METATYPE(Bad)
+Q_DECLARE_METATYPE(PlantedFile)
 
 class TestProbeHistory : public QObject {
     Q_OBJECT
@@ -103,6 +77,12 @@ private slots:
     void theDefaultFileIsCreatedPrivately();
     void unusableFileEndsItFirst_data();
     void unusableFileEndsItFirst();
+    void fileInAMissingFolderEndsItFirst();
+
+private:
+    // Runs the probe on `file`: exit 2 with one line that says `says`, no
+    // check, the file as it was.
+    void RefusedBeforeAnyCheck(const std::filesystem::path &file, const QString &says);
 };
 
 void TestProbeHistory::recordsWhatItPrinted()
@@ -181,49 +161,37 @@ void TestProbeHistory::theDefaultFileIsCreatedPrivately()
 
 void TestProbeHistory::unusableFileEndsItFirst_data()
 {
-    QTest::addColumn<Bad>("bad");
+    QTest::addColumn<PlantedFile>("kind");
     QTest::addColumn<QString>("says");
-    QTest::newRow("not SQLite") << Bad::Text << "not an SQLite database";
-    QTest::newRow("another program's database") << Bad::Foreign << "";
-    QTest::newRow("a newer schema") << Bad::Newer << "newer";
-    QTest::newRow("damaged") << Bad::Damaged << "";
-    QTest::newRow("in a missing folder") << Bad::MissingFolder << "no such folder";
+    QTest::newRow("not SQLite") << PlantedFile::Text << "not an SQLite database";
+    QTest::newRow("another program's database") << PlantedFile::Foreign << "another program's";
+    QTest::newRow("a newer schema") << PlantedFile::Newer << "newer";
+    QTest::newRow("a damaged schema") << PlantedFile::DamagedSchema << "damaged";
+    QTest::newRow("truncated") << PlantedFile::Truncated << "damaged";
+    QTest::newRow("a folder") << PlantedFile::Directory << "not a regular file";
 }
 
 void TestProbeHistory::unusableFileEndsItFirst()
 {
-    QFETCH(Bad, bad);
+    QFETCH(PlantedFile, kind);
     QFETCH(QString, says);
     QTemporaryDir dir;
-    std::filesystem::path file = PathIn(dir, "h.sqlite");
-    switch (bad) {
-    case Bad::Text:
-        Write(file, "host=example.org\n");
-        break;
-    case Bad::Foreign: {
-        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWriteCreate);
-        db.Execute("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine')");
-        break;
-    }
-    case Bad::Newer: {
-        MakeHistory(file);
-        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWrite);
-        db.Execute("PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1));
-        break;
-    }
-    case Bad::Damaged: {
-        MakeHistory(file);
-        QByteArray bytes = Bytes(file);
-        for (int i = 100; i < 1024; ++i)
-            bytes[i] = static_cast<char>(0xa5);
-        Write(file, bytes);
-        break;
-    }
-    case Bad::MissingFolder:
-        file = PathIn(dir, "gone/h.sqlite");
-        break;
-    }
-    const QByteArray before = Bytes(file);
+    const std::filesystem::path file = PathIn(dir, "h.sqlite");
+    QVERIFY(PlantFile(kind, file));
+    RefusedBeforeAnyCheck(file, says);
+}
+
+void TestProbeHistory::fileInAMissingFolderEndsItFirst()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path file = PathIn(dir, "gone/h.sqlite");
+    RefusedBeforeAnyCheck(file, QStringLiteral("no such folder"));
+    QVERIFY(!std::filesystem::exists(file.parent_path()));
+}
+
+void TestProbeHistory::RefusedBeforeAnyCheck(const std::filesystem::path &file, const QString &says)
+{
+    const QByteArray before = FileBytes(file);
     LoopbackListener listener;
     ProbeRun run({"-c", "3", "-i", "0.02", "--history=" + Q(file), "127.0.0.1", Port(listener.Port())});
     QVERIFY(run.Finish());
@@ -235,9 +203,8 @@ void TestProbeHistory::unusableFileEndsItFirst()
     QVERIFY2(err.contains(says.toUtf8()), err.constData());
     QCOMPARE(run.Out(), QByteArray());
     QCOMPARE(listener.Accepted(), 0);
-    QCOMPARE(QCryptographicHash::hash(Bytes(file), QCryptographicHash::Sha256),
+    QCOMPARE(QCryptographicHash::hash(FileBytes(file), QCryptographicHash::Sha256),
              QCryptographicHash::hash(before, QCryptographicHash::Sha256));
-    QCOMPARE(std::filesystem::exists(file), bad != Bad::MissingFolder);
 }
 
 QTEST_GUILESS_MAIN(TestProbeHistory)

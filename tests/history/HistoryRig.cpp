@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "HistoryRig.h"
 
+#include "history/HistoryFile.h"
+#include "history/HistorySchema.h"
+
+#include <QFile>
+
 FakeTime::FakeTime(std::int64_t startWallMs)
     : state_(std::make_shared<State>())
 {
@@ -111,4 +116,61 @@ ReaderSettings RigReader(const FakeTime &time, const ProcessLookup &processes)
 std::filesystem::path PathIn(const QTemporaryDir &dir, const char *name)
 {
     return std::filesystem::path(dir.path().toStdString()) / name;
+}
+
+namespace {
+
+bool WriteBytes(const std::filesystem::path &file, const QByteArray &bytes)
+{
+    QFile out(QString::fromStdString(file.string()));
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+QByteArray FileBytes(const std::filesystem::path &file)
+{
+    QFile in(QString::fromStdString(file.string()));
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+void MakeHistory(const std::filesystem::path &file)
+{
+    SqliteDatabase db = OpenHistoryFile(file, HistoryOpenMode::Write);
+    db.Execute("INSERT INTO targets(host, port) VALUES('example.org', 80)");
+}
+
+bool PlantFile(PlantedFile kind, const std::filesystem::path &file)
+{
+    switch (kind) {
+    case PlantedFile::Text:
+        return WriteBytes(file, "host=example.org\ninterval=30\n");
+    case PlantedFile::Foreign: {
+        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWriteCreate);
+        db.Execute("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine')");
+        return true;
+    }
+    case PlantedFile::Newer: {
+        MakeHistory(file);
+        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWrite);
+        db.Execute("PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1));
+        return true;
+    }
+    case PlantedFile::DamagedSchema: {
+        MakeHistory(file);
+        QByteArray bytes = FileBytes(file);
+        // Page 1 past the 100-byte header holds the schema's table.
+        for (int i = 100; i < 1024 && i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(0xa5);
+        return WriteBytes(file, bytes);
+    }
+    case PlantedFile::Truncated:
+        MakeHistory(file);
+        return WriteBytes(file, FileBytes(file).left(4096 + 512));
+    case PlantedFile::Directory:
+        return std::filesystem::create_directory(file);
+    case PlantedFile::Empty:
+        return WriteBytes(file, {});
+    }
+    return false;
 }

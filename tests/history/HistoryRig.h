@@ -6,6 +6,7 @@
 #include "history/ProcessIdentity.h"
 #include "monitor/CheckResult.h"
 
+#include <QByteArray>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -73,3 +74,14 @@ ReaderSettings RigReader(const FakeTime &time, const ProcessLookup &processes);
 inline constexpr std::int64_t kRigEpochMs = 1'772'409'600'000;
 
 std::filesystem::path PathIn(const QTemporaryDir &dir, const char *name);
+
+// Files that a program opening a history meets and must refuse untouched
+// (or, Empty, take as a new history).
+enum class PlantedFile { Text, Foreign, Newer, DamagedSchema, Truncated, Directory, Empty };
+
+// A real history with one target row, closed (its log folded in).
+void MakeHistory(const std::filesystem::path &file);
+// Makes `file` of that kind; false when it could not be written.
+bool PlantFile(PlantedFile kind, const std::filesystem::path &file);
+// The file's bytes; empty when it cannot be read.
+QByteArray FileBytes(const std::filesystem::path &file);

@@ -17,68 +17,6 @@ Q_DECLARE_METATYPE(HistoryProblem)
 
 namespace {
 
-enum class Make { Text, Foreign, Newer, DamagedSchema, Truncated, Directory, Empty };
-
-QByteArray Bytes(const std::filesystem::path &file)
-{
-    QFile in(QString::fromStdString(file.string()));
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
-
-void Write(const std::filesystem::path &file, const QByteArray &bytes)
-{
-    QFile out(QString::fromStdString(file.string()));
-    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(out.write(bytes), bytes.size());
-}
-
-// A real history with one table row, closed (its log folded in).
-void MakeHistory(const std::filesystem::path &file)
-{
-    SqliteDatabase db = OpenHistoryFile(file, HistoryOpenMode::Write);
-    db.Execute("INSERT INTO targets(host, port) VALUES('example.org', 80)");
-}
-
-void MakeFile(Make make, const std::filesystem::path &file)
-{
-    switch (make) {
-    case Make::Text:
-        Write(file, "host=example.org\ninterval=30\n");
-        break;
-    case Make::Foreign: {
-        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWriteCreate);
-        db.Execute("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine')");
-        break;
-    }
-    case Make::Newer: {
-        MakeHistory(file);
-        SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadWrite);
-        db.Execute("PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1));
-        break;
-    }
-    case Make::DamagedSchema: {
-        MakeHistory(file);
-        QByteArray bytes = Bytes(file);
-        // Page 1 past the 100-byte header holds the schema's table.
-        for (int i = 100; i < 1024; ++i)
-            bytes[i] = static_cast<char>(0xa5);
-        Write(file, bytes);
-        break;
-    }
-    case Make::Truncated: {
-        MakeHistory(file);
-        Write(file, Bytes(file).left(4096 + 512));
-        break;
-    }
-    case Make::Directory:
-        std::filesystem::create_directory(file);
-        break;
-    case Make::Empty:
-        Write(file, {});
-        break;
-    }
-}
-
 mode_t ModeOf(const std::filesystem::path &path)
 {
     struct stat status {};
@@ -139,12 +77,12 @@ void TestHistoryFile::refusalsLeaveTheFileAsItWas_data()
 {
     QTest::addColumn<int>("make");
     QTest::addColumn<HistoryProblem>("problem");
-    QTest::newRow("a text file") << int(Make::Text) << HistoryProblem::NotSqlite;
-    QTest::newRow("another program's database") << int(Make::Foreign) << HistoryProblem::Foreign;
-    QTest::newRow("a newer schema") << int(Make::Newer) << HistoryProblem::Newer;
-    QTest::newRow("a damaged schema page") << int(Make::DamagedSchema) << HistoryProblem::Damaged;
-    QTest::newRow("a truncated history") << int(Make::Truncated) << HistoryProblem::Damaged;
-    QTest::newRow("a directory") << int(Make::Directory) << HistoryProblem::NotRegular;
+    QTest::newRow("a text file") << int(PlantedFile::Text) << HistoryProblem::NotSqlite;
+    QTest::newRow("another program's database") << int(PlantedFile::Foreign) << HistoryProblem::Foreign;
+    QTest::newRow("a newer schema") << int(PlantedFile::Newer) << HistoryProblem::Newer;
+    QTest::newRow("a damaged schema page") << int(PlantedFile::DamagedSchema) << HistoryProblem::Damaged;
+    QTest::newRow("a truncated history") << int(PlantedFile::Truncated) << HistoryProblem::Damaged;
+    QTest::newRow("a directory") << int(PlantedFile::Directory) << HistoryProblem::NotRegular;
 }
 
 void TestHistoryFile::refusalsLeaveTheFileAsItWas()
@@ -153,8 +91,8 @@ void TestHistoryFile::refusalsLeaveTheFileAsItWas()
     QFETCH(HistoryProblem, problem);
     QTemporaryDir dir;
     const auto file = PathIn(dir, "history.sqlite");
-    MakeFile(static_cast<Make>(make), file);
-    const QByteArray before = Bytes(file);
+    QVERIFY(PlantFile(static_cast<PlantedFile>(make), file));
+    const QByteArray before = FileBytes(file);
     for (const HistoryOpenMode mode : {HistoryOpenMode::Write, HistoryOpenMode::Read}) {
         try {
             OpenHistoryFile(file, mode);
@@ -164,7 +102,7 @@ void TestHistoryFile::refusalsLeaveTheFileAsItWas()
             QVERIFY2(!QString::fromUtf8(error.what()).contains(QLatin1Char('\n')), error.what());
         }
         QVERIFY(std::filesystem::exists(file));
-        QCOMPARE(Bytes(file), before);
+        QCOMPARE(FileBytes(file), before);
     }
 }
 
@@ -172,7 +110,7 @@ void TestHistoryFile::anEmptyFileBecomesAHistory()
 {
     QTemporaryDir dir;
     const auto file = PathIn(dir, "history.sqlite");
-    MakeFile(Make::Empty, file);
+    QVERIFY(PlantFile(PlantedFile::Empty, file));
     SqliteDatabase db = OpenHistoryFile(file, HistoryOpenMode::Write);
     QCOMPARE(db.QueryInt("PRAGMA user_version"), std::int64_t{kHistorySchemaVersion});
 }
@@ -192,7 +130,7 @@ void TestHistoryFile::readingNeedsAHistory()
     QTemporaryDir dir;
     const auto file = PathIn(dir, "history.sqlite");
     if (exists)
-        MakeFile(Make::Empty, file);
+        QVERIFY(PlantFile(PlantedFile::Empty, file));
     try {
         OpenHistoryFile(file, HistoryOpenMode::Read);
         QFAIL("reading succeeded");
@@ -208,7 +146,7 @@ void TestHistoryFile::readOnlyFolderIsRefused()
     const auto file = PathIn(dir, "ro/history.sqlite");
     std::filesystem::create_directory(file.parent_path());
     MakeHistory(file);
-    const QByteArray before = Bytes(file);
+    const QByteArray before = FileBytes(file);
     QString reason;
     const QString folder = QString::fromStdString(file.parent_path().string());
     std::optional<MountedFolder> mounted;
@@ -226,7 +164,7 @@ void TestHistoryFile::readOnlyFolderIsRefused()
     } catch (const HistoryFileError &error) {
         QCOMPARE(error.Problem(), HistoryProblem::ReadOnly);
     }
-    QCOMPARE(Bytes(file), before);
+    QCOMPARE(FileBytes(file), before);
     ::chmod(file.parent_path().c_str(), 0700);
 }
 
