@@ -3,6 +3,8 @@
 
 #include "base/ShownText.h"
 
+#include <QStringDecoder>
+
 #include <optional>
 
 namespace {
@@ -150,4 +152,24 @@ ScannedCommandLine ScanCommandLine(const QStringList &words, std::span<const Opt
                                    SingleDashWords mode)
 {
     return Scanner(words, table, mode).Run();
+}
+
+std::optional<QStringList> DecodedArguments(const QList<QByteArray> &arguments, QString *problem)
+{
+    QStringList texts;
+    for (const QByteArray &argument : arguments) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = decoder(argument);
+        if (decoder.hasError()) {
+            *problem = QStringLiteral("argument '%1' is not valid UTF-8").arg(ShownBytes(argument));
+            return std::nullopt;
+        }
+        texts.append(std::move(text));
+    }
+    return texts;
+}
+
+QString BadValueProblem(QStringView what, QStringView value, QStringView expected)
+{
+    return QStringLiteral("%1: bad value '%2': %3").arg(what, ShownText(value), expected);
 }

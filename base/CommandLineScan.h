@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -68,3 +72,12 @@ struct ScannedCommandLine {
 // `words` without the program's name.
 ScannedCommandLine ScanCommandLine(const QStringList &words, std::span<const OptionName> table,
                                    SingleDashWords mode);
+
+// The program's arguments (without its name) as text, each of which must be
+// valid UTF-8; else nullopt with `problem` set to one line naming the
+// argument, shown safely: "argument '\xff' is not valid UTF-8".
+std::optional<QStringList> DecodedArguments(const QList<QByteArray> &arguments, QString *problem);
+
+// The problem line of a value that an option or operand refuses, the value
+// shown safely: "--count: bad value '0': expected a whole number ...".
+QString BadValueProblem(QStringView what, QStringView value, QStringView expected);

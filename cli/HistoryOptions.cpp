@@ -1,39 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "cli/HistoryOptions.h"
 
+#include "base/CommandLineScan.h"
+#include "base/ProgramVoice.h"
+#include "base/ShownText.h"
 #include "cli/HistoryDates.h"
 
-#include <QCommandLineParser>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#ifndef KELVORA_VERSION
-#error "KELVORA_VERSION must come from the build (the project's version)"
-#endif
-
 namespace {
 
-constexpr int kShownLength = 40;
-
-QString Shown(const QString &value)
-{
-    QString shown;
-    for (const QChar c : value) {
-        if (shown.size() >= kShownLength)
-            return shown + QStringLiteral("...");
-        shown += c.unicode() < 0x20 || c.unicode() == 0x7f ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
-                                                           : QString(c);
-    }
-    return shown;
-}
+constexpr char16_t kProgram[] = u"kelvora-history";
 
 QString BadValue(const QString &what, const QString &value, const QString &expected)
 {
-    return QStringLiteral("%1: bad value '%2': %3").arg(what, Shown(value), expected);
+    return BadValueProblem(what, value, expected);
 }
 
 constexpr std::array<std::pair<const char *, HistoryCommand>, 7> kCommands{{
@@ -42,16 +27,23 @@ constexpr std::array<std::pair<const char *, HistoryCommand>, 7> kCommands{{
     {"vacuum", HistoryCommand::Vacuum},
 }};
 
-struct OptionSet {
-    QCommandLineOption file{QStringList{QStringLiteral("file")}, QString(), QStringLiteral("FILE")};
-    QCommandLineOption target{QStringList{QStringLiteral("target")}, QString(), QStringLiteral("HOST[:PORT]")};
-    QCommandLineOption since{QStringList{QStringLiteral("since")}, QString(), QStringLiteral("DATE")};
-    QCommandLineOption until{QStringList{QStringLiteral("until")}, QString(), QStringLiteral("DATE")};
-    QCommandLineOption format{{QStringLiteral("f"), QStringLiteral("format")}, QString(), QStringLiteral("FORMAT")};
-    QCommandLineOption maxSize{QStringList{QStringLiteral("max-size")}, QString(), QStringLiteral("SIZE")};
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QString()};
-    QCommandLineOption version{{QStringLiteral("V"), QStringLiteral("version")}, QString()};
-};
+enum Option : std::size_t { kFile, kTarget, kSince, kUntil, kFormat, kMaxSize, kHelp, kVersion };
+
+// In the order of Option.
+const std::array<OptionName, 8> &OptionTable()
+{
+    static const std::array<OptionName, 8> table{{
+        {QStringLiteral("file"), QChar(), true},
+        {QStringLiteral("target"), QChar(), true},
+        {QStringLiteral("since"), QChar(), true},
+        {QStringLiteral("until"), QChar(), true},
+        {QStringLiteral("format"), QLatin1Char('f'), true},
+        {QStringLiteral("max-size"), QChar(), true},
+        {QStringLiteral("help"), QLatin1Char('h'), false},
+        {QStringLiteral("version"), QLatin1Char('V'), false},
+    }};
+    return table;
+}
 
 // "HOST", "HOST:PORT", "[IPV6]:PORT" or a bare IPv6 address.
 std::optional<QString> ReadTarget(const QString &text, HistoryOptions &options)
@@ -95,100 +87,78 @@ std::optional<std::uint64_t> ReadSize(const QString &text)
     return number << shift;
 }
 
-std::optional<QString> ReadValues(const QCommandLineParser &parser, const OptionSet &set, std::int64_t nowMs,
-                                  HistoryOptions &options)
+std::optional<QString> ReadDate(const ScannedOption &given, DateEdge edge, std::int64_t nowMs,
+                                std::optional<std::int64_t> &into)
 {
-    if (parser.isSet(set.file)) {
-        options.file = parser.value(set.file);
+    into = ParseHistoryDate(given.value, edge, nowMs);
+    if (into)
+        return std::nullopt;
+    return BadValue(QStringLiteral("--") + OptionTable()[given.index].longName, given.value,
+                    QStringLiteral("expected an ISO 8601 date or time, today, yesterday, now or -7d"));
+}
+
+// One option's value into `options`; a later one of the same option wins.
+std::optional<QString> ReadValue(const ScannedOption &given, std::int64_t nowMs, HistoryOptions &options)
+{
+    switch (given.index) {
+    case kFile:
+        options.file = given.value;
         if (options.file.isEmpty())
             return QStringLiteral("--file: the file name is empty");
+        return std::nullopt;
+    case kTarget:
+        return ReadTarget(given.value, options);
+    case kSince:
+        return ReadDate(given, DateEdge::Since, nowMs, options.sinceMs);
+    case kUntil:
+        return ReadDate(given, DateEdge::Until, nowMs, options.untilMs);
+    case kFormat:
+        if (auto refusal = ReadOutputFormat(given.value, options.format))
+            return BadValue(QStringLiteral("--format"), given.value, *refusal);
+        return std::nullopt;
+    case kMaxSize:
+        options.maxBytes = ReadSize(given.value);
+        if (!options.maxBytes)
+            return BadValue(QStringLiteral("--max-size"), given.value,
+                            QStringLiteral("expected bytes, such as 50000000 or 50M"));
+        return std::nullopt;
+    default:
+        return std::nullopt;
     }
-    if (parser.isSet(set.target)) {
-        if (auto problem = ReadTarget(parser.value(set.target), options))
+}
+
+std::optional<QString> ReadValues(const ScannedCommandLine &line, std::int64_t nowMs, HistoryOptions &options)
+{
+    for (const ScannedOption &given : line.options) {
+        if (auto problem = ReadValue(given, nowMs, options))
             return problem;
-    }
-    const QString dateForms = QStringLiteral("expected an ISO 8601 date or time, today, yesterday, now or -7d");
-    if (parser.isSet(set.since)) {
-        options.sinceMs = ParseHistoryDate(parser.value(set.since), DateEdge::Since, nowMs);
-        if (!options.sinceMs)
-            return BadValue(QStringLiteral("--since"), parser.value(set.since), dateForms);
-    }
-    if (parser.isSet(set.until)) {
-        options.untilMs = ParseHistoryDate(parser.value(set.until), DateEdge::Until, nowMs);
-        if (!options.untilMs)
-            return BadValue(QStringLiteral("--until"), parser.value(set.until), dateForms);
     }
     if (options.sinceMs && options.untilMs && *options.untilMs <= *options.sinceMs)
         return QStringLiteral("--until must be later than --since");
-    if (parser.isSet(set.format)) {
-        const QString format = parser.value(set.format);
-        if (format == QLatin1String("text"))
-            options.format = OutputFormat::Text;
-        else if (format == QLatin1String("json"))
-            options.format = OutputFormat::Json;
-        else if (format == QLatin1String("csv"))
-            options.format = OutputFormat::Csv;
-        else
-            return BadValue(QStringLiteral("--format"), format, QStringLiteral("expected text, json or csv"));
-    }
-    if (parser.isSet(set.maxSize)) {
-        options.maxBytes = ReadSize(parser.value(set.maxSize));
-        if (!options.maxBytes)
-            return BadValue(QStringLiteral("--max-size"), parser.value(set.maxSize),
-                            QStringLiteral("expected bytes, such as 50000000 or 50M"));
-    }
     return std::nullopt;
 }
 
-std::optional<QString> ReadCommand(const QStringList &positional, HistoryOptions &options)
+std::optional<QString> ReadCommand(const std::vector<ScannedOperand> &operands, HistoryOptions &options)
 {
-    if (positional.isEmpty())
+    if (operands.empty())
         return QStringLiteral("missing command (report, outages, checks, days, targets, prune or vacuum)");
-    if (positional.size() > 1)
-        return QStringLiteral("unexpected argument '%1'").arg(Shown(positional[1]));
+    if (operands.size() > 1)
+        return QStringLiteral("unexpected argument '%1'").arg(ShownText(operands[1].text));
+    const QString &command = operands[0].text;
     const auto found = std::find_if(kCommands.begin(), kCommands.end(),
-                                    [&](const auto &entry) { return positional[0] == QLatin1String(entry.first); });
+                                    [&](const auto &entry) { return command == QLatin1String(entry.first); });
     if (found == kCommands.end())
-        return QStringLiteral("unknown command '%1'").arg(Shown(positional[0]));
+        return QStringLiteral("unknown command '%1'").arg(ShownText(command));
     options.command = found->second;
     if (options.maxBytes && options.command != HistoryCommand::Prune)
         return QStringLiteral("--max-size belongs to prune");
     return std::nullopt;
 }
 
-// The unknown option as it was written: "--x" stays "--x", "-x" "-x".
-QString ParserError(const QCommandLineParser &parser, const QStringList &texts)
+bool Given(const ScannedCommandLine &line, Option option)
 {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-        const QString &name = unknown.first();
-        const bool longForm = name.size() > 1 || std::any_of(texts.cbegin(), texts.cend(), [&](const QString &text) {
-            return text == QLatin1String("--") + name || text.startsWith(QLatin1String("--") + name + QLatin1Char('='));
-        });
-        return QStringLiteral("unknown option '%1%2'").arg(longForm ? QStringLiteral("--") : QStringLiteral("-"),
-                                                           Shown(name));
-    }
-    QString text = parser.errorText().trimmed();
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    if (!text.isEmpty())
-        text[0] = text[0].toLower();
-    return text;
-}
-
-// QCommandLineParser would take "-7d" after --since for options of its own;
-// a date before now is joined to its option instead.
-QStringList JoinRelativeDates(QStringList texts)
-{
-    static const QRegularExpression relative(QStringLiteral("^-\\d"));
-    for (qsizetype i = 1; i + 1 < texts.size(); ++i) {
-        if ((texts[i] == QLatin1String("--since") || texts[i] == QLatin1String("--until"))
-            && relative.match(texts[i + 1]).hasMatch()) {
-            texts[i] += QLatin1Char('=') + texts[i + 1];
-            texts.removeAt(i + 1);
-        }
-    }
-    return texts;
+    return std::any_of(line.options.cbegin(), line.options.cend(),
+                       [option](const ScannedOption &given) { return given.index == option; });
 }
 
 ParsedHistoryCommandLine Refusal(const QString &error)
@@ -202,47 +172,38 @@ ParsedHistoryCommandLine Refusal(const QString &error)
 
 ParsedHistoryCommandLine ParseHistoryOptions(const QList<QByteArray> &arguments, std::int64_t nowMs)
 {
-    QStringList texts{QStringLiteral("kelvora-history")};
-    for (const QByteArray &argument : arguments) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = decoder(argument);
-        if (decoder.hasError())
-            return Refusal(QStringLiteral("an argument is not valid UTF-8"));
-        texts.append(std::move(text));
-    }
-    const OptionSet set;
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    parser.addOptions({set.file, set.target, set.since, set.until, set.format, set.maxSize, set.help, set.version});
-    if (!parser.parse(JoinRelativeDates(texts)))
-        return Refusal(ParserError(parser, texts));
+    QString problem;
+    const std::optional<QStringList> words = DecodedArguments(arguments, &problem);
+    if (!words)
+        return Refusal(problem);
+    const ScannedCommandLine line = ScanCommandLine(*words, OptionTable(), SingleDashWords::ShortLetters);
+    if (!line.problem.isEmpty())
+        return Refusal(line.problem);
     ParsedHistoryCommandLine parsed;
-    if (parser.isSet(set.help)) {
+    if (Given(line, kHelp)) {
         parsed.action = ParsedHistoryCommandLine::Action::Help;
         return parsed;
     }
-    if (parser.isSet(set.version)) {
+    if (Given(line, kVersion)) {
         parsed.action = ParsedHistoryCommandLine::Action::Version;
         return parsed;
     }
-    if (auto problem = ReadValues(parser, set, nowMs, parsed.options))
-        return Refusal(*problem);
-    if (auto problem = ReadCommand(parser.positionalArguments(), parsed.options))
-        return Refusal(*problem);
+    if (auto refusal = ReadValues(line, nowMs, parsed.options))
+        return Refusal(*refusal);
+    if (auto refusal = ReadCommand(line.operands, parsed.options))
+        return Refusal(*refusal);
     parsed.action = ParsedHistoryCommandLine::Action::Run;
     return parsed;
 }
 
 QString HistoryUsageErrorLine(const QString &error)
 {
-    return QStringLiteral("kelvora-history: %1. Try 'kelvora-history --help'.\n").arg(error);
+    return UsageErrorLine(kProgram, error);
 }
 
 QString HistoryVersionText()
 {
-    return QStringLiteral("kelvora-history " KELVORA_VERSION "\n"
-                          "Copyright (C) 2009-2026 Varnholt Studios\n"
-                          "License: MIT\n");
+    return VersionText(kProgram);
 }
 
 QString HistoryHelpText()

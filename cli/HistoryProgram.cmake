@@ -11,7 +11,6 @@ add_library(kelvora_history_cli STATIC
 )
 kelvora_export_headers(kelvora_history_cli)
 target_link_libraries(kelvora_history_cli PUBLIC kelvora_cli kelvora_history kelvora_session Qt6::Core)
-target_compile_definitions(kelvora_history_cli PRIVATE KELVORA_VERSION="${PROJECT_VERSION}")
 set_target_properties(kelvora_history_cli PROPERTIES AUTOMOC OFF)
 kelvora_warnings(kelvora_history_cli)
 

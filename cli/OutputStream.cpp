@@ -18,6 +18,7 @@ bool OutputStream::Write(std::string_view text) noexcept
             pollfd ready{fd_, POLLOUT, 0};
             ::poll(&ready, 1, -1);
         } else if (errno != EINTR) {
+            error_ = errno;
             broken_ = true;
         }
     }

@@ -14,9 +14,12 @@ public:
     bool Write(std::string_view text) noexcept;
 
     bool Broken() const noexcept { return broken_; }
+    // The error number of the write that broke the stream; 0 while whole.
+    int Error() const noexcept { return error_; }
     int Descriptor() const noexcept { return fd_; }
 
 private:
     int fd_;
     bool broken_ = false;
+    int error_ = 0;
 };

@@ -7,8 +7,6 @@
 #include "monitor/ConnectivityProbe.h"
 #include "net/TIdStack.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -21,7 +19,7 @@ using Refusal = std::optional<QString>;
 
 QString BadValue(const QString &what, const QString &value, const QString &expected)
 {
-    return QStringLiteral("%1: bad value '%2': %3").arg(what, ShownText(value), expected);
+    return BadValueProblem(what, value, expected);
 }
 
 // Decimal digits only, no sign, at most `highest`.
@@ -87,7 +85,7 @@ Refusal ReadChoice(const QString &value, const std::array<const char *, N> &name
 
 Refusal ReadFormat(const QString &value, ProbeOptions &options)
 {
-    return ReadChoice(value, std::array{"text", "json", "csv"}, options.format);
+    return ReadOutputFormat(value, options.format);
 }
 
 Refusal ReadColor(const QString &value, ProbeOptions &options)
@@ -247,21 +245,6 @@ ParsedCommandLine Refused(const QString &error)
     return parsed;
 }
 
-std::optional<QStringList> Decoded(const QList<QByteArray> &arguments, QString *error)
-{
-    QStringList texts;
-    for (const QByteArray &argument : arguments) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = decoder(argument);
-        if (decoder.hasError()) {
-            *error = QStringLiteral("argument '%1' is not valid UTF-8").arg(ShownBytes(argument));
-            return std::nullopt;
-        }
-        texts.append(std::move(text));
-    }
-    return texts;
-}
-
 ScannedCommandLine Scan(const QStringList &words)
 {
     static const std::vector<OptionName> names = [] {
@@ -282,6 +265,11 @@ bool Given(const ScannedCommandLine &line, std::size_t index)
 
 } // namespace
 
+std::optional<QString> ReadOutputFormat(const QString &value, OutputFormat &format)
+{
+    return ReadChoice(value, std::array{"text", "json", "csv"}, format);
+}
+
 std::span<const ProbeOption> ProbeOptionTable()
 {
     return kTable;
@@ -290,7 +278,7 @@ std::span<const ProbeOption> ProbeOptionTable()
 ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments)
 {
     QString error;
-    const std::optional<QStringList> words = Decoded(arguments, &error);
+    const std::optional<QStringList> words = DecodedArguments(arguments, &error);
     if (!words)
         return Refused(error);
     const ScannedCommandLine line = Scan(*words);

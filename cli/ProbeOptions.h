@@ -25,6 +25,10 @@
 // the pointer to --help (UsageErrorLine of base/ProgramVoice.h).
 
 enum class OutputFormat { Text, Json, Csv };
+
+// "text", "json" or "csv" into `format`; else the reason for refusal
+// ("expected text, json or csv"). Both programs read --format so.
+std::optional<QString> ReadOutputFormat(const QString &value, OutputFormat &format);
 enum class ColorMode { Auto, Always, Never };
 
 struct ProbeOptions {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "base/ProgramVoice.h"
 #include "cli/HistoryDates.h"
 #include "cli/HistoryOptions.h"
 
@@ -35,6 +36,7 @@ private slots:
     void refusals_data();
     void refusals();
     void helpAndVersion();
+    void argumentNotUtf8();
 };
 
 void TestHistoryOptions::initTestCase()
@@ -108,6 +110,14 @@ void TestHistoryOptions::commandLines_data()
     QTest::newRow("a date before now after its option") << QStringList{"report", "--since", "-7d"}
                                                         << int(HistoryCommand::Report) << QStringLiteral("") << -1
                                                         << int(OutputFormat::Text);
+    QTest::newRow("a date before now joined to its option") << QStringList{"report", "--since=-7d"}
+                                                            << int(HistoryCommand::Report) << QStringLiteral("") << -1
+                                                            << int(OutputFormat::Text);
+    QTest::newRow("a format attached to its letter") << QStringList{"-fjson", "targets"} << int(HistoryCommand::Targets)
+                                                     << QStringLiteral("") << -1 << int(OutputFormat::Json);
+    QTest::newRow("the last format given") << QStringList{"-f", "csv", "targets", "--format", "json"}
+                                           << int(HistoryCommand::Targets) << QStringLiteral("") << -1
+                                           << int(OutputFormat::Json);
     QTest::newRow("prune with a cap") << QStringList{"prune", "--max-size", "50M"} << int(HistoryCommand::Prune)
                                       << QStringLiteral("") << -1 << int(OutputFormat::Text);
 }
@@ -126,7 +136,7 @@ void TestHistoryOptions::commandLines()
     QCOMPARE(QString::fromStdString(parsed.options.host), host);
     QCOMPARE(parsed.options.port.has_value() ? int(*parsed.options.port) : -1, port);
     QCOMPARE(int(parsed.options.format), format);
-    if (words.contains(QStringLiteral("-7d")))
+    if (words.contains(QStringLiteral("-7d")) || words.contains(QStringLiteral("--since=-7d")))
         QCOMPARE(qint64(*parsed.options.sinceMs), kNow - 7 * kDay);
     if (command == int(HistoryCommand::Prune))
         QCOMPARE(*parsed.options.maxBytes, std::uint64_t{50} << 20);
@@ -155,6 +165,15 @@ void TestHistoryOptions::refusals_data()
     QTest::newRow("a cap for another command") << QStringList{"report", "--max-size", "1M"}
                                                << QStringLiteral("--max-size belongs to prune");
     QTest::newRow("an empty file name") << QStringList{"report", "--file="} << QStringLiteral("--file: the file name is empty");
+    QTest::newRow("a value missing at the end") << QStringList{"report", "--since"}
+                                                << QStringLiteral("option '--since' needs a value");
+    QTest::newRow("a switch given a value") << QStringList{"report", "--help=x"}
+                                            << QStringLiteral("option '--help' takes no value");
+    QTest::newRow("no abbreviations") << QStringList{"report", "--tar", "h"} << QStringLiteral("unknown option '--tar'");
+    QTest::newRow("a bad value shown safely") << QStringList{"report", "-f", QStringLiteral("j\u202eson")}
+                                              << QStringLiteral("--format: bad value 'j\\u202eson': expected text, json or csv");
+    QTest::newRow("a command after -- is still a command, once") << QStringList{"report", "--", "days"}
+                                                                 << QStringLiteral("unexpected argument 'days'");
 }
 
 void TestHistoryOptions::refusals()
@@ -172,10 +191,19 @@ void TestHistoryOptions::helpAndVersion()
 {
     QCOMPARE(ParseHistoryOptions(Words({"report", "--help"}), kNow).action, ParsedHistoryCommandLine::Action::Help);
     QCOMPARE(ParseHistoryOptions(Words({"-V"}), kNow).action, ParsedHistoryCommandLine::Action::Version);
-    QCOMPARE(HistoryVersionText(), QStringLiteral("kelvora-history " KELVORA_VERSION "\n"
-                                                  "Copyright (C) 2009-2026 Varnholt Studios\nLicense: MIT\n"));
+    // In the words of the other programs, with its own name.
+    const QString version = HistoryVersionText();
+    QVERIFY2(version.startsWith(QStringLiteral("kelvora-history " KELVORA_VERSION "\n")), qPrintable(version));
+    QCOMPARE(version, VersionText(u"kelvora-history"));
     for (const char *command : {"report", "outages", "checks", "days", "targets", "prune", "vacuum"})
         QVERIFY(HistoryHelpText().contains(QLatin1String(command)));
+}
+
+void TestHistoryOptions::argumentNotUtf8()
+{
+    const ParsedHistoryCommandLine parsed = ParseHistoryOptions({QByteArray("report"), QByteArray("--file=\xff")}, kNow);
+    QCOMPARE(parsed.action, ParsedHistoryCommandLine::Action::UsageError);
+    QCOMPARE(parsed.error, QStringLiteral("argument '--file=\\xff' is not valid UTF-8"));
 }
 
 QTEST_GUILESS_MAIN(TestHistoryOptions)

@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace std::chrono;
 
 #ifndef KELVORA_HISTORY_PATH
@@ -85,6 +87,9 @@ private slots:
     void badUsageIsStatusTwo_data();
     void badUsageIsStatusTwo();
     void unusableFilesAreStatusOne();
+    void outputThatCannotBeWrittenIsStatusThree_data();
+    void outputThatCannotBeWrittenIsStatusThree();
+    void aClosedPipeEndsQuietly();
     void readingLeavesTheFileAsItWas();
     void pruneAndVacuum();
 
@@ -251,6 +256,50 @@ void TestHistoryProgram::badUsageIsStatusTwo()
     QCOMPARE(output.status, 2);
     QCOMPARE(output.err, line);
     QVERIFY(output.out.isEmpty());
+}
+
+void TestHistoryProgram::outputThatCannotBeWrittenIsStatusThree_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("report") << range_ + QStringList{"report"};
+    QTest::newRow("checks as json") << range_ + QStringList{"checks", "-f", "json"};
+    QTest::newRow("--help") << QStringList{"--help"};
+    QTest::newRow("--version") << QStringList{"--version"};
+}
+
+// A full disk is said once, in the probe's words, and is exit status 3.
+void TestHistoryProgram::outputThatCannotBeWrittenIsStatusThree()
+{
+    QFETCH(QStringList, arguments);
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(KELVORA_HISTORY_PATH), arguments);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 3);
+    QCOMPARE(process.readAllStandardError(),
+             QByteArray("kelvora-history: cannot write standard output: No space left on device\n"));
+}
+
+// A reader that went away (| head) is no error: nothing said, the status
+// of the command. The reading end is closed before the program starts, so
+// its first write meets EPIPE.
+void TestHistoryProgram::aClosedPipeEndsQuietly()
+{
+    QProcess history;
+    history.setChildProcessModifier([] {
+        int ends[2] = {-1, -1};
+        if (::pipe(ends) == 0) {
+            ::close(ends[0]);
+            ::dup2(ends[1], STDOUT_FILENO);
+        }
+    });
+    history.start(QStringLiteral(KELVORA_HISTORY_PATH), range_ + QStringList{"checks", "-f", "json"});
+    QVERIFY(history.waitForFinished(60000));
+    QCOMPARE(history.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(history.exitCode(), 0);
+    QCOMPARE(history.readAllStandardError(), QByteArray());
 }
 
 void TestHistoryProgram::unusableFilesAreStatusOne()
