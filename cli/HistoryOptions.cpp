@@ -240,5 +240,5 @@ QString HistoryHelpText()
         "at its end for --until.\n"
         "\n"
         "Exit status: 0 on success, 1 when the file cannot be read or written, 2 for\n"
-        "bad usage.\n");
+        "bad usage, 3 when the output could not be written.\n");
 }
