@@ -19,14 +19,6 @@ private:
     QString host_;
 };
 
-namespace {
-
-// The failed history's commits are attempted this many times at the end,
-// each waiting at most the busy time-out for another program's lock.
-constexpr int kFinalFlushes = 3;
-
-} // namespace
-
 ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock,
                            HistoryRecorder *history)
     : options_(options),
@@ -123,9 +115,13 @@ void ProbeSession::EndHistory()
 {
     if (!history_)
         return;
+    // EndRun commits; one more try for checks that another program's lock
+    // held back (each waits at most the busy time-out). What still waits
+    // then is the recorder's to try when it is destroyed, which a run that
+    // abandons a hung check never reaches.
     history_->EndRun(RunEnd::Exit);
-    for (int attempt = 0; attempt < kFinalFlushes && !history_->Flush() && !history_->Failed(); ++attempt) {
-    }
+    if (history_->Waiting() > 0)
+        history_->Flush();
     NoteHistoryFailure();
     history_ = nullptr;
 }

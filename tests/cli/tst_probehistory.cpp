@@ -74,6 +74,7 @@ class TestProbeHistory : public QObject {
 private slots:
     void recordsWhatItPrinted();
     void checksReachTheFileWhileItRuns();
+    void aStopDuringAHungConnectClosesTheRun();
     void theDefaultFileIsCreatedPrivately();
     void unusableFileEndsItFirst_data();
     void unusableFileEndsItFirst();
@@ -138,6 +139,29 @@ void TestProbeHistory::checksReachTheFileWhileItRuns()
     QCOMPARE(runs.size(), std::size_t{1});
     QCOMPARE(runs[0].ended, std::string("exit"));
     QCOMPARE(runs[0].checks, 1);
+}
+
+// The check that a stop cuts short is not counted, in the file as on the
+// terminal; the checks before it are, and the run is closed.
+void TestProbeHistory::aStopDuringAHungConnectClosesTheRun()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path file = PathIn(dir, "h.sqlite");
+    SilentPort silent;
+    ProbeRun run({"-w", "0", "-f", "json", "--history=" + Q(file), "127.0.0.1", Port(silent.Port())});
+    const int before = ConnectsPendingTo(silent.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(ConnectsPendingTo(silent.Port()) > before, 10000);
+    run.Signal(SIGINT);
+    QVERIFY(run.Finish(5000));
+    QCOMPARE(run.ExitCode(), 1);
+    const QList<QJsonObject> lines = run.JsonLines();
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0]["sent"].toInteger(), 0);
+    QCOMPARE(ChecksIn(file).size(), std::size_t{0});
+    const std::vector<RunLine> runs = RunsIn(file);
+    QCOMPARE(runs.size(), std::size_t{1});
+    QCOMPARE(runs[0].ended, std::string("exit"));
+    QCOMPARE(runs[0].checks, 0);
 }
 
 void TestProbeHistory::theDefaultFileIsCreatedPrivately()
