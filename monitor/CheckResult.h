@@ -34,8 +34,9 @@ struct CheckResult {
     // close after a failure).
     std::chrono::nanoseconds elapsed{0};
     bool ok = false;
-    // The address connected to or tried (dotted IPv4 for now); empty when the name
-    // did not resolve (or the check failed before resolving).
+    // The address connected to or tried (first, after a race): dotted IPv4,
+    // or IPv6 in its RFC 5952 text with "%zone" for a link-local one; empty
+    // when the name did not resolve (or the check failed before resolving).
     std::string address;
     AddressFamily family = AddressFamily::Unknown;
     // The name lookup's and the connect's shares of elapsed (zero when there

@@ -57,6 +57,32 @@ IPFamilies FamiliesFor(FamilyChoice choice) noexcept
     return IPFamilies::Any;
 }
 
+AddressFamily FamilyOf(IPVersion version) noexcept
+{
+    return version == IPVersion::IPv6 ? AddressFamily::IPv6 : AddressFamily::IPv4;
+}
+
+// What the client says of the connect beside its outcome: the family, the
+// lookup's and the connect's durations, and a race's attempts.
+void NoteConnect(CheckResult &result, const ConnectReport &report)
+{
+    if (report.version)
+        result.family = FamilyOf(*report.version);
+    result.lookupElapsed = report.lookupElapsed;
+    result.connectElapsed = report.connectElapsed;
+    result.attempts.clear();
+    for (const ConnectAttemptReport &tried : report.attempts) {
+        ConnectAttempt attempt;
+        attempt.address = tried.address;
+        attempt.family = FamilyOf(tried.version);
+        attempt.errorCode = tried.errorCode;
+        attempt.reason = tried.errorCode != 0 ? ReasonFromErrorCode(tried.errorCode) : FailureReason::None;
+        attempt.errorMessage = tried.errorText;
+        attempt.elapsed = tried.elapsed;
+        result.attempts.push_back(std::move(attempt));
+    }
+}
+
 void NoteFailure(CheckResult &result, std::int32_t code, const std::string &message)
 {
     result.errorCode = code;
@@ -74,6 +100,10 @@ ConnectivityProbe::ConnectivityProbe(ProbeView &view, TIdTCPClient &client, Mono
 
 std::string ConnectivityProbe::HostForClient(const QString &hostText)
 {
+    // "[2001:db8::1]", as an IPv6 literal stands in a URL, is the literal.
+    if (hostText.size() > 2 && hostText.startsWith(QLatin1Char('[')) && hostText.endsWith(QLatin1Char(']'))
+        && hostText.contains(QLatin1Char(':')))
+        return hostText.mid(1, hostText.size() - 2).toStdString();
     if (!IsAscii(hostText)) {
         const QByteArray ace = QUrl::toAce(hostText);
         if (!ace.isEmpty())
@@ -101,12 +131,14 @@ bool ConnectivityProbe::CheckConnection()
         client_.OpenConnection(timeout_);
         result.ok = true;
         result.address = client_.PeerIP();
+        NoteConnect(result, client_.LastConnectReport());
         client_.CloseConnection();
         finish = clock_();
     } catch (...) {
         // Any failure, of whatever kind, only makes this check fail.
         result.ok = false;
         result.address = client_.PeerIP();
+        NoteConnect(result, client_.LastConnectReport());
         try {
             throw;
         } catch (const EIdSocketError &error) {

@@ -17,7 +17,7 @@ class TIdTCPClient;
 // of the host the user typed, closes it at once and shows how long that took.
 //
 // The host text goes to the client exactly as typed (UTF-8, untrimmed) when
-// it is pure ASCII. A text with other characters is an international name:
+// it is pure ASCII; an IPv6 literal in brackets ("[::1]") goes without them. A text with other characters is an international name:
 // it goes in its ASCII-compatible form ("пример.рф" becomes
 // "xn--e1afmkfd.xn--p1ai"), which the resolver understands; a text that has
 // no such form goes unchanged, and the resolver does not find it.
@@ -27,6 +27,10 @@ class TIdTCPClient;
 // monotonic clock, so a change of the local time cannot distort it. The
 // readout "Пинг: <ms> мс" goes to all five readout labels, Label7 first, on
 // success and on failure alike.
+//
+// The result names the address connected to (IPv6 in its RFC 5952 text)
+// and its family, the lookup's and the connect's shares of the time, and,
+// when the host had several addresses, each one tried.
 //
 // A failed connection is a result, not an error: whatever the open or the
 // close raises is caught, CheckConnection returns false and LastResult says

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "net/CancelToken.h"
+#include "net/ConnectReport.h"
 #include "net/IPFamilies.h"
 #include "net/ResolvedHost.h"
 #include "net/TIdComponent.h"
@@ -62,7 +63,15 @@ public:
     ResolvedHost *AddressMemory() const noexcept { return addressMemory_; }
     void SetAddressMemory(ResolvedHost *memory) noexcept { addressMemory_ = memory; }
 
+    // How the last ConnectTo went: the lookup's and the connect's durations,
+    // the family, and the attempts of a race. Empty before the first.
+    const ConnectReport &LastConnectReport() const noexcept { return report_; }
+
+protected:
+    ConnectReport &Report() noexcept { return report_; }
+
 private:
+    ConnectReport report_;
     CancelToken cancellation_;
     IPFamilies families_ = IPFamilies::Any;
     ResolvedHost *addressMemory_ = nullptr;

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "net/TIdIOHandlerSocket.h"
 
+#include "net/ConnectRace.h"
+#include "net/IPAddress.h"
 #include "net/SocketErrors.h"
 #include "net/TIdStack.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+
+#include <chrono>
+#include <utility>
 
 TIdIOHandlerSocket::TIdIOHandlerSocket(TIdBaseComponent *owner) : TIdIOHandler(owner) {}
 
@@ -49,41 +54,100 @@ void TIdIOHandlerSocket::ConnectTo(const std::string &host, std::int32_t port,
                                    std::int32_t timeout)
 {
     const std::int32_t timeLimit = ConnectTimeLimitMs(timeout);
+    Report() = {};
     if (!endpoint_)
         PrepareBinding();
     TIdSocketHandle &endpoint = *endpoint_;
-    endpoint.AllocateHandle();
-    endpoint.SetIP(boundIP);
-    endpoint.SetPort(boundPort);
-    endpoint.SetClientPortMin(boundPortMin);
-    endpoint.SetClientPortMax(boundPortMax);
-    endpoint.BindLocal();
+    // Bound before the lookup, as a single IPv4 connect always was; the
+    // no-delay option comes just before the connect.
+    const SocketBinding binding{boundIP, boundPort, boundPortMin, boundPortMax, false};
+    OpenBoundSocket(endpoint, FirstSocketFamily(host, boundIP), binding);
 
-    endpoint.SetRemoteIP(RemoteAddress(host));
+    const std::vector<std::string> addresses = Addresses(host, boundIP);
     endpoint.SetRemotePort(port);
+    const std::string &first = addresses.front();
+    Report().version = FamilyOfAddress(first) == AF_INET6 ? IPVersion::IPv6 : IPVersion::IPv4;
+    if (addresses.size() > 1) {
+        endpoint.SetRemoteIP(first);
+        ReportStatus(hsConnecting, first);
+        if (SocksInfo().Version() == svNoSocks)
+            Race(endpoint, addresses, port, binding, timeLimit);
+        return;
+    }
+    if (FamilyOfAddress(first) != endpoint.Family())
+        OpenBoundSocket(endpoint, FamilyOfAddress(first), binding);
+    endpoint.SetRemoteIP(first);
     ReportStatus(hsConnecting, endpoint.RemoteIP());
 
     if (SocksInfo().Version() == svNoSocks)
         ConnectDirect(endpoint, timeLimit);
 }
 
-std::string TIdIOHandlerSocket::RemoteAddress(const std::string &host)
+int TIdIOHandlerSocket::FirstSocketFamily(const std::string &host, const std::string &boundIP) const
 {
-    TIdStack &stack = *GStack();
-    const bool literal = TIdStack::IsDottedAddress(host);
-    if (literal && Families() == IPFamilies::IPv6Only)
-        stack.RaiseSocketError(WSAEAFNOSUPPORT);
+    if (!boundIP.empty())
+        return FamilyOfAddress(boundIP);
+    switch (Families()) {
+    case IPFamilies::IPv4Only: return AF_INET;
+    case IPFamilies::IPv6Only: return AF_INET6;
+    case IPFamilies::Any: break;
+    }
+    return IPAddress::ParseIPv6(host) ? AF_INET6 : AF_INET;
+}
+
+std::vector<std::string> TIdIOHandlerSocket::Addresses(const std::string &host, const std::string &boundIP)
+{
+    std::vector<std::string> addresses = LookUp(host);
+    // A socket bound to an address of one family reaches only that family.
+    if (!boundIP.empty()) {
+        const int family = FamilyOfAddress(boundIP);
+        std::erase_if(addresses, [family](const std::string &address) { return FamilyOfAddress(address) != family; });
+        if (addresses.empty())
+            GStack()->RaiseSocketError(WSAEAFNOSUPPORT);
+    }
+    return addresses;
+}
+
+std::vector<std::string> TIdIOHandlerSocket::LookUp(const std::string &host)
+{
     ResolvedHost *memory = AddressMemory();
     if (memory != nullptr && memory->Holds(host, Families()))
-        return memory->Addresses().front();
+        return memory->Addresses();
+    const bool literal = TIdStack::IsDottedAddress(host) || IPAddress::ParseIPv6(host);
     if (!literal)
         ReportStatus(hsResolving, host);
-    if (Families() == IPFamilies::IPv6Only)
-        stack.RaiseSocketError(WSAHOST_NOT_FOUND); // IPv6 lookups come with the dual-stack resolver
-    std::string address = stack.ResolveName(host);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::string> addresses;
+    try {
+        addresses = GStack()->ResolveAddresses(host, Families());
+    } catch (...) {
+        if (!literal)
+            Report().lookupElapsed = std::chrono::steady_clock::now() - start;
+        throw;
+    }
+    if (!literal)
+        Report().lookupElapsed = std::chrono::steady_clock::now() - start;
     if (memory != nullptr && !literal)
-        memory->Remember(host, Families(), {address});
-    return address;
+        memory->Remember(host, Families(), addresses);
+    return addresses;
+}
+
+void TIdIOHandlerSocket::Race(TIdSocketHandle &endpoint, const std::vector<std::string> &addresses,
+                              std::int32_t port, SocketBinding binding, std::int32_t timeLimitMs)
+{
+    binding.noDelay = !useNagle_;
+    ConnectRace race(InterleaveFamilies(addresses), port, std::move(binding));
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        race.Run(endpoint, timeLimitMs, Cancellation());
+    } catch (...) {
+        Report().connectElapsed = std::chrono::steady_clock::now() - start;
+        Report().attempts = race.Attempts();
+        throw;
+    }
+    Report().connectElapsed = std::chrono::steady_clock::now() - start;
+    Report().attempts = race.Attempts();
+    Report().version = FamilyOfAddress(endpoint.RemoteIP()) == AF_INET6 ? IPVersion::IPv6 : IPVersion::IPv4;
 }
 
 void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint, std::int32_t timeLimitMs)
@@ -93,5 +157,12 @@ void TIdIOHandlerSocket::ConnectDirect(TIdSocketHandle &endpoint, std::int32_t t
         stack.CheckSocketResult(
             stack.SysSetSockOpt(endpoint.OsSocket(), IPPROTO_TCP, TCP_NODELAY, 1));
     }
-    stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET, timeLimitMs, Cancellation()));
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        stack.CheckSocketResult(endpoint.ConnectPeer(AF_INET, timeLimitMs, Cancellation()));
+    } catch (...) {
+        Report().connectElapsed = std::chrono::steady_clock::now() - start;
+        throw;
+    }
+    Report().connectElapsed = std::chrono::steady_clock::now() - start;
 }

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/ConnectRace.h"
 #include "net/TIdIOHandler.h"
 #include "net/TIdSocketHandle.h"
 #include "net/TIdSocksInfo.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 // The I/O handler over one platform socket (its Endpoint). ConnectTo opens
 // and binds the socket, resolves the host and connects, reporting
-// hsResolving (only for a host that is no dotted address) and hsConnecting
-// with itself as the sender. The socket created before a failed step stays
+// hsResolving (only for a host that is no address literal) and hsConnecting
+// with itself as the sender. A host with one address gets one connect; one
+// with several gets a race of them (ConnectRace), whose winner becomes the
+// Endpoint. The socket created before a failed step stays
 // open until CloseBinding or the handler's end.
 class TIdIOHandlerSocket final : public TIdIOHandler {
 public:
@@ -39,9 +44,18 @@ public:
     void PrepareBinding() override;
 
 private:
-    // The address to connect to for `host`, from the address memory when it
-    // holds the host, else resolved (and remembered when there is a memory).
-    std::string RemoteAddress(const std::string &host);
+    // The socket family to open before the lookup: that of the bound
+    // address, the only one allowed, or that of an address literal, else
+    // IPv4.
+    int FirstSocketFamily(const std::string &host, const std::string &boundIP) const;
+    // The addresses to connect to for `host` that a socket bound to
+    // `boundIP` can reach, in the resolver's order.
+    std::vector<std::string> Addresses(const std::string &host, const std::string &boundIP);
+    // From the address memory when it holds the host, else resolved (and
+    // remembered when there is a memory), timing the lookup.
+    std::vector<std::string> LookUp(const std::string &host);
+    void Race(TIdSocketHandle &endpoint, const std::vector<std::string> &addresses, std::int32_t port,
+              SocketBinding binding, std::int32_t timeLimitMs);
     void ConnectDirect(TIdSocketHandle &endpoint, std::int32_t timeLimitMs);
 
     // Declared first so that it goes last: the proxy settings are freed

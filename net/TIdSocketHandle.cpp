@@ -3,12 +3,14 @@
 
 #include "net/IdException.h"
 #include "net/SocketErrors.h"
+#include "net/IPAddress.h"
 #include "net/TIdStack.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -37,6 +39,23 @@ sockaddr_in MakeAddress(TIdStack &stack, const std::string &ip, std::int32_t por
     return address;
 }
 
+// An IPv6 address from its text; empty text is the any address. A text of
+// no IPv6 address (an IPv4 one given to an IPv6 socket) is refused.
+sockaddr_in6 MakeAddress6(TIdStack &stack, const std::string &ip, std::int32_t port)
+{
+    if (port < 0 || port > 65535)
+        stack.RaiseSocketError(WSAEINVAL);
+    const std::optional<IPAddress> address = ip.empty() ? IPAddress::FromIPv6(in6addr_any) : IPAddress::ParseIPv6(ip);
+    if (!address)
+        stack.RaiseSocketError(WSAEAFNOSUPPORT);
+    return address->SocketAddress6(static_cast<std::uint16_t>(port));
+}
+
+std::string TextOf(const sockaddr_in6 &address)
+{
+    return IPAddress::FromIPv6(address.sin6_addr, address.sin6_scope_id).Text();
+}
+
 } // namespace
 
 TIdSocketHandle::TIdSocketHandle() noexcept = default;
@@ -63,6 +82,7 @@ TIdSocketHandle &TIdSocketHandle::operator=(TIdSocketHandle &&other) noexcept
 void TIdSocketHandle::TakeFrom(TIdSocketHandle &other) noexcept
 {
     osSocket_ = std::exchange(other.osSocket_, -1);
+    family_ = other.family_;
     socketOpen_ = std::exchange(other.socketOpen_, false);
     ip_ = std::move(other.ip_);
     port_ = other.port_;
@@ -73,11 +93,12 @@ void TIdSocketHandle::TakeFrom(TIdSocketHandle &other) noexcept
     other.ResetState();
 }
 
-void TIdSocketHandle::AllocateHandle()
+void TIdSocketHandle::AllocateHandle(int family)
 {
     if (socketOpen_)
         ReleaseHandle();
-    osSocket_ = Stack().NewSocket(SOCK_STREAM, 0);
+    osSocket_ = family == AF_INET ? Stack().NewSocket(SOCK_STREAM, 0) : Stack().NewSocket(family, SOCK_STREAM, 0);
+    family_ = family;
     socketOpen_ = true;
 }
 
@@ -100,6 +121,8 @@ void TIdSocketHandle::BindLocal()
 
 bool TIdSocketHandle::TryBindLocal()
 {
+    if (family_ == AF_INET6)
+        return TryBindLocal6();
     TIdStack &stack = Stack();
     const sockaddr_in local = MakeAddress(stack, ip_, port_);
     bool portDeferred = false;
@@ -118,6 +141,24 @@ bool TIdSocketHandle::TryBindLocal()
         // Bound exactly as asked; reading it back would only cost a call.
         ip_ = TIdStack::TranslateInAddrToString(local.sin_addr);
     }
+    return true;
+}
+
+bool TIdSocketHandle::TryBindLocal6()
+{
+    TIdStack &stack = Stack();
+    const sockaddr_in6 local = MakeAddress6(stack, ip_, port_);
+    bool portDeferred = false;
+#ifdef IP_BIND_ADDRESS_NO_PORT
+    if (port_ == 0)
+        portDeferred = stack.SysSetSockOpt(osSocket_, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, 1) == 0;
+#endif
+    if (stack.CheckSocketResult(stack.SysBind6(osSocket_, local), {WSAEADDRINUSE}))
+        return false;
+    if (port_ == 0 && !portDeferred)
+        RefreshLocal();
+    else
+        ip_ = TextOf(local);
     return true;
 }
 
@@ -156,6 +197,13 @@ void TIdSocketHandle::ResetState() noexcept
 void TIdSocketHandle::RefreshLocal()
 {
     TIdStack &stack = Stack();
+    if (family_ == AF_INET6) {
+        sockaddr_in6 local{};
+        stack.CheckSocketResult(stack.SysGetSockName6(osSocket_, local));
+        ip_ = TextOf(local);
+        port_ = ntohs(local.sin6_port);
+        return;
+    }
     sockaddr_in local{};
     stack.CheckSocketResult(stack.SysGetSockName(osSocket_, local));
     ip_ = TIdStack::TranslateInAddrToString(local.sin_addr);
@@ -165,6 +213,13 @@ void TIdSocketHandle::RefreshLocal()
 void TIdSocketHandle::RefreshPeer()
 {
     TIdStack &stack = Stack();
+    if (family_ == AF_INET6) {
+        sockaddr_in6 peer{};
+        stack.CheckSocketResult(stack.SysGetPeerName6(osSocket_, peer));
+        remoteIP_ = TextOf(peer);
+        remotePort_ = ntohs(peer.sin6_port);
+        return;
+    }
     sockaddr_in peer{};
     stack.CheckSocketResult(stack.SysGetPeerName(osSocket_, peer));
     remoteIP_ = TIdStack::TranslateInAddrToString(peer.sin_addr);
@@ -174,18 +229,42 @@ void TIdSocketHandle::RefreshPeer()
 int TIdSocketHandle::ConnectPeer(int family, int timeoutMs, const CancelToken &cancel)
 {
     TIdStack &stack = Stack();
-    sockaddr_in peer = MakeAddress(stack, remoteIP_, remotePort_);
-    peer.sin_family = static_cast<sa_family_t>(family);
-    const int result = stack.SysConnect(osSocket_, peer, timeoutMs, cancel);
-    if (result != -1) {
-        RefreshLocal();
-        RefreshPeer();
-        // With nothing listening on a port of the ephemeral range, the
-        // kernel may pick that very port as the source and the connect
-        // "succeeds" against itself (TCP simultaneous open). Nobody answered:
-        // to the caller that is a refusal.
-        if (ip_ == remoteIP_ && port_ == remotePort_)
-            stack.RaiseSocketError(WSAECONNREFUSED);
+    int result = -1;
+    if (family_ == AF_INET6) {
+        result = StartConnect(cancel);
+        if (result == -1 && stack.SysLastError() == WSAEINPROGRESS) {
+            int ended = -1;
+            result = stack.SysAwaitConnects({osSocket_}, timeoutMs < 1 ? 1 : timeoutMs, cancel, ended);
+        }
+    } else {
+        sockaddr_in peer = MakeAddress(stack, remoteIP_, remotePort_);
+        peer.sin_family = static_cast<sa_family_t>(family);
+        result = stack.SysConnect(osSocket_, peer, timeoutMs, cancel);
     }
+    if (result != -1)
+        CompleteConnect();
     return result;
+}
+
+int TIdSocketHandle::StartConnect(const CancelToken &cancel)
+{
+    TIdStack &stack = Stack();
+    if (family_ == AF_INET6) {
+        const sockaddr_in6 peer = MakeAddress6(stack, remoteIP_, remotePort_);
+        return stack.SysConnectStart(osSocket_, reinterpret_cast<const sockaddr &>(peer), sizeof peer, cancel);
+    }
+    const sockaddr_in peer = MakeAddress(stack, remoteIP_, remotePort_);
+    return stack.SysConnectStart(osSocket_, reinterpret_cast<const sockaddr &>(peer), sizeof peer, cancel);
+}
+
+void TIdSocketHandle::CompleteConnect()
+{
+    RefreshLocal();
+    RefreshPeer();
+    // With nothing listening on a port of the ephemeral range, the kernel
+    // may pick that very port as the source and the connect "succeeds"
+    // against itself (TCP simultaneous open). Nobody answered: to the caller
+    // that is a refusal.
+    if (ip_ == remoteIP_ && port_ == remotePort_)
+        Stack().RaiseSocketError(WSAECONNREFUSED);
 }

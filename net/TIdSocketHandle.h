@@ -3,6 +3,8 @@
 
 #include "net/CancelToken.h"
 
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <string>
 
@@ -23,9 +25,13 @@ public:
     TIdSocketHandle &operator=(const TIdSocketHandle &) = delete;
 
     int OsSocket() const noexcept { return osSocket_; }
+    // AF_INET or AF_INET6: the family of the socket AllocateHandle opened
+    // last (AF_INET before the first).
+    int Family() const noexcept { return family_; }
     bool SocketOpen() const noexcept { return socketOpen_; }
 
-    // Local address (dotted; empty means any) and port (0 means any).
+    // Local address (dotted, or IPv6 text for an IPv6 socket; empty means
+    // any) and port (0 means any). The remote address likewise.
     const std::string &IP() const noexcept { return ip_; }
     void SetIP(const std::string &ip) { ip_ = ip; }
     std::int32_t Port() const noexcept { return port_; }
@@ -40,9 +46,10 @@ public:
     std::int32_t ClientPortMax() const noexcept { return clientPortMax_; }
     void SetClientPortMax(std::int32_t port) noexcept { clientPortMax_ = port; }
 
-    // Opens a new IPv4 stream socket, releasing an open one first. Raises
-    // EIdInvalidSocket when the platform gives none.
-    void AllocateHandle();
+    // Opens a new stream socket of `family` (AF_INET or AF_INET6),
+    // releasing an open one first. Raises EIdInvalidSocket when the platform
+    // gives none.
+    void AllocateHandle(int family = AF_INET);
 
     // Binds to IP and Port, or to the first free port of the range. Raises
     // EIdCouldNotBindSocket when the address is in use (every port of the
@@ -73,13 +80,25 @@ public:
     // outside 0..65535 raises EIdSocketError 10022 instead of reaching
     // another port; a connection whose local and peer address are the same
     // (it met itself) raises EIdSocketError 10061, refused.
+    // An IPv6 socket connects to the IPv6 RemoteIP whatever `family` says.
     virtual int ConnectPeer(int family, int timeoutMs, const CancelToken &cancel = CancelToken());
 
+    // The two halves of a connect for one that waits together with others
+    // (a race of addresses). StartConnect returns 0 when connected at once,
+    // -1 with WSAEINPROGRESS in the stack's SysLastError when the connect
+    // goes on, else -1 with its reason; the port check raises as in
+    // ConnectPeer. After the connect succeeded, CompleteConnect reads both
+    // addresses back and raises 10061 for a connection that met itself.
+    int StartConnect(const CancelToken &cancel);
+    void CompleteConnect();
+
 private:
+    bool TryBindLocal6();
     void CloseOsSocket() noexcept;
     void TakeFrom(TIdSocketHandle &other) noexcept;
 
     int osSocket_ = -1;
+    int family_ = AF_INET;
     bool socketOpen_ = false;
     std::string ip_;
     std::int32_t port_ = 0;

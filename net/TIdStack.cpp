@@ -137,7 +137,12 @@ std::int32_t TIdStack::LastSocketError() const noexcept
 
 int TIdStack::NewSocket(int type, int protocol)
 {
-    const int descriptor = SysSocket(AF_INET, type, protocol);
+    return NewSocket(AF_INET, type, protocol);
+}
+
+int TIdStack::NewSocket(int family, int type, int protocol)
+{
+    const int descriptor = SysSocket(family, type, protocol);
     if (descriptor == -1) {
         lastSocketError = SysLastError();
         throw EIdInvalidSocket(MsgCannotAllocateSocket);
@@ -160,6 +165,38 @@ std::string TIdStack::ResolveName(const std::string &host)
     return TranslateInAddrToString(first);
 }
 
+std::vector<std::string> TIdStack::ResolveAddresses(const std::string &host, IPFamilies families)
+{
+    const std::optional<IPAddress> ipv6Literal = IPAddress::ParseIPv6(host);
+    if (families == IPFamilies::IPv4Only) {
+        if (ipv6Literal)
+            RaiseSocketError(WSAEAFNOSUPPORT);
+        return {ResolveName(host)};
+    }
+    const bool localhost = EqualsIgnoringAsciiCase(host, "LOCALHOST");
+    if (families == IPFamilies::IPv6Only) {
+        if (localhost)
+            return {"::1"};
+        if (IsDottedAddress(host))
+            RaiseSocketError(WSAEAFNOSUPPORT);
+    } else if (localhost || IsDottedAddress(host)) {
+        return {ResolveName(host)};
+    }
+    if (ipv6Literal)
+        return {ipv6Literal->Text()};
+    if (!CanBeHostName(host))
+        RaiseSocketError(WSAHOST_NOT_FOUND);
+    std::vector<IPAddress> found;
+    CheckSocketResult(SysLookup(host, families, found));
+    if (found.empty())
+        RaiseSocketError(WSAHOST_NOT_FOUND);
+    std::vector<std::string> texts;
+    texts.reserve(found.size());
+    for (const IPAddress &address : found)
+        texts.push_back(address.Text());
+    return texts;
+}
+
 bool TIdStack::CheckSocketResult(int result, std::initializer_list<int> ignoredCodes)
 {
     if (result != -1)
@@ -175,8 +212,13 @@ bool TIdStack::CheckSocketResult(int result, std::initializer_list<int> ignoredC
 
 void TIdStack::RaiseSocketError(int code)
 {
+    RaiseSocketError(code, SocketErrorText(code));
+}
+
+void TIdStack::RaiseSocketError(int code, const std::string &text)
+{
     lastSocketError = code;
-    throw EIdSocketError(code, SocketErrorText(code));
+    throw EIdSocketError(code, text);
 }
 
 bool TIdStack::IsDottedAddress(std::string_view text)

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "net/CancelToken.h"
+#include "net/IPAddress.h"
+#include "net/IPFamilies.h"
 
 #include <netinet/in.h>
 
@@ -12,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The socket stack: the one way the network client reaches the platform's
 // sockets and resolver. Each platform call is one virtual function, so a test
@@ -46,6 +49,32 @@ public:
     // WSAEINTR when `cancel` is cancelled or connects are interrupted
     // (ConnectInterrupt.h), before it starts or while it waits.
     virtual int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) = 0;
+    // The IPv6 forms of the calls above.
+    virtual int SysBind6(int socket, const sockaddr_in6 &local) = 0;
+    virtual int SysGetSockName6(int socket, sockaddr_in6 &local) = 0;
+    virtual int SysGetPeerName6(int socket, sockaddr_in6 &peer) = 0;
+    // Host lookup over `families`: every address the resolver gives, in its
+    // order (RFC 6724 and the system's policy), each once. Any asks for both
+    // families as every program does (AF_UNSPEC with AI_ADDRCONFIG, so a
+    // family the machine has no address of is left out); a single family
+    // asks for that family alone. Each call asks afresh.
+    virtual int SysLookup(const std::string &name, IPFamilies families, std::vector<IPAddress> &found) = 0;
+    // Starts a connect on a non-blocking socket of this stack and returns
+    // without waiting: 0 when it connected at once, -1 with WSAEINPROGRESS
+    // when it goes on (SysAwaitConnects waits for it), -1 with another code
+    // when it failed. Fails with WSAEINTR, before starting, when `cancel` is
+    // cancelled or connects are interrupted.
+    virtual int SysConnectStart(int socket, const sockaddr &peer, socklen_t length,
+                                const CancelToken &cancel) = 0;
+    // Waits up to `timeoutMs` (0 or more) for the first of the connects in
+    // progress on `sockets` to end. 0: sockets[ended] connected. -1 with
+    // `ended` 0 or more: the connect of sockets[ended] failed, for the
+    // reason SysLastError gives. -1 with `ended` -1: the time ran out
+    // (WSAETIMEDOUT), or `cancel` was cancelled or connects were interrupted
+    // (WSAEINTR), before or while it waited.
+    virtual int SysAwaitConnects(const std::vector<int> &sockets, int timeoutMs, const CancelToken &cancel,
+                                 int &ended) = 0;
+
     virtual int SysShutdown(int socket, int how) = 0;
     virtual int SysClose(int socket) = 0;
     // The code of the calling thread's last failed platform call.
@@ -62,6 +91,8 @@ public:
     // A new IPv4 socket of `type`; raises EIdInvalidSocket when the platform
     // gives none.
     int NewSocket(int type, int protocol);
+    // The same of `family` (AF_INET or AF_INET6).
+    int NewSocket(int family, int type, int protocol);
 
     // The dotted address to connect to for `host`: "127.0.0.1" for
     // "LOCALHOST" in any letter case, the text itself when it is a dotted
@@ -71,6 +102,12 @@ public:
     // is found.
     std::string ResolveName(const std::string &host);
 
+    // The addresses to try for `host` over `families`, in the order to try
+    // them (see HostResolution.h). Raises EIdSocketError 11001 when the host
+    // has no address of the families, 10047 for an address literal of a
+    // family not among them.
+    std::vector<std::string> ResolveAddresses(const std::string &host, IPFamilies families);
+
     // Returns false when `result` is not -1. Otherwise reads the last error;
     // returns true when it is one of `ignoredCodes`, else raises
     // EIdSocketError with it.
@@ -78,6 +115,8 @@ public:
 
     // Records `code` as the last error and raises EIdSocketError with it.
     [[noreturn]] void RaiseSocketError(int code);
+    // The same with a text of its own in place of the code's.
+    [[noreturn]] void RaiseSocketError(int code, const std::string &text);
 
     // True when the text is four numbers from 0 to 255 joined by dots, each in
     // the program's integer text syntax (so " 1", "0x7f" and "$FF" count).

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-// The stack over POSIX sockets and getaddrinfo (IPv4 only). Failures are
+// The stack over POSIX sockets and getaddrinfo, IPv4 and IPv6. Failures are
 // recorded per thread as Windows Sockets numbers right after each call, so
 // nothing in between can disturb errno. Sockets are created close-on-exec
 // and non-blocking: a connect waits in poll, so that it can end at its time
@@ -30,6 +30,13 @@ public:
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
     int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override;
+    int SysBind6(int socket, const sockaddr_in6 &local) override;
+    int SysGetSockName6(int socket, sockaddr_in6 &local) override;
+    int SysGetPeerName6(int socket, sockaddr_in6 &peer) override;
+    int SysLookup(const std::string &name, IPFamilies families, std::vector<IPAddress> &found) override;
+    int SysConnectStart(int socket, const sockaddr &peer, socklen_t length, const CancelToken &cancel) override;
+    int SysAwaitConnects(const std::vector<int> &sockets, int timeoutMs, const CancelToken &cancel,
+                         int &ended) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;

@@ -32,6 +32,11 @@ std::string TIdTCPConnection::PeerIP() const
     return ioHandler_ != nullptr ? ioHandler_->PeerIP() : std::string();
 }
 
+ConnectReport TIdTCPConnection::LastConnectReport() const
+{
+    return ioHandler_ != nullptr ? ioHandler_->LastConnectReport() : ConnectReport();
+}
+
 void TIdTCPConnection::SetOnDisconnected(TIdNotifyEvent handler)
 {
     onDisconnected_ = std::move(handler);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "net/ConnectReport.h"
 #include "net/TIdComponent.h"
 
 #include <functional>
@@ -35,6 +36,9 @@ public:
     // The handler's PeerIP: the address connected to or tried by the last
     // open, until the close frees the handler; empty without a handler.
     std::string PeerIP() const;
+    // The handler's report of the last open (see TIdIOHandler), as long as
+    // PeerIP lasts; empty without a handler.
+    ConnectReport LastConnectReport() const;
 
     void SetOnDisconnected(TIdNotifyEvent handler);
 

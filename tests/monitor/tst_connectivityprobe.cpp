@@ -347,7 +347,7 @@ void TestConnectivityProbe::internationalNameResolvesThroughTheResolver()
     QVERIFY(probe.CheckConnection());
     QCOMPARE(probe.LastResult().address, std::string("127.0.0.1"));
     QTRY_COMPARE(listener.AcceptPending(), 1);
-    QCOMPARE(resolver.Asked(), std::vector<std::string>{"xn--e1afmkfd.xn--p1ai"});
+    QCOMPARE(resolver.AskedNames(), std::vector<std::string>{"xn--e1afmkfd.xn--p1ai"});
 
     // A name the resolver does not know, and a text with no ASCII form,
     // fail as "host not found".
@@ -359,7 +359,7 @@ void TestConnectivityProbe::internationalNameResolvesThroughTheResolver()
         QVERIFY(probe.LastResult().address.empty());
     }
     // The UTF-8 text never went out as a query.
-    QCOMPARE(resolver.Asked(), (std::vector<std::string>{"xn--e1afmkfd.xn--p1ai", "xn--e1apq.xn--p1ai"}));
+    QCOMPARE(resolver.AskedNames(), (std::vector<std::string>{"xn--e1afmkfd.xn--p1ai", "xn--e1apq.xn--p1ai"}));
 }
 
 void TestConnectivityProbe::hostTextReachesTheClientUnchanged_data()

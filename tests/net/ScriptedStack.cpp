@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ScriptedStack.h"
 
+#include "net/IPAddress.h"
 #include "net/SocketErrors.h"
 
 #include <netinet/in.h>
@@ -23,6 +24,30 @@ std::string AddressText(const sockaddr_in &address)
         + std::to_string(ntohs(address.sin_port));
 }
 
+std::string AddressText(const sockaddr_in6 &address)
+{
+    return "[" + IPAddress::FromIPv6(address.sin6_addr, address.sin6_scope_id).Text() + "]:"
+        + std::to_string(ntohs(address.sin6_port));
+}
+
+namespace {
+
+std::string AnyAddressText(const sockaddr &address)
+{
+    if (address.sa_family == AF_INET6)
+        return AddressText(reinterpret_cast<const sockaddr_in6 &>(address));
+    return AddressText(reinterpret_cast<const sockaddr_in &>(address));
+}
+
+IPAddress AddressFromText(const std::string &text)
+{
+    if (const auto v6 = IPAddress::ParseIPv6(text))
+        return *v6;
+    return IPAddress::FromIPv4(TIdStack::TranslateStringToInAddr(text));
+}
+
+} // namespace
+
 ScriptedStack::ScriptedStack()
 {
     current = this;
@@ -41,8 +66,13 @@ ScriptedStack *ScriptedStack::Current()
 
 void ScriptedStack::AnswerLookup(const std::string &name, const std::string &dotted)
 {
+    AnswerLookup(name, std::vector<std::string>{dotted});
+}
+
+void ScriptedStack::AnswerLookup(const std::string &name, const std::vector<std::string> &addresses)
+{
     std::lock_guard lock(mutex_);
-    answers_[name] = dotted;
+    answers_[name] = addresses;
 }
 
 void ScriptedStack::AllowRealLookups(bool allow)
@@ -140,8 +170,14 @@ int ScriptedStack::SysLookupIPv4(const std::string &name, in_addr &first)
         return -1;
     std::unique_lock lock(mutex_);
     if (const auto answer = answers_.find(name); answer != answers_.end()) {
-        first = TranslateStringToInAddr(answer->second);
-        return 0;
+        for (const std::string &address : answer->second) {
+            if (address.find(':') == std::string::npos) {
+                first = TranslateStringToInAddr(address);
+                return 0;
+            }
+        }
+        lastError = WSAHOST_NOT_FOUND;
+        return -1;
     }
     if (!realLookups_) {
         lastError = WSAHOST_NOT_FOUND;
@@ -159,6 +195,63 @@ int ScriptedStack::SysConnect(int socket, const sockaddr_in &peer, int timeoutMs
     }
     return Pass(Call::Connect, socket, AddressText(peer),
                 [&] { return real_.SysConnect(socket, peer, timeoutMs, cancel); });
+}
+
+int ScriptedStack::SysBind6(int socket, const sockaddr_in6 &local)
+{
+    return Pass(Call::Bind, socket, AddressText(local), [&] { return real_.SysBind6(socket, local); });
+}
+
+int ScriptedStack::SysGetSockName6(int socket, sockaddr_in6 &local)
+{
+    return Pass(Call::GetSockName, socket, {}, [&] { return real_.SysGetSockName6(socket, local); });
+}
+
+int ScriptedStack::SysGetPeerName6(int socket, sockaddr_in6 &peer)
+{
+    return Pass(Call::GetPeerName, socket, {}, [&] { return real_.SysGetPeerName6(socket, peer); });
+}
+
+int ScriptedStack::SysLookup(const std::string &name, IPFamilies families, std::vector<IPAddress> &found)
+{
+    found.clear();
+    Note(Call::Lookup, -1, name);
+    if (TakeInjectedFailure(Call::Lookup))
+        return -1;
+    std::unique_lock lock(mutex_);
+    if (const auto answer = answers_.find(name); answer != answers_.end()) {
+        for (const std::string &text : answer->second) {
+            const IPAddress address = AddressFromText(text);
+            const bool wanted = families == IPFamilies::Any
+                || (families == IPFamilies::IPv6Only) == (address.Version() == IPVersion::IPv6);
+            if (wanted)
+                found.push_back(address);
+        }
+        if (!found.empty())
+            return 0;
+        lastError = WSAHOST_NOT_FOUND;
+        return -1;
+    }
+    if (!realLookups_) {
+        lastError = WSAHOST_NOT_FOUND;
+        return -1;
+    }
+    lock.unlock();
+    return Real(real_.SysLookup(name, families, found));
+}
+
+int ScriptedStack::SysConnectStart(int socket, const sockaddr &peer, socklen_t length, const CancelToken &cancel)
+{
+    return Pass(Call::Connect, socket, AnyAddressText(peer),
+                [&] { return real_.SysConnectStart(socket, peer, length, cancel); });
+}
+
+int ScriptedStack::SysAwaitConnects(const std::vector<int> &sockets, int timeoutMs, const CancelToken &cancel,
+                                    int &ended)
+{
+    ended = -1;
+    return Pass(Call::Await, -1, std::to_string(sockets.size()) + "/" + std::to_string(timeoutMs),
+                [&] { return real_.SysAwaitConnects(sockets, timeoutMs, cancel, ended); });
 }
 
 std::vector<int> ScriptedStack::ConnectTimeouts() const

@@ -15,13 +15,16 @@
 // name fails with 11001 (host not found).
 class ScriptedStack final : public TIdStack {
 public:
-    enum class Call { Socket, SetSockOpt, Bind, GetSockName, GetPeerName, Lookup, Connect, Shutdown, Close };
+    // Connect covers both SysConnect and SysConnectStart; Await is
+    // SysAwaitConnects.
+    enum class Call { Socket, SetSockOpt, Bind, GetSockName, GetPeerName, Lookup, Connect, Shutdown, Close, Await };
 
     struct Record {
         Call call;
         int socket;         // -1 for lookups
-        std::string detail; // lookups: the name; bind/connect: "a.b.c.d:port";
-                            // setsockopt: "level/option=value"; socket: "family/type/protocol"
+        std::string detail; // lookups: the name; bind/connect: "a.b.c.d:port" or "[v6]:port";
+                            // setsockopt: "level/option=value"; socket: "family/type/protocol";
+                            // await: "<sockets>/<time limit>"
     };
 
     ScriptedStack();
@@ -32,6 +35,9 @@ public:
 
     // `name` resolves to `dotted`.
     void AnswerLookup(const std::string &name, const std::string &dotted);
+    // `name` resolves to these addresses (dotted or IPv6 text), in this
+    // order; a lookup of one family gets that family's alone.
+    void AnswerLookup(const std::string &name, const std::vector<std::string> &addresses);
     // Unscripted names go to the real resolver. Only for a process that runs
     // inside a network namespace of its own.
     void AllowRealLookups(bool allow);
@@ -54,6 +60,13 @@ public:
     int SysGetPeerName(int socket, sockaddr_in &peer) override;
     int SysLookupIPv4(const std::string &name, in_addr &first) override;
     int SysConnect(int socket, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override;
+    int SysBind6(int socket, const sockaddr_in6 &local) override;
+    int SysGetSockName6(int socket, sockaddr_in6 &local) override;
+    int SysGetPeerName6(int socket, sockaddr_in6 &peer) override;
+    int SysLookup(const std::string &name, IPFamilies families, std::vector<IPAddress> &found) override;
+    int SysConnectStart(int socket, const sockaddr &peer, socklen_t length, const CancelToken &cancel) override;
+    int SysAwaitConnects(const std::vector<int> &sockets, int timeoutMs, const CancelToken &cancel,
+                         int &ended) override;
     int SysShutdown(int socket, int how) override;
     int SysClose(int socket) override;
     int SysLastError() override;
@@ -76,7 +89,7 @@ private:
     std::vector<Record> records_;
     std::vector<int> connectTimeouts_;
     std::map<Call, std::pair<int, int>> failures_; // call -> (code, times left)
-    std::map<std::string, std::string> answers_;
+    std::map<std::string, std::vector<std::string>> answers_;
     bool realLookups_ = false;
 };
 
@@ -90,5 +103,6 @@ public:
     ScopedScriptedStack &operator=(const ScopedScriptedStack &) = delete;
 };
 
-// "a.b.c.d:port" of an IPv4 address.
+// "a.b.c.d:port" of an IPv4 address, "[v6]:port" of an IPv6 one.
 std::string AddressText(const sockaddr_in &address);
+std::string AddressText(const sockaddr_in6 &address);

@@ -23,6 +23,7 @@ namespace {
 
 constexpr const char *kResolvConf = "/etc/resolv.conf";
 constexpr std::uint16_t kTypeA = 1;
+constexpr std::uint16_t kTypeAAAA = 28;
 constexpr std::uint8_t kNoSuchName = 3;
 
 std::string Lower(std::string text)
@@ -86,16 +87,27 @@ FakeResolver::~FakeResolver()
     }
 }
 
-void FakeResolver::Answer(const std::string &name, const std::string &dotted)
+void FakeResolver::Answer(const std::string &name, const std::string &address)
 {
     const std::lock_guard lock(mutex_);
-    answers_[Lower(name)] = dotted;
+    Addresses &addresses = answers_[Lower(name)];
+    (address.find(':') != std::string::npos ? addresses.v6 : addresses.v4) = address;
 }
 
 std::vector<std::string> FakeResolver::Asked() const
 {
     const std::lock_guard lock(mutex_);
     return asked_;
+}
+
+std::vector<std::string> FakeResolver::AskedNames() const
+{
+    std::vector<std::string> names;
+    for (const std::string &name : Asked()) {
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    }
+    return names;
 }
 
 void FakeResolver::Serve()
@@ -122,8 +134,8 @@ void FakeResolver::Serve()
     }
 }
 
-// The answer to one query: the header and question echoed, with one A
-// record for a known name asked for its IPv4 address.
+// The answer to one query: the header and question echoed, with one A or
+// AAAA record for a known name asked for an address of a family it has.
 std::vector<unsigned char> FakeResolver::Reply(const unsigned char *query, std::size_t length)
 {
     constexpr std::size_t kHeader = 12;
@@ -145,24 +157,28 @@ std::vector<unsigned char> FakeResolver::Reply(const unsigned char *query, std::
     const std::size_t questionEnd = at + 5; // the root label, type and class
     const std::uint16_t type = std::uint16_t(query[at + 1] << 8 | query[at + 2]);
 
+    bool known = false;
     std::string address;
     {
         const std::lock_guard lock(mutex_);
         asked_.push_back(name);
-        if (const auto found = answers_.find(Lower(name)); found != answers_.end())
-            address = found->second;
+        if (const auto found = answers_.find(Lower(name)); found != answers_.end()) {
+            known = true;
+            address = type == kTypeA ? found->second.v4 : type == kTypeAAAA ? found->second.v6 : std::string();
+        }
     }
     std::vector<unsigned char> reply(query, query + questionEnd);
     reply[2] = 0x81; // a response, recursion desired
-    reply[3] = address.empty() ? (0x80 | kNoSuchName) : 0x80; // recursion available
+    reply[3] = known ? 0x80 : (0x80 | kNoSuchName); // recursion available
     reply[6] = reply[7] = reply[8] = reply[9] = reply[10] = reply[11] = 0;
-    in_addr bytes{};
-    if (!address.empty() && type == kTypeA && ::inet_pton(AF_INET, address.c_str(), &bytes) == 1) {
+    unsigned char bytes[16] = {};
+    const bool v6 = type == kTypeAAAA;
+    if (!address.empty() && ::inet_pton(v6 ? AF_INET6 : AF_INET, address.c_str(), bytes) == 1) {
+        const unsigned char size = v6 ? 16 : 4;
         reply[7] = 1; // one answer
-        const unsigned char record[] = {0xC0, 0x0C, 0, kTypeA, 0, 1, 0, 0, 0, 60, 0, 4};
+        const unsigned char record[] = {0xC0, 0x0C, 0, static_cast<unsigned char>(type), 0, 1, 0, 0, 0, 60, 0, size};
         reply.insert(reply.end(), std::begin(record), std::end(record));
-        const auto *raw = reinterpret_cast<const unsigned char *>(&bytes.s_addr);
-        reply.insert(reply.end(), raw, raw + 4);
+        reply.insert(reply.end(), bytes, bytes + size);
     }
     return reply;
 }

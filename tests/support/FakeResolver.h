@@ -9,11 +9,12 @@
 #include <thread>
 #include <vector>
 
-// A DNS server on 127.0.0.1:53 of a private network that answers A queries
-// from a table, and the process's resolver pointed at it: a resolv.conf of
+// A DNS server on 127.0.0.1:53 of a private network that answers A and AAAA
+// queries from a table, and the process's resolver pointed at it: a resolv.conf of
 // its own is mounted over /etc/resolv.conf in the process's own mount
 // namespace (EnterPrivateNetwork makes one), so nothing outside the test
-// sees it. Names not in the table are answered "no such name".
+// sees it. Names not in the table are answered "no such name"; a name in
+// it asked for a family it has no address of gets an empty answer.
 class FakeResolver final {
 public:
     FakeResolver();
@@ -26,10 +27,14 @@ public:
     bool IsValid() const { return error_.isEmpty(); }
     QString Error() const { return error_; }
 
-    // `name` (letter case ignored) resolves to `dotted`.
-    void Answer(const std::string &name, const std::string &dotted);
-    // The names asked for so far, as they came in the queries.
+    // `name` (letter case ignored) resolves to `address`, dotted IPv4 or
+    // IPv6 text, in place of its earlier address of that family.
+    void Answer(const std::string &name, const std::string &address);
+    // The names asked for so far, as they came in the queries (a lookup of
+    // both families asks twice).
     std::vector<std::string> Asked() const;
+    // The same, each name once, in the order first asked.
+    std::vector<std::string> AskedNames() const;
 
 private:
     void Serve();
@@ -40,7 +45,11 @@ private:
     bool mounted_ = false;
     QString error_;
     mutable std::mutex mutex_;
-    std::map<std::string, std::string> answers_;
+    struct Addresses {
+        std::string v4;
+        std::string v6;
+    };
+    std::map<std::string, Addresses> answers_;
     std::vector<std::string> asked_;
     std::thread thread_;
 };

@@ -66,6 +66,18 @@ public:
     {
         return Use(posix_.SysConnect(s, peer, timeoutMs, cancel));
     }
+    int SysBind6(int s, const sockaddr_in6 &local) override { return Use(posix_.SysBind6(s, local)); }
+    int SysGetSockName6(int s, sockaddr_in6 &local) override { return Use(posix_.SysGetSockName6(s, local)); }
+    int SysGetPeerName6(int s, sockaddr_in6 &peer) override { return Use(posix_.SysGetPeerName6(s, peer)); }
+    int SysConnectStart(int s, const sockaddr &peer, socklen_t length, const CancelToken &cancel) override
+    {
+        return Use(posix_.SysConnectStart(s, peer, length, cancel));
+    }
+    int SysAwaitConnects(const std::vector<int> &sockets, int timeoutMs, const CancelToken &cancel,
+                         int &ended) override
+    {
+        return Use(posix_.SysAwaitConnects(sockets, timeoutMs, cancel, ended));
+    }
     int SysShutdown(int s, int how) override { return Use(posix_.SysShutdown(s, how)); }
     int SysClose(int s) override { return Use(posix_.SysClose(s)); }
 
@@ -74,6 +86,12 @@ public:
         record_->names.push_back(name);
         lookupFailed = true;
         return -1;
+    }
+    int SysLookup(const std::string &name, IPFamilies, std::vector<IPAddress> &found) override
+    {
+        found.clear();
+        in_addr unused{};
+        return SysLookupIPv4(name, unused);
     }
 
     int SysLastError() override { return lookupFailed ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
