@@ -4,12 +4,14 @@
 // exist, no resolver, a resolver of the test's own, and port 80. Nothing can
 // leave the namespace. Every case skips where the platform allows none.
 
+#include "support/DualStackPeers.h"
 #include "support/FakeResolver.h"
 #include "support/LoopbackListener.h"
 #include "support/PrivateNetwork.h"
 #include "ProbeRun.h"
 #include "SilentResolver.h"
 
+#include <QJsonArray>
 #include <QtTest>
 
 #include <algorithm>
@@ -40,6 +42,23 @@ QJsonObject OnlyCheck(ProbeRun &run)
     return lines[0];
 }
 
+bool NeedTestAddresses()
+{
+    QString reason;
+    if (AddTestAddresses(&reason))
+        return true;
+    qWarning("%s", qPrintable(reason));
+    return false;
+}
+
+// The check lines of a json run.
+QList<QJsonObject> Checks(ProbeRun &run)
+{
+    QList<QJsonObject> checks = run.JsonLines();
+    checks.removeIf([](const QJsonObject &line) { return line[QStringLiteral("type")] != QLatin1String("check"); });
+    return checks;
+}
+
 } // namespace
 
 class TestProbeNetwork : public QObject {
@@ -55,6 +74,13 @@ private slots:
     void internationalNameInItsAsciiForm();
     void eachCheckResolvesAnewAndNotesAChange();
     void interruptDuringHungLookup();
+
+    void loopbackOfEachFamily_data();
+    void loopbackOfEachFamily();
+    void familyChoiceOfANameWithBoth_data();
+    void familyChoiceOfANameWithBoth();
+    void aFailedRaceListsEachAddress();
+    void resolveOnceAsksOnceUntilAFailure();
 };
 
 void TestProbeNetwork::init()
@@ -193,6 +219,168 @@ void TestProbeNetwork::interruptDuringHungLookup()
     QCOMPARE(lines.size(), 1);
     QCOMPARE(lines[0]["type"].toString(), QStringLiteral("summary"));
     QCOMPARE(lines[0]["sent"].toInteger(), 0);
+}
+
+void TestProbeNetwork::loopbackOfEachFamily_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("family");
+    QTest::newRow("127.0.0.1") << QStringList{} << "127.0.0.1" << true << "ipv4";
+    QTest::newRow("::1") << QStringList{} << "::1" << true << "ipv6";
+    QTest::newRow("[::1]") << QStringList{} << "[::1]" << true << "ipv6";
+    QTest::newRow("::1 with -6") << QStringList{"-6"} << "::1" << true << "ipv6";
+    QTest::newRow("127.0.0.1 with -4") << QStringList{"-4"} << "127.0.0.1" << true << "ipv4";
+    QTest::newRow("::1 with -4: no address of that family") << QStringList{"-4"} << "::1" << false << "";
+    QTest::newRow("127.0.0.1 with -6: no address of that family") << QStringList{"-6"} << "127.0.0.1" << false << "";
+}
+
+// Listeners on 127.0.0.1 and ::1 with one port number: each format says
+// the family the check went over, and IPv6 addresses stand in brackets in
+// text.
+void TestProbeNetwork::loopbackOfEachFamily()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, host);
+    QFETCH(bool, ok);
+    QFETCH(QString, family);
+    PeerSocket v6("::1", 0, PeerSocket::Kind::Accepting);
+    PeerSocket v4("127.0.0.1", v6.Port(), PeerSocket::Kind::Accepting);
+    QVERIFY2(v6.IsValid() && v4.IsValid(), qPrintable(v6.Error() + v4.Error()));
+    const QString port = QString::number(v6.Port());
+    const QString address = family == QLatin1String("ipv6") ? QStringLiteral("::1") : QStringLiteral("127.0.0.1");
+
+    ProbeRun json(options + QStringList{"-c", "1", "-f", "json", host, port});
+    QVERIFY(json.Finish());
+    QCOMPARE(json.ExitCode(), ok ? 0 : 1);
+    const QJsonObject check = OnlyCheck(json);
+    QCOMPARE(check["ok"], QJsonValue(ok));
+    if (ok) {
+        QCOMPARE(check["family"].toString(), family);
+        QCOMPARE(check["address"].toString(), address);
+        QVERIFY(check["connect_ms"].toDouble() + check["dns_ms"].toDouble() <= check["ms"].toDouble() + 0.0015);
+    }
+    QCOMPARE((family == QLatin1String("ipv6") ? v6 : v4).AcceptPending(), ok ? 1 : 0);
+
+    ProbeRun text(options + QStringList{"-c", "1", host, port});
+    QVERIFY(text.Finish());
+    if (ok) {
+        const QString shown = family == QLatin1String("ipv6") ? QStringLiteral("[::1]") : address;
+        const QString line = QStringLiteral("%1 (%2) port %3: seq=1 time=").arg(host, shown, port);
+        QVERIFY2(text.Out().contains(line.toUtf8()), text.Out().constData());
+    }
+
+    ProbeRun csv(options + QStringList{"-c", "1", "-f", "csv", host, port});
+    QVERIFY(csv.Finish());
+    const QList<QByteArray> rows = csv.Out().split('\n');
+    QVERIFY2(rows.size() >= 2, csv.Out().constData());
+    QCOMPARE(rows[1].trimmed().split(',').value(10), family.toUtf8());
+}
+
+void TestProbeNetwork::familyChoiceOfANameWithBoth_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("family");
+    QTest::newRow("either: IPv6 first") << QStringList{} << kTestIPv6 << "ipv6";
+    QTest::newRow("-4") << QStringList{"-4"} << kTestIPv4 << "ipv4";
+    QTest::newRow("--ipv4") << QStringList{"--ipv4"} << kTestIPv4 << "ipv4";
+    QTest::newRow("-6") << QStringList{"-6"} << kTestIPv6 << "ipv6";
+}
+
+void TestProbeNetwork::familyChoiceOfANameWithBoth()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, address);
+    QFETCH(QString, family);
+    if (!NeedTestAddresses())
+        QSKIP("needs the test addresses in a private network");
+    FakeResolver resolver;
+    if (!resolver.IsValid())
+        QSKIP(qPrintable(resolver.Error()));
+    resolver.Answer("dual.test", kTestIPv4);
+    resolver.Answer("dual.test", kTestIPv6);
+    PeerSocket v6(kTestIPv6, 0, PeerSocket::Kind::Accepting);
+    PeerSocket v4(kTestIPv4, v6.Port(), PeerSocket::Kind::Accepting);
+    QVERIFY2(v6.IsValid() && v4.IsValid(), qPrintable(v6.Error() + v4.Error()));
+    ProbeRun run(options + QStringList{"-c", "1", "-f", "json", "dual.test", QString::number(v6.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    const QJsonObject check = OnlyCheck(run);
+    QCOMPARE(check["address"].toString(), address);
+    QCOMPARE(check["family"].toString(), family);
+    QVERIFY(!check.contains(QStringLiteral("attempts")));
+    QCOMPARE(v6.AcceptPending(), family == QLatin1String("ipv6") ? 1 : 0);
+    QCOMPARE(v4.AcceptPending(), family == QLatin1String("ipv4") ? 1 : 0);
+}
+
+void TestProbeNetwork::aFailedRaceListsEachAddress()
+{
+    if (!NeedTestAddresses())
+        QSKIP("needs the test addresses in a private network");
+    FakeResolver resolver;
+    if (!resolver.IsValid())
+        QSKIP(qPrintable(resolver.Error()));
+    resolver.Answer("dual.test", kTestIPv4);
+    resolver.Answer("dual.test", kTestIPv6);
+    PeerSocket v6(kTestIPv6, 0, PeerSocket::Kind::Refusing);
+    PeerSocket v4(kTestIPv4, v6.Port(), PeerSocket::Kind::Refusing);
+    QVERIFY2(v6.IsValid() && v4.IsValid(), qPrintable(v6.Error() + v4.Error()));
+    ProbeRun run({"-c", "1", "-f", "json", "dual.test", QString::number(v6.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 1);
+    const QJsonObject check = OnlyCheck(run);
+    QCOMPARE(check["reason"].toString(), QStringLiteral("refused"));
+    QCOMPARE(check["address"].toString(), QString::fromLatin1(kTestIPv6));
+    QCOMPARE(check["family"].toString(), QStringLiteral("ipv6"));
+    const QJsonArray attempts = check["attempts"].toArray();
+    QCOMPARE(attempts.size(), 2);
+    QCOMPARE(attempts[0].toObject()["address"].toString(), QString::fromLatin1(kTestIPv6));
+    QCOMPARE(attempts[0].toObject()["family"].toString(), QStringLiteral("ipv6"));
+    QCOMPARE(attempts[1].toObject()["address"].toString(), QString::fromLatin1(kTestIPv4));
+    QCOMPARE(attempts[1].toObject()["family"].toString(), QStringLiteral("ipv4"));
+    for (const QJsonValue &attempt : attempts) {
+        QCOMPARE(attempt.toObject()["reason"].toString(), QStringLiteral("refused"));
+        QVERIFY(attempt.toObject()["ms"].toDouble() <= check["ms"].toDouble());
+    }
+}
+
+// -r: the addresses are looked up for the first check and kept; a failed
+// check has them looked up again for the next.
+void TestProbeNetwork::resolveOnceAsksOnceUntilAFailure()
+{
+    FakeResolver resolver;
+    if (!resolver.IsValid())
+        QSKIP(qPrintable(resolver.Error()));
+    resolver.Answer("kept.test", "127.0.0.1");
+    LoopbackListener listener;
+    const QString port = QString::number(listener.Port());
+    ProbeRun once({"-c", "1", "-f", "json", "kept.test", port});
+    QVERIFY(once.Finish());
+    const std::size_t oneLookup = resolver.Asked().size();
+    QVERIFY(oneLookup > 0);
+
+    ProbeRun kept({"-r", "-c", "4", "-i", "0.02", "-f", "json", "kept.test", port});
+    QVERIFY(kept.Finish());
+    QCOMPARE(kept.ExitCode(), 0);
+    QCOMPARE(resolver.Asked().size(), 2 * oneLookup);
+    const QList<QJsonObject> checks = Checks(kept);
+    QCOMPARE(checks.size(), 4);
+    for (qsizetype i = 1; i < checks.size(); ++i)
+        QCOMPARE(checks[i]["dns_ms"].toDouble(), 0.0);
+
+    // Without -r, each check asks.
+    ProbeRun anew({"-c", "3", "-i", "0.02", "-f", "json", "kept.test", port});
+    QVERIFY(anew.Finish());
+    QCOMPARE(resolver.Asked().size(), 5 * oneLookup);
+
+    // A refused check: the next one asks again.
+    RefusingPort refusing;
+    ProbeRun failing({"-r", "-c", "3", "-i", "0.02", "-f", "json", "kept.test", QString::number(refusing.Port())});
+    QVERIFY(failing.Finish());
+    QCOMPARE(failing.ExitCode(), 1);
+    QCOMPARE(resolver.Asked().size(), 8 * oneLookup);
 }
 
 KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestProbeNetwork)

@@ -243,6 +243,7 @@ void TestProbeProgram::csvOutputWithSummaryOnStderr()
             QCOMPARE(row[5], ok ? QStringLiteral("true") : QStringLiteral("false"));
             QCOMPARE(row[7], ok ? QString() : QStringLiteral("refused"));
             QCOMPARE(row[8], ok ? QString() : QStringLiteral("10061"));
+            QCOMPARE(row[10], QStringLiteral("ipv4"));
             // The lookup and the connect are shares of the total.
             bool numbers = false;
             const double dns = row[11].toDouble(&numbers);
