@@ -7,7 +7,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
-#include <QString>
 
 class TBltBitmap;
 
@@ -18,7 +17,8 @@ class TBltBitmap;
 //
 // Coordinates are the gauge's own, (0, 0) at its top-left pixel. The paint
 // rectangle is the whole gauge, or with a single border the gauge less its
-// outermost ring of pixels, which stays black.
+// outermost ring of pixels, which stays black. Where the parts lie is
+// GaugeGeometry's and GaugeTextLayout's to say; this class only draws them.
 class TGaugePainter final {
 public:
     // The picture of a gauge: an RGB32 image of look.width × look.height.
@@ -44,21 +44,9 @@ public:
     // Empty for other kinds and at 0 % or less.
     static QRegion NeedleArea(const TGaugeLook &look);
 
-    static QRect PaintRect(const TGaugeLook &look);
-
     // Draws the face of look.kind on `image` (the gauge's size), covering every
     // pixel of the paint rectangle and nothing outside it.
     static void DrawFace(QImage &image, const TGaugeLook &look);
-
-    // The percentage as the gauge writes it: "0%", "37%", "100%".
-    static QString Text(int percent);
-
-    // The gauge's font as the text is drawn: the same font, unsmoothed.
-    static QFont TextFont(const QFont &font);
-
-    // The area of the gauge, within the paint rectangle, outside which the
-    // text leaves no mark. Empty when nothing of the text can show.
-    static QRect TextArea(const TGaugeLook &look);
 
     // Draws the text white, without background and clipped to the paint
     // rectangle, onto `image`, whose top-left pixel is the gauge's pixel
