@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/SpinEditText.h"
 #include "controls/TSpinButton.h"
 
 #include <QLineEdit>
@@ -119,8 +120,7 @@ private:
     // Beeps once for each refused input and shows the refusal on the frame.
     void Refuse(int beeps);
     void EndRefusal();
-    bool IsAcceptableCharacter(QChar character) const;
-    QString FilterTyped(const QString &text, int *refused) const;
+    SpinEditText::Filtered FilterTyped(const QString &text) const;
     void ApplyEditingState();
     void UpdateMinimumHeight();
     void LayoutButton();
