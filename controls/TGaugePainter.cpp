@@ -320,7 +320,7 @@ void TGaugePainter::PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const 
         const QRegion textClip = clip & TextArea(look);
         if (!textClip.isEmpty()) {
             const QRect box = textClip.boundingRect();
-            TBltBitmap text;
+            TBltBitmap text(canvas.Allocator());
             text.SetSize(box.width(), box.height());
             text.Blacken();
             DrawTextWithin(text.Image(), look, box.topLeft(), textClip);
@@ -329,9 +329,9 @@ void TGaugePainter::PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const 
     }
 }
 
-QImage TGaugePainter::Paint(const TGaugeLook &look)
+QImage TGaugePainter::Paint(const TGaugeLook &look, const ImageAllocator &allocate)
 {
-    TBltBitmap base;
+    TBltBitmap base(allocate);
     base.SetSize(look.width, look.height);
     if (base.Empty())
         return {};

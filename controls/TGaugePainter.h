@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/TBltBitmap.h"
 #include "controls/TGaugeLook.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
-
-class TBltBitmap;
 
 // Draws gauges. Paint makes the finished picture of a gauge in one call and
 // PaintArea any part of it; the building blocks below are what they are made
@@ -23,14 +22,16 @@ class TGaugePainter final {
 public:
     // The picture of a gauge: an RGB32 image of look.width × look.height.
     // Returns an empty image when either side is less than one pixel.
-    // Raises EOutOfResources when an image cannot be made.
-    static QImage Paint(const TGaugeLook &look);
+    // Raises EOutOfResources when an image cannot be made; the images are
+    // made by `allocate` (QImage's own when it is empty).
+    static QImage Paint(const TGaugeLook &look, const ImageAllocator &allocate = {});
 
     // Draws the part `area` of the picture onto `canvas`, a bitmap of the
     // gauge's size: within `area` every pixel becomes exactly what Paint
     // gives there, every other pixel stays as it was. The cost grows with the
     // area, so a small change is cheap to show. Raises EOutOfResources when an
-    // image cannot be made; `canvas` may then be partly drawn.
+    // image cannot be made (by the canvas's allocator); `canvas` may then be
+    // partly drawn.
     static void PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const QRegion &area);
 
     // An area that holds every pixel in which the pictures of `before` and

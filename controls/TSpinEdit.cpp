@@ -2,7 +2,6 @@
 #include "controls/TSpinEdit.h"
 
 #include "base/ErrorReport.h"
-#include "controls/Beep.h"
 #include "controls/SpinEditText.h"
 
 #include <QFocusEvent>
@@ -35,8 +34,9 @@ constexpr int kFieldLimit = 32767;
 
 } // namespace
 
-TSpinEdit::TSpinEdit(QWidget *parent, const TTimer::Arming &arming)
-    : QLineEdit(parent), button_(new TSpinButton(this, arming))
+TSpinEdit::TSpinEdit(QWidget *parent, const TTimer::Arming &arming, BeepHandler beep)
+    : QLineEdit(parent), button_(new TSpinButton(this, arming)),
+      beep_(beep ? std::move(beep) : BeepHandler(MessageBeep))
 {
     setText(QStringLiteral("0"));
     QLineEdit::setMaxLength(kFieldLimit);
@@ -151,7 +151,7 @@ void TSpinEdit::Refuse(int beeps)
     if (beeps <= 0)
         return;
     for (int i = 0; i < beeps; ++i)
-        MessageBeep();
+        beep_();
     refusalShown_ = true;
     refusalTimer_.start(); // a refusal while one is shown lengthens it
     update();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/Beep.h"
 #include "controls/SpinEditText.h"
 #include "controls/TSpinButton.h"
 
@@ -45,8 +46,8 @@ public:
     using TNotifyEvent = std::function<void()>;
 
     // `arming` arms the spin buttons' repeat timers (TTimer's default when
-    // empty).
-    explicit TSpinEdit(QWidget *parent = nullptr, const TTimer::Arming &arming = {});
+    // empty); `beep` sounds each refusal (MessageBeep when empty).
+    explicit TSpinEdit(QWidget *parent = nullptr, const TTimer::Arming &arming = {}, BeepHandler beep = {});
     ~TSpinEdit() override;
 
     // Never fails: unreadable text reads as MinValue.
@@ -140,4 +141,5 @@ private:
     bool refusalShown_ = false;
     QTimer refusalTimer_;
     TNotifyEvent onChange_;
+    BeepHandler beep_;
 };

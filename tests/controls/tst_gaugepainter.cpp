@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "reference/GaugeReferencePaint.h"
 #include "reference/StoredGaugeLook.h"
+#include "support/ImageBudget.h"
 
 #include "base/Exception.h"
 #include "controls/GaugeTextLayout.h"
@@ -55,7 +56,6 @@ Q_DECLARE_METATYPE(TGaugeLook)
 class TestGaugePainter : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { TBltBitmap::SetFailAfterForTesting(-1); }
     void needleFollowsWorkedExample_data();
     void needleFollowsWorkedExample();
     void needlePivotHalvesWholeWidth_data();
@@ -522,11 +522,14 @@ void TestGaugePainter::emptyTinyAndFailedImages()
 
     const TGaugeLook look = StoredLook(40, true);
     for (int successes : {0, 1}) {  // the picture itself, then the text image
-        TBltBitmap::SetFailAfterForTesting(successes);
-        QVERIFY_THROWS_EXCEPTION(EOutOfResources, TGaugePainter::Paint(look));
+        ImageBudget images{successes};
+        QVERIFY_THROWS_EXCEPTION(EOutOfResources, TGaugePainter::Paint(look, images.Allocator()));
+        QCOMPARE(images.made, successes);
+        QCOMPARE(images.refused, 1);
     }
-    TBltBitmap::SetFailAfterForTesting(-1);
-    QCOMPARE(TGaugePainter::Paint(look).size(), QSize(858, 521));
+    ImageBudget unlimited;
+    QCOMPARE(TGaugePainter::Paint(look, unlimited.Allocator()).size(), QSize(858, 521));
+    QCOMPARE(unlimited.made, 2);
 }
 
 QTEST_MAIN(TestGaugePainter)
