@@ -3,9 +3,8 @@
 
 #include <functional>
 
-// The default beep with which controls answer refused input.
+// The desktop's beep, the default with which controls answer refused input.
 void MessageBeep();
 
-// Test seam: routes MessageBeep to `handler` instead of the desktop's sound;
-// an empty handler restores the default.
-void SetBeepHandlerForTesting(std::function<void()> handler);
+// How a control beeps: given at its construction, MessageBeep when empty.
+using BeepHandler = std::function<void()>;

@@ -10,18 +10,6 @@
 
 namespace {
 
-int failAfter = -1;  // images left to make before the test hook fails one
-
-bool AllocationAllowed()
-{
-    if (failAfter < 0)
-        return true;
-    if (failAfter == 0)
-        return false;
-    --failAfter;
-    return true;
-}
-
 QRgb ToRgb(TColor color)
 {
     const TColor rgb = ColorToRGB(color);
@@ -30,18 +18,14 @@ QRgb ToRgb(TColor color)
 
 } // namespace
 
-void TBltBitmap::SetFailAfterForTesting(int successes)
-{
-    failAfter = successes;
-}
-
 void TBltBitmap::SetSize(int width, int height)
 {
     image_ = QImage();
     if (width <= 0 || height <= 0)
         return;
-    if (AllocationAllowed())
-        image_ = QImage(width, height, QImage::Format_RGB32);
+    image_ = allocate_ ? allocate_(width, height) : QImage(width, height, QImage::Format_RGB32);
+    if (!image_.isNull() && (image_.size() != QSize(width, height) || image_.format() != QImage::Format_RGB32))
+        image_ = QImage();  // an allocator that breaks its contract must not corrupt a paint
     if (image_.isNull())
         throw EOutOfResources("Out of memory for an off-screen image");
 }

@@ -5,16 +5,25 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
+#include <utility>
+
+// Makes an RGB32 image of `width` × `height` pixels (both at least 1), or a
+// null image when memory runs out. The bitmaps' default is QImage's own
+// constructor; tests pass one that runs out on purpose.
+using ImageAllocator = std::function<QImage(int width, int height)>;
+
 // An off-screen RGB image (32 bits per pixel, the top byte unused and kept at
 // 0xFF) as a gauge's paint builds it, with the raster operations the paint
 // needs. A new bitmap is empty; SetSize or MakeLike give it pixels.
 //
 // Making an image can fail when memory runs out: SetSize and MakeLike then
-// raise EOutOfResources and leave the bitmap empty. A size with a zero or
+// raise EOutOfResources and leave the bitmap empty. The images are made by
+// the allocator given at construction (QImage's own when it is empty). A size with a zero or
 // negative side makes an empty image and is not an error.
 class TBltBitmap final {
 public:
-    TBltBitmap() = default;
+    explicit TBltBitmap(ImageAllocator allocate = {}) : allocate_(std::move(allocate)) {}
 
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
@@ -42,10 +51,10 @@ public:
     // Hands the pixels over, leaving the bitmap empty.
     QImage Take();
 
-    // Test hook: after `successes` more images have been made, every further
-    // one fails as if memory had run out. A negative count switches this off.
-    static void SetFailAfterForTesting(int successes);
+    // What this bitmap makes its images with, for bitmaps made to go with it.
+    const ImageAllocator &Allocator() const { return allocate_; }
 
 private:
+    ImageAllocator allocate_;
     QImage image_;
 };

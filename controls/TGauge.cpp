@@ -31,8 +31,8 @@ std::int32_t WrappingDifference(std::int32_t a, std::int32_t b)
 
 } // namespace
 
-TGauge::TGauge(QWidget *parent)
-    : QWidget(parent)
+TGauge::TGauge(QWidget *parent, ImageAllocator allocate)
+    : QWidget(parent), allocate_(std::move(allocate))
 {
     // The gauge covers its whole rectangle, so nothing beneath it is painted.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -184,7 +184,7 @@ TGaugeLook TGauge::Look() const
 
 QImage TGauge::Render() const
 {
-    return TGaugePainter::Paint(Look());
+    return TGaugePainter::Paint(Look(), allocate_);
 }
 
 QFont TGauge::LayoutFont()
@@ -205,7 +205,7 @@ void TGauge::paintEvent(QPaintEvent *event)
     const bool painted = CallGuarded([this, &area] {
         if (area.isEmpty())
             return;
-        TBltBitmap canvas;
+        TBltBitmap canvas(allocate_);
         canvas.SetSize(width(), height());
         TGaugePainter::PaintArea(canvas, Look(), area);
         // The paint is clipped to the event's region, so only that part of

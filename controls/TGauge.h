@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/TColor.h"
+#include "controls/TBltBitmap.h"
 #include "controls/TGaugeLook.h"
 
 #include <QFont>
@@ -33,7 +34,10 @@
 class TGauge final : public QWidget {
     Q_OBJECT
 public:
-    explicit TGauge(QWidget *parent = nullptr);
+    // `allocate` makes the off-screen images each paint draws on (QImage's
+    // own when empty); a paint whose image cannot be made is reported and
+    // made good by the next one.
+    explicit TGauge(QWidget *parent = nullptr, ImageAllocator allocate = {});
     ~TGauge() override;
 
     int MinValue() const { return minValue_; }
@@ -118,4 +122,5 @@ private:
     // A paint failed: what is on the screen may lag behind, so the next
     // change repaints the whole gauge rather than what it changed.
     bool shownStale_ = false;
+    ImageAllocator allocate_;
 };

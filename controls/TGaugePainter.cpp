@@ -1,34 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "controls/TGaugePainter.h"
 
+#include "controls/GaugeGeometry.h"
+#include "controls/GaugeTextLayout.h"
 #include "controls/TBltBitmap.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <numbers>
-#include <optional>
-#include <vector>
 
 namespace {
 
-// A rectangle by its edges, right and bottom excluded.
-struct Edges {
-    int L, T, R, B;
-};
-
-Edges PaintEdges(const TGaugeLook &look)
-{
-    if (look.borderStyle == bsSingle)
-        return {1, 1, look.width - 1, look.height - 1};
-    return {0, 0, look.width, look.height};
-}
+using GaugeGeometry::Edges;
+using GaugeGeometry::LinePoint;
+using GaugeGeometry::NeedleBands;
+using GaugeGeometry::NeedleOf;
+using GaugeGeometry::PaintEdges;
+using GaugeGeometry::PaintRect;
+using GaugeTextLayout::TextArea;
 
 QRgb ToRgb(TColor color)
 {
@@ -39,37 +33,6 @@ QRgb ToRgb(TColor color)
 QColor ToQColor(TColor color)
 {
     return QColor::fromRgb(ToRgb(color));
-}
-
-// The integer nearest to v, a half going to the even neighbour; independent
-// of the floating-point rounding mode in force.
-int RoundHalfEven(double v)
-{
-    const double below = std::floor(v);
-    const double fraction = v - below;
-    double result = below + 1;
-    if (fraction < 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) == 0))
-        result = below;
-    return static_cast<int>(result);
-}
-
-QFontMetrics TextMetrics(const QFont &font)
-{
-    // Measured against an image, as the text is drawn on one.
-    const QImage probe(1, 1, QImage::Format_RGB32);
-    return QFontMetrics(font, &probe);
-}
-
-// Step i of the one-pixel line from `from` by (dx, dy) in `steps` steps: i/steps
-// of the way, each axis rounded half away from the start. Along the longer
-// axis step i lies exactly i pixels from the start.
-QPoint LinePoint(QPoint from, std::int64_t dx, std::int64_t dy, std::int64_t steps, std::int64_t i)
-{
-    const auto offset = [&](std::int64_t d) {
-        const std::int64_t part = (2 * i * std::llabs(d) + steps) / (2 * steps);
-        return d < 0 ? -part : part;
-    };
-    return {int(from.x() + offset(dx)), int(from.y() + offset(dy))};
 }
 
 // A one-pixel line from `from` towards `to`, the pixel at `to` not drawn;
@@ -165,25 +128,6 @@ void SetPenAndBrush(QPainter &painter, TColor pen, TColor brush)
     painter.setBrush(ToQColor(brush));
 }
 
-struct Needle {
-    QPoint pivot;
-    QPoint tip;  // not drawn
-};
-
-// The needle of a needle face with the paint rectangle's edges `e`; none at
-// 0 % or less.
-std::optional<Needle> NeedleOf(const TGaugeLook &look, const Edges &e)
-{
-    if (look.percent <= 0)
-        return std::nullopt;
-    // The pivot's x halves the whole control, not the face.
-    const int mx = look.width / 2;
-    const double theta = std::numbers::pi * look.percent / 100.0;
-    const QPoint tip(RoundHalfEven(mx * (1.0 - std::cos(theta))),
-                     RoundHalfEven((e.B - 1) * (1.0 - std::sin(theta))));
-    return Needle{{mx, e.B - 1}, tip};
-}
-
 void DrawNeedleFace(QImage &image, const TGaugeLook &look, const Edges &e, const QRect &face,
                     const QRegion &clip)
 {
@@ -270,75 +214,11 @@ void DrawBarFace(QImage &image, const TGaugeLook &look, const Edges &e, const QR
     }
 }
 
-// What the text step needs to know of a text in a font.
-struct TextMeasure {
-    int advance = 0;
-    int height = 0;
-    int ascent = 0;
-    QRect ink;  // the glyphs' bounds, relative to the start of the baseline
-};
-
-TextMeasure MeasureAnew(const QFont &font, const QString &text)
-{
-    const QFontMetrics metrics = TextMetrics(font);
-    return {metrics.horizontalAdvance(text), metrics.height(), metrics.ascent(),
-            metrics.boundingRect(text)};
-}
-
-// Measuring costs more than drawing a small part of the gauge, and a
-// countdown shows the same few texts over and over: the last few
-// measurements are kept, by a text naming all of the font that measuring
-// depends on (so no font object outlives the application). Used from the GUI thread only, as all painting.
-TextMeasure Measure(const QFont &font, const QString &text)
-{
-    struct Entry {
-        QString font;
-        QString text;
-        TextMeasure measure;
-    };
-    static std::vector<Entry> kept;
-    static std::size_t next = 0;
-    constexpr std::size_t kKept = 8;
-    const QString key = font.key() + QLatin1Char('|') + font.families().join(QLatin1Char(','))
-                        + QLatin1Char('|') + QString::number(int(font.hintingPreference()));
-    for (const Entry &entry : kept) {
-        if (entry.text == text && entry.font == key)
-            return entry.measure;
-    }
-    Entry entry{key, text, MeasureAnew(font, text)};
-    if (kept.size() < kKept) {
-        kept.push_back(entry);
-    } else {
-        kept[next] = entry;
-        next = (next + 1) % kKept;
-    }
-    return entry.measure;
-}
-
-struct TextPlacement {
-    QFont font;
-    QString text;
-    QPoint cell;  // top-left corner of the text cell
-    TextMeasure measure;
-};
-
-TextPlacement PlaceText(const TGaugeLook &look)
-{
-    const Edges e = PaintEdges(look);
-    TextPlacement placement{TGaugePainter::TextFont(look.font), TGaugePainter::Text(look.percent), {}, {}};
-    placement.measure = Measure(placement.font, placement.text);
-    const int tw = placement.measure.advance;
-    const int th = placement.measure.height;
-    // Centred in the paint rectangle's size, not offset by its corner.
-    placement.cell = QPoint((e.R - e.L + 1 - tw) / 2, (e.B - e.T + 1 - th) / 2);
-    return placement;
-}
-
 // Draws the face within `area` (in the gauge's coordinates) only.
 void DrawFaceWithin(QImage &image, const TGaugeLook &look, const QRegion &area)
 {
     const Edges e = PaintEdges(look);
-    const QRect face = TGaugePainter::PaintRect(look);
+    const QRect face = PaintRect(look);
     const QRegion clip = area & face;
     if (clip.isEmpty())
         return;
@@ -369,62 +249,13 @@ void DrawTextWithin(QImage &image, const TGaugeLook &look, QPoint origin, const 
 {
     if (clip.isEmpty() || image.isNull())
         return;
-    const TextPlacement placement = PlaceText(look);
+    const GaugeTextLayout::TextPlacement placement = GaugeTextLayout::Place(look);
     QPainter painter(&image);
     painter.translate(-origin);
     painter.setClipRegion(clip);
     painter.setFont(placement.font);
     painter.setPen(QColor(255, 255, 255));
     painter.drawText(placement.cell + QPoint(0, placement.measure.ascent), placement.text);
-}
-
-// Rows (or columns) of the gauge that one rectangle of a needle area spans:
-// few rectangles keep the repaint cheap to send to the window system, small
-// ones keep it cheap to draw.
-constexpr int kNeedleBand = 64;
-
-// The pixels of the needles of `looks` (gauges of one size), covered by one
-// rectangle per band of kNeedleBand rows, or columns when every needle is
-// flatter than steep. Needles close together share their rectangles.
-QRegion NeedleBands(std::initializer_list<const TGaugeLook *> looks)
-{
-    std::vector<Needle> needles;
-    QRect face;
-    for (const TGaugeLook *look : looks) {
-        if (look->kind != gkNeedle)
-            continue;
-        face = TGaugePainter::PaintRect(*look);
-        if (const auto needle = NeedleOf(*look, PaintEdges(*look)))
-            needles.push_back(*needle);
-    }
-    if (needles.empty() || face.isEmpty())
-        return {};
-    const bool columns = std::all_of(needles.begin(), needles.end(), [](const Needle &n) {
-        return std::abs(n.tip.x() - n.pivot.x()) > std::abs(n.tip.y() - n.pivot.y());
-    });
-    struct Box {
-        int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-    };
-    std::vector<Box> bands(std::size_t((columns ? face.right() : face.bottom()) / kNeedleBand + 1));
-    for (const Needle &needle : needles) {
-        const std::int64_t dx = std::int64_t(needle.tip.x()) - needle.pivot.x();
-        const std::int64_t dy = std::int64_t(needle.tip.y()) - needle.pivot.y();
-        const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
-        for (std::int64_t i = 0; i < steps; ++i) {
-            const QPoint p = LinePoint(needle.pivot, dx, dy, steps, i);
-            if (p.x() < face.left() || p.x() > face.right() || p.y() < face.top() || p.y() > face.bottom())
-                continue;
-            Box &box = bands[std::size_t((columns ? p.x() : p.y()) / kNeedleBand)];
-            box = {std::min(box.left, p.x()), std::min(box.top, p.y()), std::max(box.right, p.x()),
-                   std::max(box.bottom, p.y())};
-        }
-    }
-    QRegion area;
-    for (const Box &box : bands) {
-        if (box.left <= box.right)
-            area += QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom));
-    }
-    return area;
 }
 
 // Whether two looks make the same picture apart from the percentage.
@@ -438,42 +269,9 @@ bool SameButPercent(const TGaugeLook &a, const TGaugeLook &b)
 
 } // namespace
 
-QRect TGaugePainter::PaintRect(const TGaugeLook &look)
-{
-    const Edges e = PaintEdges(look);
-    return QRect(e.L, e.T, std::max(0, e.R - e.L), std::max(0, e.B - e.T));
-}
-
 void TGaugePainter::DrawFace(QImage &image, const TGaugeLook &look)
 {
     DrawFaceWithin(image, look, PaintRect(look));
-}
-
-QString TGaugePainter::Text(int percent)
-{
-    return QString::number(percent) + QLatin1Char('%');
-}
-
-QFont TGaugePainter::TextFont(const QFont &font)
-{
-    QFont result = font;
-    const auto strategy = (result.styleStrategy() & ~QFont::PreferAntialias) | QFont::NoAntialias;
-    result.setStyleStrategy(QFont::StyleStrategy(strategy));
-    return result;
-}
-
-QRect TGaugePainter::TextArea(const TGaugeLook &look)
-{
-    const QRect clip = PaintRect(look);
-    if (clip.isEmpty())
-        return {};
-    const TextPlacement placement = PlaceText(look);
-    const TextMeasure &measure = placement.measure;
-    const QRect cell(placement.cell, QSize(measure.advance, measure.height));
-    const QRect ink = measure.ink.translated(placement.cell + QPoint(0, measure.ascent));
-    // Glyphs of bold or slanted faces may reach past both; leave room.
-    const int margin = 2 + measure.height / 4;
-    return cell.united(ink).adjusted(-margin, -margin, margin, margin).intersected(clip);
 }
 
 void TGaugePainter::DrawText(QImage &image, const TGaugeLook &look, QPoint origin)
@@ -522,7 +320,7 @@ void TGaugePainter::PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const 
         const QRegion textClip = clip & TextArea(look);
         if (!textClip.isEmpty()) {
             const QRect box = textClip.boundingRect();
-            TBltBitmap text;
+            TBltBitmap text(canvas.Allocator());
             text.SetSize(box.width(), box.height());
             text.Blacken();
             DrawTextWithin(text.Image(), look, box.topLeft(), textClip);
@@ -531,9 +329,9 @@ void TGaugePainter::PaintArea(TBltBitmap &canvas, const TGaugeLook &look, const 
     }
 }
 
-QImage TGaugePainter::Paint(const TGaugeLook &look)
+QImage TGaugePainter::Paint(const TGaugeLook &look, const ImageAllocator &allocate)
 {
-    TBltBitmap base;
+    TBltBitmap base(allocate);
     base.SetSize(look.width, look.height);
     if (base.Empty())
         return {};

@@ -2,8 +2,7 @@
 #include "controls/TSpinEdit.h"
 
 #include "base/ErrorReport.h"
-#include "base/IntegerText.h"
-#include "controls/Beep.h"
+#include "controls/SpinEditText.h"
 
 #include <QFocusEvent>
 #include <QFontDatabase>
@@ -16,7 +15,6 @@
 #include <QStyleOptionFrame>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -34,67 +32,11 @@ constexpr int kButtonHeight = 17;
 // stalls every cursor blink and keeps a large undo history.
 constexpr int kFieldLimit = 32767;
 
-constexpr char16_t kBackspace = 8;
-constexpr char16_t kTab = 9;
-constexpr char16_t kLineFeed = 10;
-constexpr char16_t kCarriageReturn = 13;
-constexpr char16_t kEscape = 27;
-constexpr char16_t kDelete = 127;
-
-bool controlChordOnly(Qt::KeyboardModifiers modifiers)
-{
-    modifiers &= ~Qt::KeypadModifier;
-    return modifiers == Qt::ControlModifier ||
-           modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
-}
-
-// The characters a key press types, as character codes: editing keys that type
-// nothing (Delete, arrows) give none; Ctrl with a letter gives its control code.
-QString typedCharacters(const QKeyEvent &event)
-{
-    const bool control = (event.modifiers() & Qt::ControlModifier) != 0;
-    switch (event.key()) {
-    case Qt::Key_Delete:
-        return {};
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QString(QChar(control ? kLineFeed : kCarriageReturn));
-    case Qt::Key_Backspace:
-        return QString(QChar(kBackspace));
-    case Qt::Key_Tab:
-        return QString(QChar(kTab));
-    case Qt::Key_Escape:
-        return QString(QChar(kEscape));
-    default:
-        break;
-    }
-    const QString text = event.text();
-    if (text.isEmpty())
-        return {};
-    if (controlChordOnly(event.modifiers())) {
-        const char16_t first = text.at(0).unicode();
-        if (first < 32)
-            return text.left(1);
-        const QChar upper = text.at(0).toUpper();
-        if (upper >= u'A' && upper <= u'Z')
-            return QString(QChar(char16_t(upper.unicode() - u'A' + 1)));
-        return {};
-    }
-    QString typed = text;
-    typed.remove(QChar(kDelete));
-    return typed;
-}
-
-std::int32_t saturate(std::int64_t value)
-{
-    return std::int32_t(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                 std::numeric_limits<std::int32_t>::max()));
-}
-
 } // namespace
 
-TSpinEdit::TSpinEdit(QWidget *parent, const TTimer::Arming &arming)
-    : QLineEdit(parent), button_(new TSpinButton(this, arming))
+TSpinEdit::TSpinEdit(QWidget *parent, const TTimer::Arming &arming, BeepHandler beep)
+    : QLineEdit(parent), button_(new TSpinButton(this, arming)),
+      beep_(beep ? std::move(beep) : BeepHandler(MessageBeep))
 {
     setText(QStringLiteral("0"));
     QLineEdit::setMaxLength(kFieldLimit);
@@ -114,21 +56,12 @@ TSpinEdit::~TSpinEdit() = default;
 
 std::int32_t TSpinEdit::Value() const
 {
-    const QByteArray utf8 = text().toUtf8();
-    if (const auto value = TryStrToInt(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
-        return *value;
-    return minValue_;
+    return SpinEditText::ReadValue(text(), minValue_);
 }
 
 std::int32_t TSpinEdit::CheckValue(std::int32_t value) const noexcept
 {
-    if (minValue_ == maxValue_)
-        return value;
-    if (value < minValue_)
-        return minValue_;
-    if (value > maxValue_)
-        return maxValue_;
-    return value;
+    return SpinEditText::ApplyRange(value, minValue_, maxValue_);
 }
 
 void TSpinEdit::SetValue(std::int32_t value)
@@ -210,7 +143,7 @@ void TSpinEdit::Step(std::int64_t delta)
         Refuse(1);
         return;
     }
-    SetValue(saturate(std::int64_t(Value()) + delta));
+    SetValue(SpinEditText::Stepped(Value(), delta));
 }
 
 void TSpinEdit::Refuse(int beeps)
@@ -218,7 +151,7 @@ void TSpinEdit::Refuse(int beeps)
     if (beeps <= 0)
         return;
     for (int i = 0; i < beeps; ++i)
-        MessageBeep();
+        beep_();
     refusalShown_ = true;
     refusalTimer_.start(); // a refusal while one is shown lengthens it
     update();
@@ -246,29 +179,9 @@ void TSpinEdit::TextChangedByControl()
     CallGuarded([this] { RaiseChange(); });
 }
 
-bool TSpinEdit::IsAcceptableCharacter(QChar character) const
+SpinEditText::Filtered TSpinEdit::FilterTyped(const QString &text) const
 {
-    const char16_t code = character.unicode();
-    const bool acceptable = character == u'+' || character == u'-' ||
-                            (character >= u'0' && character <= u'9') ||
-                            QString(character) == QLocale().decimalPoint() ||
-                            (code < 32 && code != kCarriageReturn);
-    if (!acceptable)
-        return false;
-    return editorEnabled_ || (code < 32 && code != kBackspace);
-}
-
-QString TSpinEdit::FilterTyped(const QString &text, int *refused) const
-{
-    QString accepted;
-    *refused = 0;
-    for (const QChar character : text) {
-        if (IsAcceptableCharacter(character))
-            accepted += character;
-        else
-            ++*refused;
-    }
-    return accepted;
+    return SpinEditText::FilterTyped(text, editorEnabled_, QLocale().decimalPoint());
 }
 
 void TSpinEdit::keyPressEvent(QKeyEvent *event)
@@ -279,39 +192,37 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    int refused = 0;
-    QString accepted;
+    SpinEditText::Filtered typed;
     CallGuarded([&] {
-        accepted = FilterTyped(typedCharacters(*event), &refused);
-        Refuse(refused);
+        typed = FilterTyped(SpinEditText::TypedCharacters(*event));
+        Refuse(typed.refused);
     });
-    if (refused == 0) {
+    if (typed.refused == 0) {
         QLineEdit::keyPressEvent(event);
         return;
     }
     event->accept();
-    if (accepted.isEmpty())
+    if (typed.accepted.isEmpty())
         return;
     QKeyEvent filtered(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
-                       event->nativeVirtualKey(), event->nativeModifiers(), accepted,
+                       event->nativeVirtualKey(), event->nativeModifiers(), typed.accepted,
                        event->isAutoRepeat(), event->count());
     QLineEdit::keyPressEvent(&filtered);
 }
 
 void TSpinEdit::inputMethodEvent(QInputMethodEvent *event)
 {
-    int refused = 0;
-    QString accepted;
+    SpinEditText::Filtered typed;
     CallGuarded([&] {
-        accepted = FilterTyped(event->commitString(), &refused);
-        Refuse(refused);
+        typed = FilterTyped(event->commitString());
+        Refuse(typed.refused);
     });
-    if (refused == 0) {
+    if (typed.refused == 0) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(accepted, event->replacementStart(), event->replacementLength());
+    filtered.setCommitString(typed.accepted, event->replacementStart(), event->replacementLength());
     QLineEdit::inputMethodEvent(&filtered);
 }
 

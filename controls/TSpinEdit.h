@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/Beep.h"
+#include "controls/SpinEditText.h"
 #include "controls/TSpinButton.h"
 
 #include <QLineEdit>
@@ -44,8 +46,8 @@ public:
     using TNotifyEvent = std::function<void()>;
 
     // `arming` arms the spin buttons' repeat timers (TTimer's default when
-    // empty).
-    explicit TSpinEdit(QWidget *parent = nullptr, const TTimer::Arming &arming = {});
+    // empty); `beep` sounds each refusal (MessageBeep when empty).
+    explicit TSpinEdit(QWidget *parent = nullptr, const TTimer::Arming &arming = {}, BeepHandler beep = {});
     ~TSpinEdit() override;
 
     // Never fails: unreadable text reads as MinValue.
@@ -119,8 +121,7 @@ private:
     // Beeps once for each refused input and shows the refusal on the frame.
     void Refuse(int beeps);
     void EndRefusal();
-    bool IsAcceptableCharacter(QChar character) const;
-    QString FilterTyped(const QString &text, int *refused) const;
+    SpinEditText::Filtered FilterTyped(const QString &text) const;
     void ApplyEditingState();
     void UpdateMinimumHeight();
     void LayoutButton();
@@ -140,4 +141,5 @@ private:
     bool refusalShown_ = false;
     QTimer refusalTimer_;
     TNotifyEvent onChange_;
+    BeepHandler beep_;
 };

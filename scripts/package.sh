@@ -26,7 +26,7 @@ fi
     -DBUILD_TESTING=OFF -DKELVORA_BUILD_BENCH=OFF \
     -DKELVORA_SANITIZE=OFF -DKELVORA_WERROR=OFF \
     "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags"
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake --build "$dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
   rm -rf "$dir/deb"
   cpack --config "$dir/CPackConfig.cmake" -G DEB -B "$dir/deb"
 } >&2

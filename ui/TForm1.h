@@ -6,6 +6,7 @@
 // monitor cycle and the connectivity probe show their state.
 
 #include "base/TTimer.h"
+#include "controls/TBltBitmap.h"
 #include "controls/TSpinEdit.h"
 #include "monitor/ConnectivityProbe.h"
 #include "monitor/MonitorCycle.h"
@@ -33,6 +34,7 @@ using IntervalField = TSpinEdit;
 // defaults are the real ones; tests pass fakes.
 struct Form1Services {
     TTimer::Arming timerArming; // empty: the toolkit's timers
+    ImageAllocator gaugeImages; // empty: QImage's own
     SessionServices session = SessionServices::Desktop();
 };
 

@@ -150,7 +150,7 @@ void TForm1::CreateBottomRow()
 void TForm1::CreateGauge()
 {
     // 3: the needle gauge filling most of the window.
-    Gauge1 = new TGauge(Client());
+    Gauge1 = new TGauge(Client(), services_.gaugeImages);
     Gauge1->BeginLoading();
     Gauge1->SetKind(gkNeedle);
     Gauge1->SetBorderStyle(bsNone);

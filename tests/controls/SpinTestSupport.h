@@ -15,18 +15,18 @@
 
 #include <exception>
 
-// Counts beeps and collects reported errors while it lives.
+// Collects reported errors while it lives, and counts the beeps of the
+// fields given Beeper().
 class SpinRecorders {
 public:
     SpinRecorders()
     {
-        SetBeepHandlerForTesting([this] { ++beeps; });
         SetErrorHandler([this](const std::exception &error) { errors << QString::fromUtf8(error.what()); });
     }
-    ~SpinRecorders()
+    ~SpinRecorders() { SetErrorHandler({}); }
+    BeepHandler Beeper()
     {
-        SetBeepHandlerForTesting({});
-        SetErrorHandler({});
+        return [this] { ++beeps; };
     }
     SpinRecorders(const SpinRecorders &) = delete;
     SpinRecorders &operator=(const SpinRecorders &) = delete;
@@ -47,13 +47,14 @@ protected:
 // The interval field as the main window holds it: 73 x 22, 11 px bold, first
 // in tab order, Value 30 written before OnChange is attached; OnChange records
 // the text at each change. A plain line edit next to it takes the focus away.
-// `arming` arms the field's repeat timers (the toolkit's when empty).
+// `arming` arms the field's repeat timers (the toolkit's when empty); given
+// recorders, they count its beeps.
 class SpinWindow {
 public:
-    explicit SpinWindow(const TTimer::Arming &arming = {})
+    explicit SpinWindow(const TTimer::Arming &arming = {}, BeepHandler beep = {})
     {
         window.resize(200, 60);
-        field = new TSpinEdit(&window, arming);
+        field = new TSpinEdit(&window, arming, std::move(beep));
         QFont font(QStringLiteral("MS Sans Serif"));
         font.setPixelSize(11);
         font.setBold(true);
@@ -82,6 +83,11 @@ public:
             if (field->Value() < 0)
                 throw EInvalidOperation("TProgressBar property out of range");
         });
+    }
+
+    explicit SpinWindow(SpinRecorders &recorders, const TTimer::Arming &arming = {})
+        : SpinWindow(arming, recorders.Beeper())
+    {
     }
 
     KeyRecordingWindow window;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "base/ErrorReport.h"
 #include "base/Exception.h"
+#include "support/ImageBudget.h"
+
 #include "controls/TBltBitmap.h"
 #include "controls/TGauge.h"
 
@@ -37,8 +39,9 @@ protected:
 // A shown window holding the gauge as the main window does: at (2, 0) with
 // the stored size and properties.
 struct Host {
+    ImageBudget images;
     QWidget window;
-    TGauge *gauge = new TGauge(&window);
+    TGauge *gauge = new TGauge(&window, images.Allocator());
 
     Host()
     {
@@ -85,7 +88,6 @@ class TestGauge : public QObject {
 private slots:
     void cleanup()
     {
-        TBltBitmap::SetFailAfterForTesting(-1);
         SetErrorHandler({});
     }
     void constructionDefaults();
@@ -410,14 +412,15 @@ void TestGauge::paintFailureIsReportedAndNextPaintRecovers()
     QVERIFY(host.Show());
     QCoreApplication::processEvents();
     PaintCounter paints(host.gauge);
-    TBltBitmap::SetFailAfterForTesting(0);
+    host.images.left = 0;
     host.gauge->SetProgress(40);
     QCOMPARE(reported, QStringList{"EOutOfResources"});
     QCOMPARE(host.gauge->Progress(), 40);
 
     // The 40 % never reached the screen, so the next change repaints the
     // whole gauge rather than the needles and texts of 40 % and 60 %.
-    TBltBitmap::SetFailAfterForTesting(-1);
+    QCOMPARE(host.images.refused, 1);
+    host.images.left = -1;
     host.gauge->SetProgress(60);
     QCOMPARE(reported.size(), 1);
     QCOMPARE(paints.last, QRegion(host.gauge->rect()));

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "reference/GaugeReferencePaint.h"
 #include "reference/StoredGaugeLook.h"
+#include "support/ImageBudget.h"
 
 #include "base/Exception.h"
+#include "controls/GaugeTextLayout.h"
 #include "controls/TBltBitmap.h"
 #include "controls/TGauge.h"
 #include "controls/TGaugePainter.h"
@@ -54,7 +56,6 @@ Q_DECLARE_METATYPE(TGaugeLook)
 class TestGaugePainter : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { TBltBitmap::SetFailAfterForTesting(-1); }
     void needleFollowsWorkedExample_data();
     void needleFollowsWorkedExample();
     void needlePivotHalvesWholeWidth_data();
@@ -263,7 +264,7 @@ void TestGaugePainter::textAreaFollowsFontAndText()
             for (int percent : {7, 77, 100}) {
                 TGaugeLook look = StoredLook(percent, true);
                 look.font.setPixelSize(pixels);
-                seen << TGaugePainter::TextArea(look);
+                seen << GaugeTextLayout::TextArea(look);
             }
         }
         if (round == 0)
@@ -367,7 +368,7 @@ void TestGaugePainter::partOfThePictureMatchesTheWhole_data()
     QTest::newRow("needle: a corner outside the dial") << stored << QRegion(0, 0, 40, 30);
     QTest::newRow("needle: across the rim") << stored << QRegion(100, 120, 90, 70);
     QTest::newRow("needle: one pixel of the rim") << stored << QRegion(429, 0, 1, 1);
-    QTest::newRow("needle: the text") << stored << QRegion(TGaugePainter::TextArea(stored));
+    QTest::newRow("needle: the text") << stored << QRegion(GaugeTextLayout::TextArea(stored));
     QTest::newRow("needle: through the text") << stored << QRegion(400, 0, 12, 521);
     QTest::newRow("needle: the base row") << stored << QRegion(0, 515, 858, 6);
     QTest::newRow("needle: its own needle") << stored << TGaugePainter::NeedleArea(stored);
@@ -377,7 +378,7 @@ void TestGaugePainter::partOfThePictureMatchesTheWhole_data()
     TGaugeLook upright = StoredLook(50, true);
     upright.backColor = clStatusChecking;
     QTest::newRow("needle upright: its own needle and text")
-        << upright << (TGaugePainter::NeedleArea(upright) + TGaugePainter::TextArea(upright));
+        << upright << (TGaugePainter::NeedleArea(upright) + GaugeTextLayout::TextArea(upright));
     TGaugeLook framed = StoredLook(63, true, {200, 120});
     framed.borderStyle = bsSingle;
     QTest::newRow("framed needle: across the frame") << framed << QRegion(150, 80, 60, 60);
@@ -521,11 +522,14 @@ void TestGaugePainter::emptyTinyAndFailedImages()
 
     const TGaugeLook look = StoredLook(40, true);
     for (int successes : {0, 1}) {  // the picture itself, then the text image
-        TBltBitmap::SetFailAfterForTesting(successes);
-        QVERIFY_THROWS_EXCEPTION(EOutOfResources, TGaugePainter::Paint(look));
+        ImageBudget images{successes};
+        QVERIFY_THROWS_EXCEPTION(EOutOfResources, TGaugePainter::Paint(look, images.Allocator()));
+        QCOMPARE(images.made, successes);
+        QCOMPARE(images.refused, 1);
     }
-    TBltBitmap::SetFailAfterForTesting(-1);
-    QCOMPARE(TGaugePainter::Paint(look).size(), QSize(858, 521));
+    ImageBudget unlimited;
+    QCOMPARE(TGaugePainter::Paint(look, unlimited.Allocator()).size(), QSize(858, 521));
+    QCOMPARE(unlimited.made, 2);
 }
 
 QTEST_MAIN(TestGaugePainter)

@@ -414,7 +414,7 @@ void TestSpinButton::doubleClickStepsTwice()
 void TestSpinButton::repeatErrorStopsTheTimerAndIsReportedOnce()
 {
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     w.FailBelowZero();
     w.changes.clear();
@@ -436,7 +436,7 @@ void TestSpinButton::repeatErrorStopsTheTimerAndIsReportedOnce()
 void TestSpinButton::releaseErrorIsReportedAndTheTimerStops()
 {
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     w.field->SetOnChange([] { throw EInvalidOperation("failed"); });
     TTimerSpeedButton *up = w.field->Button()->UpButton();
@@ -451,7 +451,7 @@ void TestSpinButton::timerArmingFailureIsReported()
 {
     SpinRecorders recorders;
     bool armingFails = false;
-    SpinWindow w([&](QTimer &timer, int milliseconds) {
+    SpinWindow w(recorders, [&](QTimer &timer, int milliseconds) {
         return !armingFails && TTimer::ArmToolkitTimer(timer, milliseconds);
     });
     QVERIFY(w.Show());

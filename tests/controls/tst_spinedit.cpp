@@ -269,7 +269,7 @@ void TestSpinEdit::typing()
     QFETCH(int, beeps);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     QCOMPARE(w.field->selectedText(), QStringLiteral("30"));
     events.simulate(w.field);
@@ -301,7 +301,7 @@ void TestSpinEdit::refusalFlashesTheFrame()
     QFETCH(int, beeps);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     const QRgb flash = qRgb(250, 0, 250);
     QPalette colors = w.field->palette();
     colors.setColor(QPalette::Highlight, flash);
@@ -349,7 +349,7 @@ void TestSpinEdit::nonAsciiCharactersBeep()
     QFETCH(QString, typed);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     QTest::sendKeyEvent(QTest::Click, w.field, Qt::Key_unknown, typed, Qt::NoModifier);
     QCOMPARE(w.field->text(), QStringLiteral("30"));
@@ -384,7 +384,7 @@ void TestSpinEdit::decimalSeparatorFollowsLocale()
 
     QLocale::setDefault(locale);
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     QTest::keyClick(w.field, Qt::Key_End);
     QTest::keyClicks(w.field, typed);
@@ -430,7 +430,7 @@ void TestSpinEdit::restrictedEditing()
     QFETCH(int, beeps);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     w.field->SetEditorEnabled(editorEnabled);
     w.field->SetReadOnly(readOnly);
     QVERIFY(w.Show());
@@ -473,7 +473,7 @@ void TestSpinEdit::pasteAndCut()
     QFETCH(QString, clipboardAfter);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     QGuiApplication::clipboard()->setText(clipboard);
     if (QGuiApplication::clipboard()->text() != clipboard)
@@ -513,7 +513,7 @@ void TestSpinEdit::longPasteIsCutAtTheFieldLimit()
     QFETCH(int, value);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     w.field->SetMaxLength(maxLength);
     QVERIFY(w.Show());
     QGuiApplication::clipboard()->setText(clipboard);
@@ -537,7 +537,7 @@ void TestSpinEdit::longPasteIsCutAtTheFieldLimit()
 void TestSpinEdit::fullFieldKeepsItsFilterAndEditing()
 {
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     w.field->setText(QString(kMiB, QLatin1Char('1')));
     QCOMPARE(w.field->text().size(), kLimit);
@@ -599,7 +599,7 @@ void TestSpinEdit::steps()
     QFETCH(QString, result);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     w.field->setText(text);
     w.field->SetMinValue(minValue);
@@ -676,7 +676,7 @@ void TestSpinEdit::stepErrorIsReportedWithTextReplaced()
     QFETCH(QString, source);
 
     SpinRecorders recorders;
-    SpinWindow w;
+    SpinWindow w(recorders);
     QVERIFY(w.Show());
     w.FailBelowZero();
     if (source == "key") {

@@ -16,6 +16,7 @@ const QString kMetainfo = QStringLiteral(KELVORA_METAINFO);
 const QString kManDirectory = QStringLiteral(KELVORA_MAN_DIRECTORY);
 const QString kVersion = QStringLiteral(KELVORA_VERSION);
 const QString kReleaseDate = QStringLiteral(KELVORA_RELEASE_DATE);
+const QString kHomepage = QStringLiteral(KELVORA_HOMEPAGE);
 
 QString Skipped(const QString &tool, const QString &debianPackage)
 {
@@ -105,6 +106,15 @@ void TestMetadata::manPagesRenderWithoutWarnings()
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     QVERIFY2(run.out.startsWith(name), qPrintable(LastLines(run.out, 10)));
     QVERIFY2(run.out.contains(QLatin1String("EXIT STATUS")), "the page names no exit status");
+    // Where to report a bug, and what to send with it.
+    const qsizetype reporting = run.out.indexOf(QLatin1String("\nREPORTING BUGS\n"));
+    QVERIFY2(reporting >= 0, "the page says nowhere how to report a bug");
+    // Justified text: words may be set apart by more than one space.
+    const QString section =
+        run.out.mid(reporting, run.out.indexOf(QLatin1String("\nSEE ALSO"), reporting) - reporting).simplified();
+    QVERIFY2(section.contains(kHomepage), qPrintable(section));
+    QVERIFY2(section.contains(QLatin1String("kelvora-probe --version")), qPrintable(section));
+    QVERIFY2(section.contains(QLatin1String("-f json")), qPrintable(section));
 }
 
 void TestMetadata::configuredFilesCarryTheRelease_data()
@@ -113,6 +123,8 @@ void TestMetadata::configuredFilesCarryTheRelease_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("metainfo release") << kMetainfo
                                       << QStringLiteral("<release version=\"%1\" date=\"%2\">").arg(kVersion, kReleaseDate);
+    QTest::newRow("metainfo bug tracker: the home page")
+        << kMetainfo << QStringLiteral("<url type=\"bugtracker\">%1</url>").arg(kHomepage);
     QTest::newRow("kelvora(1) title line")
         << kManDirectory + QStringLiteral("/kelvora.1")
         << QStringLiteral(".TH KELVORA 1 \"%1\" \"Kelvora %2\"").arg(kReleaseDate, kVersion);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "support/ApplicationTestMain.h"
+#include "support/ImageBudget.h"
 #include "support/PixelCount.h"
 
 #include "app/Program.h"
 #include "base/Exception.h"
 #include "base/TTimer.h"
-#include "controls/TBltBitmap.h"
 #include "controls/TGauge.h"
 #include "net/IdException.h"
 #include "net/TIdStack.h"
@@ -40,12 +40,16 @@ TApplication &App()
 // run out of them.
 bool g_timersFail = false;
 
+// The gauge's off-screen images, which a test may make run out.
+ImageBudget g_gaugeImages;
+
 std::unique_ptr<QWidget> CreateForm1()
 {
     Form1Services services;
     services.timerArming = [](QTimer &timer, int milliseconds) {
         return !g_timersFail && TTimer::ArmToolkitTimer(timer, milliseconds);
     };
+    services.gaugeImages = g_gaugeImages.Allocator();
     return std::make_unique<TForm1>(std::move(services));
 }
 
@@ -135,8 +139,8 @@ void TestTForm1::init()
 
 void TestTForm1::cleanup()
 {
-    TBltBitmap::SetFailAfterForTesting(-1);
     App().Shutdown();
+    g_gaugeImages.left = -1;
     g_timersFail = false;
     UseSafeNetworkAndLinks();
     // No test may have asked a resolver for anything.
@@ -426,9 +430,9 @@ void TestTForm1::aFailedGaugePaintIsMadeGoodByTheNextStep()
     App().ProcessPendingEvents();
     PaintWatcher watcher;
     watcher.Watch(w.Gauge1);
-    TBltBitmap::SetFailAfterForTesting(0);
+    g_gaugeImages.left = 0;
     w.Gauge1->SetProgress(3);
-    TBltBitmap::SetFailAfterForTesting(-1);
+    g_gaugeImages.left = -1;
     QCOMPARE(RecordedBoxes().size(), 1u);
     QCOMPARE(RecordedBoxes().front().text, QStringLiteral("Out of memory for an off-screen image."));
     // The next step repaints the whole gauge, as the screen still shows 0 %.
