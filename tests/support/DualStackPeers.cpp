@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,39 @@ QString ErrnoText(const char *what)
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+// True once the kernel routes to `address`. An address added with nodad can
+// be bound at once, but its routes are put in place by the kernel's address
+// work queue a moment later; on a loaded machine a connect in that moment
+// fails with "network unreachable". A datagram connect asks for the route
+// and sends nothing.
+bool Routable(const std::string &address)
+{
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    if (!MakeAddress(address, 9, storage, length))
+        return false;
+    const int probe = ::socket(storage.ss_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return false;
+    const bool routed = ::connect(probe, reinterpret_cast<sockaddr *>(&storage), length) == 0;
+    ::close(probe);
+    return routed;
+}
+
+bool WaitUntilRoutable(const std::vector<std::string> &addresses, QString *reason)
+{
+    for (int round = 0; round < 500; ++round) {
+        bool all = true;
+        for (const std::string &address : addresses)
+            all = all && Routable(address);
+        if (all)
+            return true;
+        ::usleep(10 * 1000);
+    }
+    *reason = QStringLiteral("the test addresses got no routes within 5 s");
+    return false;
+}
+
 } // namespace
 
 bool AddTestAddresses(QString *reason)
@@ -71,7 +105,9 @@ bool AddTestAddresses(QString *reason)
          && RunIp({"-6", "addr", "add", QString::fromLatin1(kSecondTestIPv6) + "/128", "dev", "lo", "nodad"},
                   &failure)
          && RunIp({"-6", "addr", "add", QString::fromLatin1(kLinkLocalTestIPv6) + "/64", "dev", "lo", "nodad"},
-                  &failure);
+                  &failure)
+         && WaitUntilRoutable({kTestIPv4, kTestIPv6, kSecondTestIPv6, std::string(kLinkLocalTestIPv6) + "%lo"},
+                              &failure);
     *reason = failure;
     return added;
 }
