@@ -36,19 +36,20 @@ ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &out
 
 ProbeSession::~ProbeSession() = default;
 
-void ProbeSession::Begin()
+void ProbeSession::Begin(bool csvHeader)
 {
     if (options_.quiet)
         return;
     if (options_.format == OutputFormat::Text)
         out_.Write(TextHeader(target_, options_.interval, options_.timeoutMs));
-    else if (options_.format == OutputFormat::Csv)
+    else if (options_.format == OutputFormat::Csv && csvHeader)
         out_.Write(CsvHeader());
 }
 
-CheckResult ProbeSession::Probe() noexcept
+CheckResult ProbeSession::Probe(const CancelToken &cancellation) noexcept
 {
     try {
+        probe_.SetCancellation(cancellation);
         probe_.CheckConnection();
         return probe_.LastResult();
     } catch (...) {

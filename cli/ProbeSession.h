@@ -41,10 +41,12 @@ public:
     ProbeSession &operator=(const ProbeSession &) = delete;
 
     // The text header or the csv header; nothing for json or when quiet.
-    void Begin();
+    // The csv header only when `csvHeader` (once for several sessions).
+    void Begin(bool csvHeader = true);
 
-    // One check, blocking for as long as it lasts. Never raises.
-    CheckResult Probe() noexcept;
+    // One check, blocking for as long as it lasts; cancelling `cancellation`
+    // ends its connect wait. Never raises.
+    CheckResult Probe(const CancelToken &cancellation = {}) noexcept;
 
     // Counts a check: records it, prints its line, replaces the metrics file.
     void Take(const CheckResult &result);
@@ -58,6 +60,9 @@ public:
     void PrintSummary();
 
     std::uint64_t Counted() const noexcept { return record_.Sent(); }
+    std::uint64_t Succeeded() const noexcept { return succeeded_; }
+    const ProbeTarget &Target() const noexcept { return target_; }
+    const SessionRecord &Record() const noexcept { return record_; }
     // 0 when at least one check succeeded, else 1.
     int ExitStatus() const noexcept { return succeeded_ > 0 ? 0 : 1; }
 
