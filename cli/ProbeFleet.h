@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli/FleetMetrics.h"
+#include "cli/InternetState.h"
+#include "cli/MetricsFile.h"
 #include "cli/ProbeOptions.h"
 #include "cli/ProbeSession.h"
 #include "net/CancelToken.h"
@@ -8,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 // The sessions of a kelvora-probe run, one per target, in the order given:
@@ -15,6 +20,11 @@
 // with its host and port, as a single target's do). The run loop drives
 // them all through this class; with one target everything written is what
 // that target's ProbeSession writes alone.
+//
+// Over the targets it keeps the internet's state (InternetState), whose
+// summary follows the targets' when there are several, and the metrics of
+// all (FleetMetrics), which replace the metrics file (--prometheus) once
+// per batch of checks that ended together and which the exporter serves.
 //
 // Threads: Probe(i) may run on another thread than the rest, for different
 // targets at once, but never twice at once for the same target. Everything
@@ -37,10 +47,14 @@ public:
         return sessions_[target]->Probe(cancellation);
     }
 
-    // Counts a check of `target`.
+    // Counts a check of `target`, for it and for the internet.
     void Take(std::size_t target, const CheckResult &result);
-    // After the checks that ended together have been taken.
+    // After the checks that ended together have been taken: replaces the
+    // metrics file.
     void AfterResults();
+
+    FleetMetrics &Metrics() noexcept { return metrics_; }
+    const InternetState &Internet() const noexcept { return internet_; }
 
     std::uint64_t Counted(std::size_t target) const noexcept { return sessions_[target]->Counted(); }
 
@@ -48,10 +62,21 @@ public:
     void PrintStatistics();
     void PrintSummary();
 
-    // 0 when at least one check succeeded, else 1.
+    // 0 when at least one check succeeded (with several targets: when the
+    // internet was up at least once), else 1.
     int ExitStatus() const noexcept;
 
 private:
-    OutputFormat format_;
+    void PrintInternet(OutputQueue &queue, bool color);
+    void WriteMetricsFile();
+    void Report(const std::string &problem);
+
+    ProbeOptions options_;
+    SessionOutput output_;
+    FleetMetrics metrics_;
     std::vector<std::unique_ptr<ProbeSession>> sessions_;
+    InternetState internet_;
+    std::optional<MetricsFile> metricsFile_;
+    bool metricsDue_ = false;
+    bool metricsFailing_ = false;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ProbeSession.h"
 
-#include "base/ShownText.h"
 #include "session/SessionCsv.h"
+#include "cli/FleetMetrics.h"
 #include "cli/JsonFormat.h"
 #include "cli/TextFormat.h"
 
@@ -18,7 +18,8 @@ private:
     QString host_;
 };
 
-ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock)
+ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock,
+                           FleetMetrics *metrics)
     : options_(options),
       output_(output),
       target_{options.host.toStdString(), options.port},
@@ -26,12 +27,13 @@ ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &out
       probe_(*view_, client_),
       record_(std::move(clock)),
       out_(output.out),
-      err_(output.err)
+      err_(output.err),
+      metrics_(metrics)
 {
     probe_.SetPort(options.port);
     probe_.SetTimeout(options.timeoutMs);
-    if (!options.prometheusFile.isEmpty())
-        metricsFile_.emplace(options.prometheusFile.toStdString());
+    if (metrics_)
+        metricsIndex_ = metrics_->AddTarget(target_);
 }
 
 ProbeSession::~ProbeSession() = default;
@@ -86,35 +88,8 @@ void ProbeSession::Take(const CheckResult &result)
     }
     if (!result.address.empty())
         lastAddress_ = result.address;
-    if (metricsFile_)
-        WriteMetrics(result);
-}
-
-void ProbeSession::WriteMetrics(const CheckResult &result)
-{
-    metrics_.up = result.ok;
-    metrics_.lastDuration = result.elapsed;
-    metrics_.ok = succeeded_;
-    metrics_.failed = record_.Sent() - succeeded_;
-    metrics_.outages = record_.Summary(0).outagesTotal;
-    metrics_.durations.Add(result.elapsed);
-    std::string error;
-    if (metricsFile_->Replace(PrometheusText(target_, metrics_), &error)) {
-        if (metricsFailing_)
-            Report("metrics written again to " + metricsFile_->Path());
-        metricsFailing_ = false;
-    } else if (!metricsFailing_) {
-        // Once per run of failures, so that a full disk does not flood the
-        // terminal.
-        Report("cannot write the metrics: " + error);
-        metricsFailing_ = true;
-    }
-}
-
-void ProbeSession::Report(const std::string &problem)
-{
-    // The file's name came from the command line: shown safely.
-    err_.Write("kelvora-probe: " + ShownText(QString::fromStdString(problem), -1).toStdString() + "\n");
+    if (metrics_)
+        metrics_->RecordCheck(metricsIndex_, result, record_.Summary(0));
 }
 
 void ProbeSession::PrintStatistics()

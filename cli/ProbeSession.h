@@ -2,10 +2,8 @@
 #pragma once
 
 #include "session/CheckEvent.h"
-#include "cli/MetricsFile.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeOptions.h"
-#include "cli/PrometheusFormat.h"
 #include "monitor/ConnectivityProbe.h"
 #include "monitor/ProbeView.h"
 #include "net/TIdHTTP.h"
@@ -25,9 +23,11 @@ struct SessionOutput {
     bool colorErr = false; // the text statistics on `err`
 };
 
+class FleetMetrics;
+
 // One probe session of kelvora-probe: the probe with its client, the session
-// record, the chosen output format and the metrics file. The run loop drives
-// it; one loop iteration is Take(Probe()) (CheckOnce).
+// record, the chosen output format and the target's metrics. The run loop
+// drives it; one loop iteration is Take(Probe()) (CheckOnce).
 //
 // Threads: Probe may run on another thread than the rest, as long as only
 // one Probe runs at a time; it touches the probe and its client only.
@@ -35,7 +35,9 @@ struct SessionOutput {
 class ProbeSession final {
 public:
     // Brings up the socket stack (raises EIdException when it cannot).
-    ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock = {});
+    // `metrics`, when given, gets this target added and every check counted.
+    ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock = {},
+                 FleetMetrics *metrics = nullptr);
     ~ProbeSession();
     ProbeSession(const ProbeSession &) = delete;
     ProbeSession &operator=(const ProbeSession &) = delete;
@@ -48,7 +50,7 @@ public:
     // ends its connect wait. Never raises.
     CheckResult Probe(const CancelToken &cancellation = {}) noexcept;
 
-    // Counts a check: records it, prints its line, replaces the metrics file.
+    // Counts a check: records it, prints its line, counts it in the metrics.
     void Take(const CheckResult &result);
 
     void CheckOnce() { Take(Probe()); }
@@ -69,8 +71,6 @@ public:
 private:
     class HostView;
 
-    void WriteMetrics(const CheckResult &result);
-    void Report(const std::string &problem);
 
     ProbeOptions options_;
     SessionOutput output_;
@@ -83,7 +83,6 @@ private:
     OutputQueue &err_;
     std::uint64_t succeeded_ = 0;
     std::string lastAddress_;
-    std::optional<MetricsFile> metricsFile_;
-    ProbeMetrics metrics_;
-    bool metricsFailing_ = false;
+    FleetMetrics *metrics_;
+    std::size_t metricsIndex_ = 0;
 };

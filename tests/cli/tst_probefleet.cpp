@@ -186,7 +186,11 @@ void TestProbeFleet::targetsFromAFile()
              0);
     QCOMPARE(first.Accepted(), 2);
     QCOMPARE(second.Accepted(), 2);
-    QCOMPARE(QString::fromUtf8(out).count(QStringLiteral("statistics ---")), 2);
+    const QString shown = QString::fromUtf8(out);
+    QCOMPARE(shown.count(QRegularExpression(QStringLiteral("^--- 127\\.0\\.0\\.1 .* statistics ---$"),
+                                            QRegularExpression::MultilineOption)),
+             2);
+    QCOMPARE(shown.count(QStringLiteral("--- internet (any of 2 targets) statistics ---")), 1);
 }
 
 void TestProbeFleet::badTargetsFileIsUsageError()
