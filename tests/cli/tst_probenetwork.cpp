@@ -229,7 +229,6 @@ void TestProbeNetwork::loopbackOfEachFamily_data()
     QTest::addColumn<QString>("family");
     QTest::newRow("127.0.0.1") << QStringList{} << "127.0.0.1" << true << "ipv4";
     QTest::newRow("::1") << QStringList{} << "::1" << true << "ipv6";
-    QTest::newRow("[::1]") << QStringList{} << "[::1]" << true << "ipv6";
     QTest::newRow("::1 with -6") << QStringList{"-6"} << "::1" << true << "ipv6";
     QTest::newRow("127.0.0.1 with -4") << QStringList{"-4"} << "127.0.0.1" << true << "ipv4";
     QTest::newRow("::1 with -4: no address of that family") << QStringList{"-4"} << "::1" << false << "";
@@ -269,6 +268,15 @@ void TestProbeNetwork::loopbackOfEachFamily()
         const QString shown = family == QLatin1String("ipv6") ? QStringLiteral("[::1]") : address;
         const QString line = QStringLiteral("%1 (%2) port %3: seq=1 time=").arg(host, shown, port);
         QVERIFY2(text.Out().contains(line.toUtf8()), text.Out().constData());
+    }
+
+    if (family == QLatin1String("ipv6") && ok) {
+        // The same address with its port, in brackets: the host is as given.
+        ProbeRun bracketed(options + QStringList{"-c", "1", QStringLiteral("[%1]:%2").arg(host, port)});
+        QVERIFY(bracketed.Finish());
+        QCOMPARE(bracketed.ExitCode(), 0);
+        QVERIFY2(bracketed.Out().contains(QStringLiteral("%1 ([::1]) port %2: seq=1 time=").arg(host, port).toUtf8()),
+                 bracketed.Out().constData());
     }
 
     ProbeRun csv(options + QStringList{"-c", "1", "-f", "csv", host, port});
