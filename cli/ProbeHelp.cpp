@@ -107,10 +107,17 @@ QString HelpText()
 {
     QString help = QStringLiteral(
         "Usage: kelvora-probe [options] HOST [PORT]\n"
+        "       kelvora-probe [options] TARGET...\n"
         "Checks again and again that TCP port PORT (80 unless given) of HOST can be\n"
         "reached: opens a connection, closes it at once and reports how long that\n"
         "took. Nothing is sent over the connection. The name is resolved anew for\n"
         "each check unless --resolve-once is given.\n"
+        "\n"
+        "A TARGET is HOST, HOST:PORT or [IPv6]:PORT; an IPv6 address without brackets\n"
+        "is never split at a colon. Two arguments of which the second is a number read\n"
+        "as HOST PORT, one target; otherwise each argument is a target of its own.\n"
+        "Every target has its own schedule, lines and summary; with several, an\n"
+        "internet summary follows (see --internet).\n"
         "\n"
         "Options:\n");
     for (const ProbeOption &option : ProbeOptionTable())

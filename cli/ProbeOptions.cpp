@@ -4,8 +4,7 @@
 #include "base/CommandLineScan.h"
 #include "base/ShownText.h"
 #include "cli/DecimalSeconds.h"
-#include "monitor/ConnectivityProbe.h"
-#include "net/TIdStack.h"
+#include "cli/ListenAddress.h"
 
 #include <algorithm>
 #include <array>
@@ -20,19 +19,6 @@ using Refusal = std::optional<QString>;
 QString BadValue(const QString &what, const QString &value, const QString &expected)
 {
     return BadValueProblem(what, value, expected);
-}
-
-// Decimal digits only, no sign, at most `highest`.
-std::optional<std::uint64_t> WholeNumber(const QString &text, std::uint64_t highest)
-{
-    if (text.isEmpty() || !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
-        return std::nullopt;
-    const QByteArray bytes = text.toLatin1();
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(bytes.constData(), bytes.constData() + bytes.size(), value);
-    if (error != std::errc() || end != bytes.constData() + bytes.size() || value > highest)
-        return std::nullopt;
-    return value;
 }
 
 Refusal ReadCount(const QString &value, ProbeOptions &options)
@@ -126,6 +112,46 @@ Refusal SetResolveOnce(const QString &, ProbeOptions &options)
     return std::nullopt;
 }
 
+Refusal ReadDefaultPort(const QString &value, ProbeOptions &options)
+{
+    const auto port = WholeNumber(value, 65535);
+    if (!port)
+        return QStringLiteral("expected a number from 0 to 65535");
+    options.defaultPort = static_cast<std::uint16_t>(*port);
+    return std::nullopt;
+}
+
+Refusal ReadTargetsFileName(const QString &value, ProbeOptions &options)
+{
+    if (value.isEmpty())
+        return QStringLiteral("expected a file name");
+    options.targetsFile = value;
+    return std::nullopt;
+}
+
+Refusal ReadParallel(const QString &value, ProbeOptions &options)
+{
+    const auto parallel = WholeNumber(value, kMaxParallel);
+    if (!parallel || *parallel == 0)
+        return QStringLiteral("expected a whole number from 1 to %1").arg(kMaxParallel);
+    options.parallel = static_cast<std::size_t>(*parallel);
+    return std::nullopt;
+}
+
+Refusal ReadInternet(const QString &value, ProbeOptions &options)
+{
+    return ReadChoice(value, std::array{"any", "all", "quorum"}, options.internet);
+}
+
+Refusal ReadListen(const QString &value, ProbeOptions &options)
+{
+    if (!ListenAddressValid(value.toStdString()))
+        return QStringLiteral("expected ADDRESS:PORT with a numeric address and a port from 0 to 65535, "
+                              "such as 127.0.0.1:9374, [::1]:9374 or :9374");
+    options.listen = value.toStdString();
+    return std::nullopt;
+}
+
 Refusal SetTimestamp(const QString &, ProbeOptions &options)
 {
     options.timestamp = true;
@@ -138,7 +164,7 @@ Refusal SetQuiet(const QString &, ProbeOptions &options)
     return std::nullopt;
 }
 
-const std::array<ProbeOption, 14> kTable{{
+const std::array<ProbeOption, 19> kTable{{
     {QStringLiteral("count"), QLatin1Char('c'), QStringLiteral("N"),
      QStringLiteral("stop after N checks, at least 1 (default: run until stopped by a signal)"), ReadCount},
     {QStringLiteral("interval"), QLatin1Char('i'), QStringLiteral("SECONDS"),
@@ -172,6 +198,25 @@ const std::array<ProbeOption, 14> kTable{{
      QStringLiteral("after every check, replace FILE with the metrics in Prometheus' text format, for "
                     "node_exporter's textfile collector; FILE must be a regular file or not exist yet"),
      ReadPrometheus},
+    {QStringLiteral("port"), QLatin1Char('p'), QStringLiteral("PORT"),
+     QStringLiteral("the port of every target that names none (default: 80)"), ReadDefaultPort},
+    {QStringLiteral("targets"), QChar(), QStringLiteral("FILE"),
+     QStringLiteral("read further targets from FILE, one a line, as on the command line; blank lines and "
+                    "everything after a # are ignored"),
+     ReadTargetsFileName},
+    {QStringLiteral("parallel"), QChar(), QStringLiteral("N"),
+     QStringLiteral("check at most N targets at once, from 1 to 1024 (default: 16); a target whose check is "
+                    "due waits for a free place"),
+     ReadParallel},
+    {QStringLiteral("internet"), QChar(), QStringLiteral("RULE"),
+     QStringLiteral("count the internet as up while any (the default), all or a quorum (more than half) of "
+                    "the targets' latest checks succeeded"),
+     ReadInternet},
+    {QStringLiteral("listen"), QChar(), QStringLiteral("ADDRESS:PORT"),
+     QStringLiteral("serve the metrics over HTTP at ADDRESS:PORT, on /metrics for Prometheus and / for a "
+                    "browser; :PORT listens on every address of the machine, open to anyone who can reach it, "
+                    "so prefer 127.0.0.1:PORT behind a firewall"),
+     ReadListen},
     {QStringLiteral("history"), QChar(), QStringLiteral("FILE"),
      QStringLiteral("record every check into the history that kelvora-history reads: the default file "
                     "$XDG_STATE_HOME/kelvora/history.sqlite (created with its folder when missing), or FILE, "
@@ -191,50 +236,14 @@ std::size_t Index(QStringView longName)
     return kTable.size();
 }
 
-Refusal CheckHost(const QString &host, std::string &forResolver)
-{
-    const QString what = QStringLiteral("HOST");
-    if (host.isEmpty())
-        return QStringLiteral("HOST is empty");
-    if (HoldsNonPrinting(host))
-        return BadValue(what, host, QStringLiteral("a host name cannot hold a control character"));
-    if (std::any_of(host.cbegin(), host.cend(), [](QChar c) { return c.isSpace(); }))
-        return BadValue(what, host, QStringLiteral("a host name cannot hold a space"));
-    forResolver = ConnectivityProbe::HostForClient(host);
-    const bool ascii = std::all_of(forResolver.cbegin(), forResolver.cend(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (!ascii)
-        return BadValue(what, host, QStringLiteral("not a valid international name"));
-    if (!TIdStack::CanBeHostName(forResolver))
-        return BadValue(what, host, QStringLiteral("a host name has at most 253 bytes, each label at most 63"));
-    return std::nullopt;
-}
-
-QString Unexpected(const QString &argument)
-{
-    return QStringLiteral("unexpected argument '%1'").arg(ShownText(argument));
-}
-
 Refusal ReadOperands(const std::vector<ScannedOperand> &operands, ProbeOptions &options)
 {
     if (operands.empty())
-        return QStringLiteral("missing HOST");
-    if (operands.size() > 2)
-        return Unexpected(operands[2].text);
-    // A negative number in the host's place; a host that begins with a dash
-    // comes after "--".
-    if (operands[0].text.startsWith(QLatin1Char('-')) && !operands[0].afterEndOfOptions)
-        return Unexpected(operands[0].text);
-    options.host = operands[0].text;
-    if (auto problem = CheckHost(options.host, options.hostForResolver))
-        return problem;
-    if (operands.size() == 2) {
-        const auto port = WholeNumber(operands[1].text, 65535);
-        if (!port)
-            return BadValue(QStringLiteral("PORT"), operands[1].text, QStringLiteral("expected a number from 0 to 65535"));
-        options.port = static_cast<std::uint16_t>(*port);
-    }
-    return std::nullopt;
+        return options.targetsFile.isEmpty() ? std::optional<QString>(QStringLiteral("missing HOST")) : std::nullopt;
+    std::vector<TargetOperand> given;
+    for (const ScannedOperand &operand : operands)
+        given.push_back({operand.text, operand.afterEndOfOptions});
+    return ReadTargetOperands(given, options.defaultPort, options.targets);
 }
 
 ParsedCommandLine Refused(const QString &error)
@@ -255,6 +264,13 @@ ScannedCommandLine Scan(const QStringList &words)
         return shapes;
     }();
     return ScanCommandLine(words, names, SingleDashWords::ShortLetters);
+}
+
+void SetFirstTarget(ProbeOptions &options)
+{
+    options.host = options.targets.front().host;
+    options.hostForResolver = options.targets.front().hostForResolver;
+    options.port = options.targets.front().port;
 }
 
 bool Given(const ScannedCommandLine &line, std::size_t index)
@@ -303,6 +319,27 @@ ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments)
     }
     if (const Refusal refusal = ReadOperands(line.operands, parsed.options))
         return Refused(*refusal);
+    if (!parsed.options.targets.empty()) {
+        if (const Refusal refusal = RefuseRepeatedTargets(parsed.options.targets))
+            return Refused(*refusal);
+        SetFirstTarget(parsed.options);
+    }
     parsed.action = ParsedCommandLine::Action::Run;
     return parsed;
+}
+
+std::optional<QString> CompleteTargets(ProbeOptions &options)
+{
+    if (!options.targetsFile.isEmpty()) {
+        if (auto problem = ReadTargetsFile(options.targetsFile, options.defaultPort, options.targets))
+            return QStringLiteral("--targets: ") + *problem;
+        if (options.targets.empty())
+            return QStringLiteral("--targets: %1 names no target").arg(ShownText(options.targetsFile));
+        if (options.targets.size() > kMaxTargets)
+            return QStringLiteral("too many targets: at most %1").arg(kMaxTargets);
+    }
+    if (auto problem = RefuseRepeatedTargets(options.targets))
+        return problem;
+    SetFirstTarget(options);
+    return std::nullopt;
 }

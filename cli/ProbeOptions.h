@@ -8,15 +8,19 @@
 #include <QList>
 #include <QString>
 
+#include "cli/ProbeTargets.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 // The command line of kelvora-probe, parsed without running anything:
 //
-//   kelvora-probe [options] HOST [PORT]
+//   kelvora-probe [options] TARGET...      (TARGET: HOST, HOST:PORT, [IPv6]:PORT)
+//   kelvora-probe [options] HOST PORT
 //
 // One table of options (ProbeOptionTable) drives the parsing, --help and the
 // option list of the manual page. ParseProbeOptions is pure: it reads only
@@ -30,14 +34,29 @@ enum class OutputFormat { Text, Json, Csv };
 // ("expected text, json or csv"). Both programs read --format so.
 std::optional<QString> ReadOutputFormat(const QString &value, OutputFormat &format);
 enum class ColorMode { Auto, Always, Never };
+// When the internet counts as up: while at least one, all, or more than
+// half of the targets' latest checks succeeded.
+enum class InternetRule { Any, All, Quorum };
 
 struct ProbeOptions {
-    // The host exactly as given (valid UTF-8, checked to be usable), and the
-    // form the resolver is asked for: itself when pure ASCII, else its
-    // ASCII-compatible form.
+    // The first target: the host exactly as given (valid UTF-8, checked to
+    // be usable), the form the resolver is asked for (itself when pure
+    // ASCII, else its ASCII-compatible form), and the port.
     QString host;
     std::string hostForResolver;
     std::uint16_t port = 80;
+    // Every target of the command line, in the order given (the first is
+    // the one above); the targets file's are added by the caller.
+    std::vector<TargetSpec> targets;
+    // --targets FILE: empty for none. Read by ReadTargetsFile, not here.
+    QString targetsFile;
+    // The port of a target that names none (--port).
+    std::uint16_t defaultPort = 80;
+    // At most this many checks at once, over all targets.
+    std::size_t parallel = 16;
+    InternetRule internet = InternetRule::Any;
+    // --listen ADDRESS:PORT for the exporter; empty for none.
+    std::string listen;
     // 0: run until interrupted.
     std::uint64_t count = 0;
     std::chrono::nanoseconds interval = std::chrono::seconds(1);
@@ -90,9 +109,15 @@ struct ParsedCommandLine {
 // each must be valid UTF-8.
 ParsedCommandLine ParseProbeOptions(const QList<QByteArray> &arguments);
 
+// Adds the targets of options.targetsFile (when given) to options.targets,
+// refuses a target given twice, and sets the first target's fields. The
+// refusal is one line, as ParseProbeOptions gives it.
+std::optional<QString> CompleteTargets(ProbeOptions &options);
+
 inline constexpr char16_t kProbeName[] = u"kelvora-probe";
 
 // Bounds, for the messages and the tests, in nanoseconds.
+inline constexpr std::size_t kMaxParallel = 1024;
 inline constexpr std::uint64_t kMinIntervalNs = 10'000'000;       // 0.01 s
 inline constexpr std::uint64_t kMinTimeoutNs = 1'000'000;         // 0.001 s
 inline constexpr std::uint64_t kMaxSecondsNs = 86'400'000'000'000; // a day: interval and time-out

@@ -2,6 +2,7 @@
 #include "cli/ProbeSession.h"
 
 #include "base/ShownText.h"
+#include "cli/FleetMetrics.h"
 #include "cli/JsonFormat.h"
 #include "cli/ProbeCsv.h"
 #include "cli/TextFormat.h"
@@ -20,7 +21,7 @@ private:
 };
 
 ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock,
-                           HistoryRecorder *history)
+                           FleetMetrics *metrics, HistoryRecorder *history)
     : options_(options),
       output_(output),
       target_{options.host.toStdString(), options.port},
@@ -29,19 +30,20 @@ ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &out
       record_(std::move(clock)),
       out_(output.out),
       err_(output.err),
+      metrics_(metrics),
       history_(history)
 {
     probe_.SetPort(options.port);
     probe_.SetTimeout(options.timeoutMs);
     probe_.SetFamilyChoice(options.family);
     probe_.SetResolveOnce(options.resolveOnce);
-    if (!options.prometheusFile.isEmpty())
-        metricsFile_.emplace(options.prometheusFile.toStdString());
+    if (metrics_)
+        metricsIndex_ = metrics_->AddTarget(target_);
 }
 
 ProbeSession::~ProbeSession() = default;
 
-void ProbeSession::Begin()
+void ProbeSession::Begin(bool csvHeader)
 {
     if (history_) {
         history_->Watch(target_.host, target_.port,
@@ -52,13 +54,14 @@ void ProbeSession::Begin()
         return;
     if (options_.format == OutputFormat::Text)
         out_.Write(TextHeader(target_, options_.interval, options_.timeoutMs));
-    else if (options_.format == OutputFormat::Csv)
+    else if (options_.format == OutputFormat::Csv && csvHeader)
         out_.Write(ProbeCsvHeader());
 }
 
-CheckResult ProbeSession::Probe() noexcept
+CheckResult ProbeSession::Probe(const CancelToken &cancellation) noexcept
 {
     try {
+        probe_.SetCancellation(cancellation);
         probe_.CheckConnection();
         return probe_.LastResult();
     } catch (...) {
@@ -99,8 +102,8 @@ void ProbeSession::Take(const CheckResult &result)
     }
     if (!result.address.empty())
         lastAddress_ = result.address;
-    if (metricsFile_)
-        WriteMetrics(result);
+    if (metrics_)
+        metrics_->RecordCheck(metricsIndex_, result, record_.Summary(0));
 }
 
 void ProbeSession::Tick()
@@ -133,27 +136,6 @@ void ProbeSession::NoteHistoryFailure()
     // The recorder records nothing more; the checks go on without it.
     Report("history not recorded any more: " + history_->FailureLine());
     history_ = nullptr;
-}
-
-void ProbeSession::WriteMetrics(const CheckResult &result)
-{
-    metrics_.up = result.ok;
-    metrics_.lastDuration = result.elapsed;
-    metrics_.ok = succeeded_;
-    metrics_.failed = record_.Sent() - succeeded_;
-    metrics_.outages = record_.Summary(0).outagesTotal;
-    metrics_.durations.Add(result.elapsed);
-    std::string error;
-    if (metricsFile_->Replace(PrometheusText(target_, metrics_), &error)) {
-        if (metricsFailing_)
-            Report("metrics written again to " + metricsFile_->Path());
-        metricsFailing_ = false;
-    } else if (!metricsFailing_) {
-        // Once per run of failures, so that a full disk does not flood the
-        // terminal.
-        Report("cannot write the metrics: " + error);
-        metricsFailing_ = true;
-    }
 }
 
 void ProbeSession::Report(const std::string &problem)

@@ -2,10 +2,8 @@
 #pragma once
 
 #include "session/CheckEvent.h"
-#include "cli/MetricsFile.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeOptions.h"
-#include "cli/PrometheusFormat.h"
 #include "monitor/ConnectivityProbe.h"
 #include "monitor/ProbeView.h"
 #include "net/TIdHTTP.h"
@@ -26,9 +24,11 @@ struct SessionOutput {
     bool colorErr = false; // the text statistics on `err`
 };
 
+class FleetMetrics;
+
 // One probe session of kelvora-probe: the probe with its client, the session
-// record, the chosen output format and the metrics file. The run loop drives
-// it; one loop iteration is Take(Probe()) (CheckOnce).
+// record, the chosen output format and the target's metrics. The run loop
+// drives it; one loop iteration is Take(Probe()) (CheckOnce).
 //
 // Threads: Probe may run on another thread than the rest, as long as only
 // one Probe runs at a time; it touches the probe and its client only.
@@ -42,22 +42,25 @@ public:
     static constexpr std::chrono::milliseconds kTickPeriod{250};
 
     // Brings up the socket stack (raises EIdException when it cannot).
+    // `metrics`, when given, gets this target added and every check counted.
     // `history`, when given, records every counted check; it outlives the
     // session, and the session uses it from its own thread only.
     ProbeSession(const ProbeOptions &options, const SessionOutput &output, SessionClock clock = {},
-                 HistoryRecorder *history = nullptr);
+                 FleetMetrics *metrics = nullptr, HistoryRecorder *history = nullptr);
     ~ProbeSession();
     ProbeSession(const ProbeSession &) = delete;
     ProbeSession &operator=(const ProbeSession &) = delete;
 
     // The text header or the csv header; nothing for json or when quiet.
-    void Begin();
+    // The csv header only when `csvHeader` (once for several sessions).
+    void Begin(bool csvHeader = true);
 
-    // One check, blocking for as long as it lasts. Never raises.
-    CheckResult Probe() noexcept;
+    // One check, blocking for as long as it lasts; cancelling `cancellation`
+    // ends its connect wait. Never raises.
+    CheckResult Probe(const CancelToken &cancellation = {}) noexcept;
 
     // Counts a check: records it (in the history too), prints its line,
-    // replaces the metrics file.
+    // counts it in the metrics.
     void Take(const CheckResult &result);
 
     bool Recording() const noexcept { return history_ != nullptr; }
@@ -77,13 +80,15 @@ public:
     void PrintSummary();
 
     std::uint64_t Counted() const noexcept { return record_.Sent(); }
+    std::uint64_t Succeeded() const noexcept { return succeeded_; }
+    const ProbeTarget &Target() const noexcept { return target_; }
+    const SessionRecord &Record() const noexcept { return record_; }
     // 0 when at least one check succeeded, else 1.
     int ExitStatus() const noexcept { return succeeded_ > 0 ? 0 : 1; }
 
 private:
     class HostView;
 
-    void WriteMetrics(const CheckResult &result);
     void Report(const std::string &problem);
     // Says once that the history failed and goes on without it.
     void NoteHistoryFailure();
@@ -99,8 +104,7 @@ private:
     OutputQueue &err_;
     std::uint64_t succeeded_ = 0;
     std::string lastAddress_;
-    std::optional<MetricsFile> metricsFile_;
-    ProbeMetrics metrics_;
-    bool metricsFailing_ = false;
+    FleetMetrics *metrics_;
+    std::size_t metricsIndex_ = 0;
     HistoryRecorder *history_ = nullptr;
 };

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "cli/RunLoop.h"
 
-#include "cli/CheckWorker.h"
+#include "cli/CheckPool.h"
 #include "cli/OutputQueue.h"
-#include "cli/ProbeSession.h"
+#include "cli/ProbeFleet.h"
 #include "cli/SignalPipe.h"
 #include "net/SocketErrors.h"
 
@@ -29,46 +29,52 @@ timespec ToTimespec(std::chrono::steady_clock::duration wait)
 
 } // namespace
 
-RunLoop::RunLoop(ProbeSession &session, CheckWorker &worker, SignalPipe &signalPipe, OutputQueue &out,
+RunLoop::RunLoop(ProbeFleet &fleet, CheckPool &pool, SignalPipe &signalPipe, OutputQueue &out,
                  const Settings &settings)
-    : session_(session),
-      worker_(worker),
+    : fleet_(fleet),
+      pool_(pool),
       signalPipe_(signalPipe),
       out_(out),
       settings_(settings),
+      schedules_(fleet.Size()),
       keyboardOpen_(settings.keyboard >= 0)
 {
 }
 
 RunLoop::End RunLoop::Run()
 {
-    next_ = Clock::now();
-    nextTick_ = next_ + settings_.tick;
+    const Clock::time_point start = Clock::now();
+    for (Schedule &schedule : schedules_)
+        schedule.next = start;
+    nextTick_ = start + settings_.tick;
     while (true) {
-        if (!inFlight_) {
+        if (inFlight_ == 0) {
             if (stopping_)
                 return End::Stopped;
             if (out_.Error() != 0)
                 return End::OutputGone;
-            if (settings_.count != 0 && session_.Counted() >= settings_.count)
+            if (AllCounted())
                 return End::Count;
-            inFlight_ = StartCheckIfDue();
         }
+        std::optional<Clock::time_point> wake;
+        if (!stopping_ && out_.Error() == 0)
+            wake = StartDueChecks();
         const Clock::time_point giveUp = stoppedAt_ + settings_.stopGrace;
-        if (stopping_ && inFlight_ && Clock::now() >= giveUp)
+        if (stopping_ && inFlight_ > 0 && Clock::now() >= giveUp)
             return End::CheckAbandoned;
 
-        pollfd watched[4] = {{signalPipe_.Descriptor(), POLLIN, 0}, {worker_.CompletionDescriptor(), POLLIN, 0},
+        pollfd watched[4] = {{signalPipe_.Descriptor(), POLLIN, 0}, {pool_.CompletionDescriptor(), POLLIN, 0},
                              {out_.ProgressDescriptor(), POLLIN, 0},
                              {WatchingKeyboard() ? settings_.keyboard : -1, POLLIN, 0}};
-        const Clock::time_point wakeAt = WakeAt(giveUp);
-        const bool waitForEver = wakeAt == Clock::time_point::max();
-        const timespec wait = ToTimespec(wakeAt - Clock::now());
+        const std::optional<Clock::time_point> wakeAt = WakeAt(stopping_ ? std::optional(giveUp) : wake);
+        // Nothing to wait for but a check, or room in the output.
+        const bool waitForEver = !wakeAt;
+        const timespec wait = ToTimespec(wakeAt.value_or(giveUp) - Clock::now());
         if (::ppoll(watched, 4, waitForEver ? nullptr : &wait, nullptr) < 0 && errno != EINTR) {
             // Cannot wait: end as a stop does, rather than spin or wait for
             // a check that may hang.
             if (stopping_)
-                return inFlight_ ? End::CheckAbandoned : End::Stopped;
+                return inFlight_ > 0 ? End::CheckAbandoned : End::Stopped;
             BeginStop();
             continue;
         }
@@ -79,42 +85,77 @@ RunLoop::End RunLoop::Run()
         // Read only while still in the foreground: a job sent to the
         // background meanwhile would be stopped by reading its terminal.
         if (watched[3].revents != 0 && WatchingKeyboard() && ReadKeyboard())
-            session_.PrintStatistics();
+            fleet_.PrintStatistics();
         if (watched[1].revents != 0)
-            TakeResult();
+            TakeResults();
         TickIfDue();
     }
 }
 
-RunLoop::Clock::time_point RunLoop::WakeAt(Clock::time_point giveUp) const
+std::optional<RunLoop::Clock::time_point> RunLoop::WakeAt(std::optional<Clock::time_point> wake) const
 {
-    // Waiting for the check, or for room in the output, has no end of its
-    // own.
-    Clock::time_point wakeAt = Clock::time_point::max();
-    if (stopping_)
-        wakeAt = giveUp;
-    else if (!inFlight_ && !out_.Full())
-        wakeAt = next_;
-    if (settings_.tick.count() > 0)
-        wakeAt = std::min(wakeAt, nextTick_);
-    return wakeAt;
+    if (settings_.tick.count() == 0)
+        return wake;
+    return wake ? std::min(*wake, nextTick_) : nextTick_;
 }
 
 void RunLoop::TickIfDue()
 {
     if (settings_.tick.count() == 0 || Clock::now() < nextTick_)
         return;
-    session_.Tick();
+    fleet_.Tick();
     nextTick_ = Clock::now() + settings_.tick;
 }
 
-bool RunLoop::StartCheckIfDue()
+std::optional<RunLoop::Clock::time_point> RunLoop::StartDueChecks()
 {
+    // A full output holds every check back until its reader reads.
+    if (out_.Full())
+        return std::nullopt;
     const Clock::time_point now = Clock::now();
-    if (now < next_ || out_.Full() || !worker_.Start())
+    std::optional<Clock::time_point> earliest;
+    bool room = true;
+    const std::size_t count = schedules_.size();
+    // Round by round from where the last round's starts ended, so that a
+    // pool too small for every due check serves the targets in turn.
+    const std::size_t first = nextToStart_;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t target = (first + k) % count;
+        Schedule &schedule = schedules_[target];
+        if (schedule.inFlight || Finished(target))
+            continue;
+        if (schedule.next > now) {
+            earliest = earliest ? std::min(*earliest, schedule.next) : schedule.next;
+            continue;
+        }
+        // Due: it waits for a result (a free thread), not for time.
+        if (room && pool_.Start(target)) {
+            schedule.inFlight = true;
+            schedule.due = schedule.next;
+            // Until the check says when it really started.
+            schedule.next = now + settings_.interval;
+            ++inFlight_;
+            nextToStart_ = (target + 1) % count;
+        } else {
+            room = false;
+        }
+    }
+    return earliest;
+}
+
+bool RunLoop::Finished(std::size_t target) const
+{
+    return settings_.count != 0 && fleet_.Counted(target) >= settings_.count;
+}
+
+bool RunLoop::AllCounted() const
+{
+    if (settings_.count == 0)
         return false;
-    // Until the check says when it really started.
-    next_ = now + settings_.interval;
+    for (std::size_t target = 0; target < schedules_.size(); ++target) {
+        if (!Finished(target))
+            return false;
+    }
     return true;
 }
 
@@ -124,13 +165,14 @@ void RunLoop::BeginStop()
         return;
     stopping_ = true;
     stoppedAt_ = Clock::now();
+    pool_.CancelRunning();
 }
 
 void RunLoop::TakeSignals()
 {
     const SignalPipe::Requests requests = signalPipe_.Take();
     if (requests.statistics)
-        session_.PrintStatistics();
+        fleet_.PrintStatistics();
     if (requests.stop)
         BeginStop();
 }
@@ -174,19 +216,25 @@ bool RunLoop::ReadKeyboard()
     return std::any_of(bytes, bytes + count, [](char c) { return c == '\n' || c == '\r'; });
 }
 
-void RunLoop::TakeResult()
+void RunLoop::TakeResults()
 {
-    std::optional<CheckResult> result = worker_.TakeResult();
-    if (!result)
-        return;
-    inFlight_ = false;
-    // The next check starts an interval after this one started on the
-    // worker's thread (the probe reads the same steady clock), so the wake-up
-    // of that thread cannot bring two starts closer than the interval.
-    if (result->startedMonotonic.count() != 0)
-        next_ = Clock::time_point(std::chrono::duration_cast<Clock::duration>(result->startedMonotonic))
-                + settings_.interval;
-    const bool interrupted = stopping_ && !result->ok && result->errorCode == WSAEINTR;
-    if (!interrupted)
-        session_.Take(*result);
+    for (const auto &[target, result] : pool_.TakeResults()) {
+        Schedule &schedule = schedules_[target];
+        schedule.inFlight = false;
+        --inFlight_;
+        // The next check starts an interval after this one started on the
+        // pool's thread (the probe reads the same steady clock), so the
+        // wake-up of that thread cannot bring two starts closer than the
+        // interval.
+        if (result.startedMonotonic.count() != 0) {
+            const Clock::time_point started(std::chrono::duration_cast<Clock::duration>(result.startedMonotonic));
+            schedule.next = started + settings_.interval;
+            if (settings_.lateness)
+                settings_.lateness(started - schedule.due);
+        }
+        const bool interrupted = stopping_ && !result.ok && result.errorCode == WSAEINTR;
+        if (!interrupted)
+            fleet_.Take(target, result);
+    }
+    fleet_.AfterResults();
 }

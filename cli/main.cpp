@@ -1,30 +1,34 @@
 // SPDX-License-Identifier: MIT
 // kelvora-probe: the window's connectivity check on a terminal.
 //
-//   kelvora-probe [options] HOST [PORT]
+//   kelvora-probe [options] TARGET...
+//   kelvora-probe [options] HOST PORT
 //
 // Exit status: 0 when at least one check succeeded, 1 when none did, 2 for
 // bad usage, 3 when standard output could not be written.
 
 #include "base/ProgramVoice.h"
 #include "base/ShownText.h"
-#include "cli/CheckWorker.h"
+#include "cli/CheckPool.h"
 #include "cli/MetricsFile.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeHelp.h"
 #include "cli/ProbeOptions.h"
-#include "cli/ProbeSession.h"
+#include "cli/ProbeFleet.h"
 #include "cli/RunLoop.h"
 #include "cli/SignalPipe.h"
 #include "cli/Terminal.h"
 #include "history/HistoryPaths.h"
 #include "history/HistoryRecorder.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -96,27 +100,40 @@ int EndOutput(RunLoop &loop, OutputQueue &out, OutputQueue &err, int status)
     return status;
 }
 
-int Run(const ProbeOptions &options, HistoryRecorder *history)
+// Every check at once holds a socket and its thread's cancellation pipe;
+// many targets may need more descriptors than the usual soft limit.
+void RaiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+int Run(const ProbeOptions &options, const std::vector<HistoryRecorder *> &histories)
 {
     SignalPipe signalPipe;
     OutputQueue out(STDOUT_FILENO);
     OutputQueue err(STDERR_FILENO);
-    ProbeSession session(options,
-                         SessionOutput{out, err, ColorWanted(options.color, STDOUT_FILENO),
-                                       ColorWanted(options.color, STDERR_FILENO)},
-                         {}, history);
-    CheckWorker worker([&session] { return session.Probe(); });
-    RunLoop loop(session, worker, signalPipe, out, LoopSettings(options));
+    ProbeFleet fleet(options, SessionOutput{out, err, ColorWanted(options.color, STDOUT_FILENO),
+                                            ColorWanted(options.color, STDERR_FILENO)},
+                     {}, histories);
+    CheckPool pool(std::min(options.parallel, fleet.Size()),
+                   [&fleet](std::size_t target, const CancelToken &cancellation) {
+                       return fleet.Probe(target, cancellation);
+                   });
+    RunLoop loop(fleet, pool, signalPipe, out, LoopSettings(options));
 
-    session.Begin();
+    fleet.Begin();
     const RunLoop::End end = loop.Run();
-    session.EndHistory();
-    session.PrintSummary();
-    const int status = EndOutput(loop, out, err, session.ExitStatus());
+    fleet.EndHistory();
+    fleet.PrintSummary();
+    const int status = EndOutput(loop, out, err, fleet.ExitStatus());
     if (end == RunLoop::End::CheckAbandoned) {
-        // The check that is still running (a resolver that does not answer)
-        // uses the session; end here, without destroying anything under it.
-        worker.Abandon();
+        // A check that is still running (a resolver that does not answer)
+        // uses its session; end here, without destroying anything under it.
+        pool.Abandon();
         ::_exit(status);
     }
     return status;
@@ -143,21 +160,28 @@ int main(int argc, char **argv)
     case ParsedCommandLine::Action::Run:
         break;
     }
-    const ProbeOptions &options = parsed.options;
+    ProbeOptions options = parsed.options;
+    if (const auto problem = CompleteTargets(options))
+        return RefuseUsage(*problem);
     if (!options.prometheusFile.isEmpty()) {
         if (const auto problem = MetricsFile::Unwritable(options.prometheusFile.toStdString()))
             return RefuseUsage(QStringLiteral("--prometheus: ") + ShownText(QString::fromStdString(*problem), -1));
     }
-    std::unique_ptr<HistoryRecorder> history;
+    // One recorder a target: each target's checks are a run of their own.
+    std::vector<std::unique_ptr<HistoryRecorder>> recorders;
+    std::vector<HistoryRecorder *> histories;
     if (options.history) {
         try {
-            history = OpenHistory(options);
+            for (std::size_t i = 0; i < std::max<std::size_t>(1, options.targets.size()); ++i) {
+                recorders.push_back(OpenHistory(options));
+                histories.push_back(recorders.back().get());
+            }
         } catch (const HistoryFileError &error) {
             return RefuseUsage(QStringLiteral("--history: ") + ShownText(QString::fromStdString(error.what()), -1));
         }
     }
-    try {
-        return Run(options, history.get());
+    RaiseDescriptorLimit();    try {
+        return Run(options, histories);
     } catch (const std::exception &error) {
         WriteWhole(STDERR_FILENO, QStringLiteral("kelvora-probe: %1\n").arg(QString::fromUtf8(error.what())).toStdString());
         return 1;

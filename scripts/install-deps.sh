@@ -8,20 +8,22 @@
 set -euo pipefail
 
 # Building and running: the compiler and CMake, Qt, SQLite for the history,
+# prometheus-cpp for the probe's metrics and exporter,
 # Qt's SVG image plugin that loads the icon at run time, and the fonts that
 # the window's layout is measured in.
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libsqlite3-dev libqt6svg6 libgl-dev
+  qt6-base-dev qt6-base-dev-tools libsqlite3-dev libqt6svg6 libgl-dev prometheus-cpp-dev
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
 )
 
 # Testing: the benchmarks' library; X server, window manager and tools of
 # the end-to-end tests; network namespaces; the validators of the desktop
 # entry and metadata, man for the manual pages, what builds and checks
-# the Debian package, and the sqlite3 shell the history benchmark reads with.
+# the Debian package, the sqlite3 shell the history benchmark reads with, and
+# the Prometheus server and promtool that read the probe's metrics.
 test_packages=(
-  libbenchmark-dev sqlite3
+  libbenchmark-dev sqlite3 prometheus
   xvfb xauth x11-utils imagemagick xdotool libxcb1-dev openbox
   iproute2 util-linux dbus-daemon
   desktop-file-utils appstream man-db

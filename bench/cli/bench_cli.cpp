@@ -7,14 +7,14 @@
 //
 // Also shown: the same with the json format; the probe alone, which is the
 // client's share; and the check as the program really runs it, on the
-// worker thread with the hand-over through its completion pipe.
+// pool's thread with the hand-over through its completion pipe.
 
 #include "support/AcceptAndCloseServer.h"
 #include "support/BenchMain.h"
 #include "support/ProbeLoops.h"
 #include "support/RatioReporter.h"
 
-#include "cli/CheckWorker.h"
+#include "cli/CheckPool.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeOptions.h"
 #include "cli/ProbeSession.h"
@@ -174,21 +174,21 @@ void ProbeOnly(benchmark::State &state)
         state.SkipWithError("a check failed");
 }
 
-// As the run loop does it: the probe on the worker's thread, this thread
+// As the run loop does it: the probe on the pool's thread, this thread
 // waiting in poll for its completion, then recording and printing.
 void ProgramCheckOnWorker(benchmark::State &state)
 {
     DrainedPipe pipe;
     Outputs outputs(pipe.WriteEnd());
     ProbeSession session(Options(OutputFormat::Text), outputs.Session());
-    CheckWorker worker([&session] { return session.Probe(); });
+    CheckPool pool(1, [&session](std::size_t, const CancelToken &cancel) { return session.Probe(cancel); });
     for (auto _ : state) {
-        worker.Start();
-        pollfd done{worker.CompletionDescriptor(), POLLIN, 0};
-        std::optional<CheckResult> result;
-        while (!(result = worker.TakeResult()))
+        pool.Start(0);
+        pollfd done{pool.CompletionDescriptor(), POLLIN, 0};
+        std::vector<std::pair<std::size_t, CheckResult>> results;
+        while ((results = pool.TakeResults()).empty())
             ::poll(&done, 1, -1);
-        session.Take(*result);
+        session.Take(results.front().second);
     }
     AllSucceeded(state, session, outputs);
 }

@@ -73,6 +73,7 @@ class TestProbeHistory : public QObject {
 
 private slots:
     void recordsWhatItPrinted();
+    void eachTargetIsARunOfItsOwn();
     void checksReachTheFileWhileItRuns();
     void aStopDuringAHungConnectClosesTheRun();
     void theDefaultFileIsCreatedPrivately();
@@ -119,6 +120,31 @@ void TestProbeHistory::recordsWhatItPrinted()
         QCOMPARE(run.ended, std::string("exit"));
         QCOMPARE(run.checks, 4);
     }
+}
+
+void TestProbeHistory::eachTargetIsARunOfItsOwn()
+{
+    QTemporaryDir dir;
+    const std::filesystem::path file = PathIn(dir, "h.sqlite");
+    LoopbackListener listener;
+    RefusingPort refusing;
+    ProbeRun run({"-c", "3", "-i", "0.02", "-q", "--history=" + Q(file), "127.0.0.1:" + Port(listener.Port()),
+                  "127.0.0.1:" + Port(refusing.Port())});
+    QVERIFY(run.Finish());
+    QCOMPARE(run.ExitCode(), 0);
+    const std::vector<RunLine> runs = RunsIn(file);
+    QCOMPARE(runs.size(), std::size_t{2});
+    for (const RunLine &line : runs) {
+        QCOMPARE(line.ended, std::string("exit"));
+        QCOMPARE(line.checks, 3);
+    }
+    int ok = 0;
+    for (const StoredCheck &check : ChecksIn(file)) {
+        QCOMPARE(check.result.ok, check.port == listener.Port());
+        ok += check.result.ok ? 1 : 0;
+    }
+    QCOMPARE(ok, 3);
+    QCOMPARE(ChecksIn(file).size(), std::size_t{6});
 }
 
 // One check a minute: the batched commit must not wait for the next check

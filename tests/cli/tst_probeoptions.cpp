@@ -44,6 +44,7 @@ private slots:
     void usageLinePointsToHelp();
     void helpNamesEveryOption();
     void helpAndManualFromOneTable();
+    void historyFileIsAttached();
     void colourChoice_data();
     void colourChoice();
 };
@@ -240,7 +241,7 @@ void TestProbeOptions::badUsage_data()
     row("unknown long option", {"--bogus", "h"}, "unknown option '--bogus'");
     row("unknown option shown safely", {QStringLiteral("--x\u202e\x1b[31m"), "h"}, "unknown option '--x\\u202e\\x1b[31m'");
     row("bad value shown safely", {"-f", QStringLiteral("j\u2066son\u0085"), "h"}, "--format: bad value 'j\\u2066son\\u0085'");
-    row("stray argument shown safely", {"h", "80", QStringLiteral("\u202ex")}, "unexpected argument '\\u202ex'");
+    row("stray argument shown safely", {"h", QStringLiteral("\u202ex")}, "HOST: bad value '\\u202ex'");
     row("long options are not abbreviated", {"--cou", "3", "h"}, "unknown option '--cou'");
     row("-v is not -V", {"-v"}, "'-v'");
     row("unknown letter among compacted", {"-qz", "h"}, "'-z'");
@@ -289,18 +290,27 @@ void TestProbeOptions::badUsage_data()
     row("IPv6 and IPv4 both, long and compacted", {"--ipv6", "-q4", "h"}, "--ipv4 and --ipv6 exclude each other");
     row("resolve once takes no value", {"--resolve-once=yes", "h"}, "option '--resolve-once' takes no value");
     row("history with an empty file name", {"--history=", "h"}, "--history: bad value '': expected a file name");
-    // The file is attached with '=': a word after --history is the host.
-    row("history's file written apart is an operand", {"--history", "f.sqlite", "h", "80"}, "unexpected argument '80'");
     row("port above 65535", {"h", "65536"}, "PORT: bad value '65536'");
     row("port far above", {"h", "99999999999999999999"}, "PORT: bad value '99999999999999999999'");
     row("port negative", {"h", "-1"}, "PORT: bad value '-1'");
-    row("port garbage", {"h", "80x"}, "PORT: bad value '80x'");
-    row("port by service name", {"h", "http"}, "PORT: bad value 'http'");
-    row("port hexadecimal", {"h", "0x50"}, "PORT: bad value '0x50'");
+    row("port garbage after the colon", {"h:80x"}, "PORT: bad value 'h:80x'");
+    row("port by service name after the colon", {"h:http"}, "PORT: bad value 'h:http'");
+    row("port hexadecimal after the colon", {"h:0x50"}, "PORT: bad value 'h:0x50'");
+    row("port twice, after the colon and apart", {"h:80", "81"}, "PORT given twice");
+    row("a port alone among several targets", {"a", "b", "80"}, "'80' reads as a port");
+    row("the same target twice", {"h", "h:80"}, "target 'h:80' given twice");
+    row("parallel zero", {"--parallel", "0", "h"}, "--parallel: bad value '0'");
+    row("parallel above the limit", {"--parallel", "1025", "h"}, "--parallel: bad value '1025'");
+    row("internet rule unknown", {"--internet", "most", "h"}, "expected any, all or quorum");
+    row("listen without a port", {"--listen", "127.0.0.1", "h"}, "--listen: bad value '127.0.0.1'");
+    row("listen on a name", {"--listen", "localhost:9374", "h"}, "--listen: bad value 'localhost:9374'");
+    row("listen on IPv6 without brackets", {"--listen", "::1:9374", "h"}, "--listen: bad value");
+    row("listen port above 65535", {"--listen", ":65536", "h"}, "--listen: bad value ':65536'");
+    row("default port garbage", {"-p", "x", "h"}, "--port: bad value 'x'");
     row("port with a sign", {"h", "+80"}, "PORT: bad value '+80'");
     row("port empty", {"h", ""}, "PORT: bad value ''");
-    row("third argument", {"h", "80", "extra"}, "unexpected argument 'extra'");
-    row("negative third argument", {"h", "80", "-3"}, "'-3'");
+    row("port among three arguments", {"h", "80", "extra"}, "'80' reads as a port");
+    row("negative third argument", {"h", "x", "-3"}, "'-3' reads as a port");
     row("host empty", {""}, "HOST is empty");
     row("host blank", {"   "}, "HOST: bad value '   ': a host name cannot hold a space");
     row("host with spaces around it", {" h "}, "HOST: bad value ' h '");
@@ -350,6 +360,8 @@ void TestProbeOptions::helpNamesEveryOption()
     QVERIFY(help.startsWith(QStringLiteral("Usage: kelvora-probe [options] HOST [PORT]\n")));
     for (const char *option : {"-c, --count N", "-i, --interval SECONDS", "-w, --timeout SECONDS", "-f, --format FORMAT",
                                "-D, --timestamp", "-q, --quiet", "--color WHEN", "--prometheus FILE", "-h, --help",
+                               "-p, --port PORT", "--targets FILE", "--parallel N", "--internet RULE",
+                               "--listen ADDRESS:PORT", "every address of the machine", "TARGET...", "never split at a colon",
                                "-V, --version", "SIGQUIT", "SIGHUP", "Exit status", "3 when the output could not",
                                "rounded up to whole milliseconds", "-4, --ipv4", "-6, --ipv6", "-r, --resolve-once",
                                "--history[=FILE]", "unless --resolve-once is given"})
@@ -422,6 +434,17 @@ void TestProbeOptions::colourChoice()
     const char *noColorValue = noColor == "-" ? nullptr : noColor.constData();
     const char *termValue = term == "-" ? nullptr : term.constData();
     QCOMPARE(ColorWanted(mode, terminal, noColorValue, termValue), wanted);
+}
+
+// The file is attached with '=': a word after --history is a target.
+void TestProbeOptions::historyFileIsAttached()
+{
+    const ParsedCommandLine parsed = Parse({"--history", "f.sqlite", "h"});
+    QCOMPARE(parsed.action, Action::Run);
+    QVERIFY(parsed.options.history);
+    QVERIFY(parsed.options.historyFile.isEmpty());
+    QCOMPARE(parsed.options.host, QStringLiteral("f.sqlite"));
+    QCOMPARE(parsed.options.targets.size(), std::size_t{2});
 }
 
 QTEST_GUILESS_MAIN(TestProbeOptions)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "cli/CheckWorker.h"
+#include "cli/CheckPool.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeOptions.h"
-#include "cli/ProbeSession.h"
+#include "cli/ProbeFleet.h"
 #include "cli/RunLoop.h"
 #include "cli/SignalPipe.h"
 #include "support/LoopbackListener.h"
@@ -83,11 +83,11 @@ void TestRunLoop::fullOutputHoldsTheChecksBackAndAStopStillEnds()
     // The pipe takes a page, the queue some 2 KB: a hundred checks fill both.
     OutputQueue out(reader.WriteEnd(), 2000);
     OutputQueue err(-1); // no statistics are asked for
-    ProbeSession session(parsed.options, SessionOutput{out, err, false, false});
-    CheckWorker worker([&session] { return session.Probe(); });
+    ProbeFleet fleet(parsed.options, SessionOutput{out, err, false, false});
+    CheckPool pool(1, [&fleet](std::size_t target, const CancelToken &cancel) { return fleet.Probe(target, cancel); });
     RunLoop::Settings settings;
     settings.interval = parsed.options.interval;
-    RunLoop loop(session, worker, signalPipe, out, settings);
+    RunLoop loop(fleet, pool, signalPipe, out, settings);
 
     int checksWhenFull = -1;
     int checksAfterWaiting = -1;
@@ -103,7 +103,7 @@ void TestRunLoop::fullOutputHoldsTheChecksBackAndAStopStillEnds()
         }
         ::kill(::getpid(), SIGTERM);
     });
-    session.Begin();
+    fleet.Begin();
     const RunLoop::End end = loop.Run();
     test.join();
 
