@@ -33,7 +33,14 @@ void SetNoDelay(TIdSocketHandle &handle, const SocketBinding &binding)
 // "[2001:db8::1]" or "192.0.2.1": the address as it stands before a colon.
 std::string Bracketed(const std::string &address)
 {
-    return FamilyOfAddress(address) == AF_INET6 ? "[" + address + "]" : address;
+    if (FamilyOfAddress(address) != AF_INET6)
+        return address;
+    std::string bracketed;
+    bracketed.reserve(address.size() + 2);
+    bracketed += '[';
+    bracketed += address;
+    bracketed += ']';
+    return bracketed;
 }
 
 } // namespace
