@@ -3,11 +3,13 @@
 
 #include "base/TColor.h"
 #include "monitor/CheckResult.h"
+#include "monitor/FamilyChoice.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,6 +39,9 @@ struct SessionHost {
     std::function<QString()> hostText;
     // The exit button's close path.
     std::function<void()> requestClose;
+    // Where the context menu's "Протокол" choice goes (the checks' address
+    // family); nothing when empty.
+    std::function<void(FamilyChoice)> setFamilyChoice;
 };
 
 // Where the session shows itself beyond the window: the tray icon and the
@@ -60,7 +65,8 @@ struct SessionServices {
 // The session that the main window keeps from its creation on, and what
 // shows it: the session window (one at most, opened with "Сеанс…" in the
 // background's context menu, with Ctrl+I anywhere in the main window or from
-// the tray), the tool tips of the readout and the gauge, the reason for
+// the tray), the context menu's "Протокол" submenu ("Авто", "IPv4", "IPv6",
+// one checked, Авто at the start, kept for the run), the tool tips of the readout and the gauge, the reason for
 // assistive technology, the tray icon where the desktop has a tray, and the
 // notifications when the connection is lost or restored.
 //
@@ -104,6 +110,8 @@ public:
     QMenu *ContextMenu() const { return contextMenu_.get(); }
     QMenu *TrayMenu() const { return trayMenu_.get(); }
     QAction *NotificationsAction() const { return notifications_; }
+    QMenu *ProtocolMenu() const { return protocolMenu_; }
+    QAction *FamilyAction(FamilyChoice choice) const { return familyActions_.at(choice); }
     QShortcut *SessionShortcut() const { return shortcut_; }
 
 protected:
@@ -113,6 +121,7 @@ private:
     bool OnBackground(QPoint point) const;
     void PlaceOverMainWindow(QWidget &window);
     void BuildMenus();
+    void BuildProtocolMenu();
     void UpdateTray();
     void RefreshShownWindow();
 
@@ -123,6 +132,8 @@ private:
     std::unique_ptr<QMenu> contextMenu_;
     std::unique_ptr<QMenu> trayMenu_;
     QAction *notifications_ = nullptr;
+    QMenu *protocolMenu_ = nullptr;
+    std::map<FamilyChoice, QAction *> familyActions_;
     QShortcut *shortcut_ = nullptr;
     std::unique_ptr<TrayStatus> tray_;
     std::unique_ptr<NotificationSink> sink_;
