@@ -142,8 +142,8 @@ void SessionController::BuildProtocolMenu()
         familyActions_[choice] = action;
         connect(action, &QAction::triggered, this, [this, choice = choice] {
             CallGuarded([this, choice] {
-                if (host_.setFamilyChoice)
-                    host_.setFamilyChoice(choice);
+                if (onFamilyChosen_)
+                    onFamilyChosen_(choice);
             });
         });
     }

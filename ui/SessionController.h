@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class NotificationSink;
@@ -39,9 +40,6 @@ struct SessionHost {
     std::function<QString()> hostText;
     // The exit button's close path.
     std::function<void()> requestClose;
-    // Where the context menu's "Протокол" choice goes (the checks' address
-    // family); nothing when empty.
-    std::function<void(FamilyChoice)> setFamilyChoice;
 };
 
 // Where the session shows itself beyond the window: the tray icon and the
@@ -91,6 +89,10 @@ public:
     // After every change of the window's status colour.
     void StatusColorChanged(TColor color);
 
+    // Where the context menu's "Протокол" choice goes (the checks' address
+    // family); until set, or when empty, nowhere.
+    void SetOnFamilyChosen(std::function<void(FamilyChoice)> handler) { onFamilyChosen_ = std::move(handler); }
+
     // The Russian reason of the latest check when it failed; empty before
     // the first check and after a success.
     std::optional<QString> LatestFailure() const;
@@ -134,6 +136,7 @@ private:
     QAction *notifications_ = nullptr;
     QMenu *protocolMenu_ = nullptr;
     std::map<FamilyChoice, QAction *> familyActions_;
+    std::function<void(FamilyChoice)> onFamilyChosen_;
     QShortcut *shortcut_ = nullptr;
     std::unique_ptr<TrayStatus> tray_;
     std::unique_ptr<NotificationSink> sink_;

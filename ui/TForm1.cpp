@@ -21,9 +21,9 @@ void TForm1::FormCreate()
     CallGuarded([this] {
         session_ = std::make_unique<SessionController>(
             SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11},
-                        [this] { return HostText(); }, [this] { Button1Click(); },
-                        [this](FamilyChoice choice) { probe_->SetFamilyChoice(choice); }},
+                        [this] { return HostText(); }, [this] { Button1Click(); }},
             services_.session);
+        session_->SetOnFamilyChosen([this](FamilyChoice choice) { probe_->SetFamilyChoice(choice); });
     });
     cycle_.FormCreate();
 }
