@@ -33,7 +33,14 @@ void SetNoDelay(TIdSocketHandle &handle, const SocketBinding &binding)
 // "[2001:db8::1]" or "192.0.2.1": the address as it stands before a colon.
 std::string Bracketed(const std::string &address)
 {
-    return FamilyOfAddress(address) == AF_INET6 ? "[" + address + "]" : address;
+    if (FamilyOfAddress(address) != AF_INET6)
+        return address;
+    std::string bracketed;
+    bracketed.reserve(address.size() + 2);
+    bracketed += '[';
+    bracketed += address;
+    bracketed += ']';
+    return bracketed;
 }
 
 } // namespace
@@ -77,6 +84,8 @@ std::vector<std::string> InterleaveFamilies(const std::vector<std::string> &addr
 ConnectRace::ConnectRace(std::vector<std::string> addresses, std::int32_t port, SocketBinding binding)
     : addresses_(std::move(addresses)), port_(port), binding_(std::move(binding))
 {
+    reports_.reserve(addresses_.size());
+    startedAt_.reserve(addresses_.size());
 }
 
 void ConnectRace::Run(TIdSocketHandle &endpoint, std::int32_t timeLimitMs, const CancelToken &cancel)
@@ -154,13 +163,12 @@ bool ConnectRace::Await(Clock::time_point until, const CancelToken &cancel)
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
     if (left.count() <= 0)
         return true;
-    std::vector<int> sockets;
-    sockets.reserve(running_.size());
+    sockets_.clear();
     for (const Running &running : running_)
-        sockets.push_back(running.handle.OsSocket());
+        sockets_.push_back(running.handle.OsSocket());
     TIdStack &stack = Stack();
     int ended = -1;
-    const int result = stack.SysAwaitConnects(sockets, int(left.count()), cancel, ended);
+    const int result = stack.SysAwaitConnects(sockets_, int(left.count()), cancel, ended);
     if (result == 0 && ended >= 0) {
         Complete(std::size_t(ended));
         return true;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // How every socket of a connect is bound and set up before it connects
@@ -56,6 +57,7 @@ public:
 
     // The attempts started, in order, as they ended.
     const std::vector<ConnectAttemptReport> &Attempts() const noexcept { return reports_; }
+    std::vector<ConnectAttemptReport> TakeAttempts() noexcept { return std::move(reports_); }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -77,6 +79,7 @@ private:
     std::size_t next_ = 0;
     Clock::time_point nextStart_;
     std::vector<Running> running_;
+    std::vector<int> sockets_; // of running_, for the wait
     std::vector<Clock::time_point> startedAt_;
     std::vector<ConnectAttemptReport> reports_;
     TIdSocketHandle winner_;

@@ -75,8 +75,10 @@ std::string IPAddress::Text() const
         return text;
     }
     std::string text = IPv6Text(v6_);
-    if (scopeId_ != 0)
-        text += "%" + ZoneText(scopeId_);
+    if (scopeId_ != 0) {
+        text += '%';
+        text += ZoneText(scopeId_);
+    }
     return text;
 }
 

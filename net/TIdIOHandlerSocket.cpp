@@ -142,11 +142,11 @@ void TIdIOHandlerSocket::Race(TIdSocketHandle &endpoint, const std::vector<std::
         race.Run(endpoint, timeLimitMs, Cancellation());
     } catch (...) {
         Report().connectElapsed = std::chrono::steady_clock::now() - start;
-        Report().attempts = race.Attempts();
+        Report().attempts = race.TakeAttempts();
         throw;
     }
     Report().connectElapsed = std::chrono::steady_clock::now() - start;
-    Report().attempts = race.Attempts();
+    Report().attempts = race.TakeAttempts();
     Report().version = FamilyOfAddress(endpoint.RemoteIP()) == AF_INET6 ? IPVersion::IPv6 : IPVersion::IPv4;
 }
 

@@ -51,7 +51,8 @@ public:
     // gives none.
     void AllocateHandle(int family = AF_INET);
 
-    // Binds to IP and Port, or to the first free port of the range. Raises
+    // Binds to IP and Port, or to the first free port of the range (an IPv6
+    // socket with no address, port or range to bind is left unbound). Raises
     // EIdCouldNotBindSocket when the address is in use (every port of the
     // range, when there is one) and EIdSocketError for other failures.
     void BindLocal();

@@ -11,6 +11,7 @@
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
@@ -113,6 +114,7 @@ void SessionController::BuildMenus()
     contextMenu_ = std::make_unique<QMenu>();
     contextMenu_->addAction(openSession);
     contextMenu_->addAction(notifications_);
+    BuildProtocolMenu();
 
     trayMenu_ = std::make_unique<QMenu>();
     QAction *show = trayMenu_->addAction(QStringLiteral("Показать окно"));
@@ -122,6 +124,29 @@ void SessionController::BuildMenus()
     trayMenu_->addSeparator();
     QAction *quit = trayMenu_->addAction(QStringLiteral("Выход"));
     connect(quit, &QAction::triggered, this, [this] { CallGuarded([this] { host_.requestClose(); }); });
+}
+
+void SessionController::BuildProtocolMenu()
+{
+    protocolMenu_ = contextMenu_->addMenu(QStringLiteral("Протокол"));
+    auto *group = new QActionGroup(this);
+    group->setExclusive(true);
+    const std::pair<QString, FamilyChoice> choices[] = {{QStringLiteral("Авто"), FamilyChoice::Auto},
+                                                         {QStringLiteral("IPv4"), FamilyChoice::IPv4Only},
+                                                         {QStringLiteral("IPv6"), FamilyChoice::IPv6Only}};
+    for (const auto &[text, choice] : choices) {
+        QAction *action = protocolMenu_->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(choice == FamilyChoice::Auto);
+        group->addAction(action);
+        familyActions_[choice] = action;
+        connect(action, &QAction::triggered, this, [this, choice = choice] {
+            CallGuarded([this, choice] {
+                if (onFamilyChosen_)
+                    onFamilyChosen_(choice);
+            });
+        });
+    }
 }
 
 void SessionController::HostChanged(const QString &host)

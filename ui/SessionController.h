@@ -3,13 +3,16 @@
 
 #include "base/TColor.h"
 #include "monitor/CheckResult.h"
+#include "monitor/FamilyChoice.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class NotificationSink;
@@ -60,7 +63,8 @@ struct SessionServices {
 // The session that the main window keeps from its creation on, and what
 // shows it: the session window (one at most, opened with "Сеанс…" in the
 // background's context menu, with Ctrl+I anywhere in the main window or from
-// the tray), the tool tips of the readout and the gauge, the reason for
+// the tray), the context menu's "Протокол" submenu ("Авто", "IPv4", "IPv6",
+// one checked, Авто at the start, kept for the run), the tool tips of the readout and the gauge, the reason for
 // assistive technology, the tray icon where the desktop has a tray, and the
 // notifications when the connection is lost or restored.
 //
@@ -85,6 +89,10 @@ public:
     // After every change of the window's status colour.
     void StatusColorChanged(TColor color);
 
+    // Where the context menu's "Протокол" choice goes (the checks' address
+    // family); until set, or when empty, nowhere.
+    void SetOnFamilyChosen(std::function<void(FamilyChoice)> handler) { onFamilyChosen_ = std::move(handler); }
+
     // The Russian reason of the latest check when it failed; empty before
     // the first check and after a success.
     std::optional<QString> LatestFailure() const;
@@ -104,6 +112,8 @@ public:
     QMenu *ContextMenu() const { return contextMenu_.get(); }
     QMenu *TrayMenu() const { return trayMenu_.get(); }
     QAction *NotificationsAction() const { return notifications_; }
+    QMenu *ProtocolMenu() const { return protocolMenu_; }
+    QAction *FamilyAction(FamilyChoice choice) const { return familyActions_.at(choice); }
     QShortcut *SessionShortcut() const { return shortcut_; }
 
 protected:
@@ -113,6 +123,7 @@ private:
     bool OnBackground(QPoint point) const;
     void PlaceOverMainWindow(QWidget &window);
     void BuildMenus();
+    void BuildProtocolMenu();
     void UpdateTray();
     void RefreshShownWindow();
 
@@ -123,6 +134,9 @@ private:
     std::unique_ptr<QMenu> contextMenu_;
     std::unique_ptr<QMenu> trayMenu_;
     QAction *notifications_ = nullptr;
+    QMenu *protocolMenu_ = nullptr;
+    std::map<FamilyChoice, QAction *> familyActions_;
+    std::function<void(FamilyChoice)> onFamilyChosen_;
     QShortcut *shortcut_ = nullptr;
     std::unique_ptr<TrayStatus> tray_;
     std::unique_ptr<NotificationSink> sink_;

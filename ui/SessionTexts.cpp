@@ -84,14 +84,40 @@ QString Reason(const CheckResult &result)
     return ReasonRussian(result.reason == FailureReason::None ? FailureReason::Other : result.reason);
 }
 
+QString FamilyAddress(const CheckResult &result)
+{
+    if (result.address.empty())
+        return QStringLiteral("адрес не найден");
+    const QString address = QString::fromStdString(result.address);
+    switch (result.family) {
+    case AddressFamily::IPv6: return QStringLiteral("IPv6 ") + address;
+    case AddressFamily::IPv4: return QStringLiteral("IPv4 ") + address;
+    case AddressFamily::Unknown: break;
+    }
+    return QStringLiteral("адрес ") + address;
+}
+
+QString LookupAndConnect(const CheckResult &result)
+{
+    QStringList parts;
+    if (result.lookupElapsed > nanoseconds{0})
+        parts << QStringLiteral("поиск адреса ") + Milliseconds(result.lookupElapsed) + QStringLiteral(" мс");
+    if (result.connectElapsed > nanoseconds{0})
+        parts << QStringLiteral("соединение ") + Milliseconds(result.connectElapsed) + QStringLiteral(" мс");
+    return parts.join(QStringLiteral(", "));
+}
+
 QString CheckToolTip(const CheckResult &result)
 {
-    const QString address = result.address.empty() ? QStringLiteral("адрес не найден")
-                                                   : QStringLiteral("адрес ") + QString::fromStdString(result.address);
     const QString when = TimeOfDay(result.startedAt);
-    if (result.ok)
-        return QStringLiteral("Связь есть: %1, %2").arg(when, address);
-    return Reason(result) + QStringLiteral("\n") + QStringLiteral("Проверка в %1, %2").arg(when, address);
+    QString tip = result.ok ? QStringLiteral("Связь есть: %1, %2").arg(when, FamilyAddress(result))
+                            : Reason(result) + QStringLiteral("\nПроверка в %1, %2").arg(when, FamilyAddress(result));
+    const QString durations = LookupAndConnect(result);
+    if (!durations.isEmpty()) {
+        tip += QStringLiteral("\n");
+        tip += durations.at(0).toUpper() + durations.mid(1);
+    }
+    return tip;
 }
 
 } // namespace SessionTexts

@@ -32,9 +32,19 @@ QString Reasons(const ReasonCounts &reasons);
 // The reason of a failed check; a failure that names none is "Другая ошибка".
 QString Reason(const CheckResult &result);
 
+// The address a check reached or tried with its family: "IPv6 ::1",
+// "IPv4 127.0.0.1"; "адрес не найден" when there is none.
+QString FamilyAddress(const CheckResult &result);
+
+// The lookup's and the connect's shares of a check: "поиск адреса 25,000 мс,
+// соединение 0,250 мс", the lookup left out when none was made; empty when
+// the check got to neither.
+QString LookupAndConnect(const CheckResult &result);
+
 // The tool tip of the readout and the gauge after a check: after a failure
-// the reason on the first line, then the time and the address; after a
-// success the time and the address.
+// the reason on the first line, then the time and the address with its
+// family; after a success the time and the address with its family; then
+// the lookup's and the connect's durations on a line of their own.
 QString CheckToolTip(const CheckResult &result);
 
 } // namespace SessionTexts

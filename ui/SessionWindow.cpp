@@ -27,7 +27,7 @@ namespace {
 constexpr Figure kFigures[] = {
     Figure::Host, Figure::Checks,  Figure::Succeeded, Figure::Failed,        Figure::Loss,
     Figure::Latency, Figure::Percentiles, Figure::State,       Figure::TotalUp,
-    Figure::TotalDown, Figure::LongestOutage, Figure::LongestUptime,
+    Figure::TotalDown, Figure::LongestOutage, Figure::LongestUptime, Figure::Address, Figure::LastCheck,
 };
 
 QString Percent(double value)
@@ -83,6 +83,16 @@ QString UptimeText(const std::optional<Uptime> &uptime)
                                        : QStringLiteral("до ") + SessionTexts::DateTime(uptime->end);
     return QStringLiteral("%1, с %2 %3").arg(SessionTexts::Duration(uptime->duration),
                                               SessionTexts::DateTime(uptime->start), until);
+}
+
+// "25,950 мс (поиск адреса 25,000 мс, соединение 0,250 мс)".
+QString LastCheckText(const std::optional<CheckResult> &latest)
+{
+    if (!latest)
+        return QStringLiteral("—");
+    const QString total = Ms(latest->elapsed) + QStringLiteral(" мс");
+    const QString shares = SessionTexts::LookupAndConnect(*latest);
+    return shares.isEmpty() ? total : total + QStringLiteral(" (") + shares + QStringLiteral(")");
 }
 
 } // namespace
@@ -185,6 +195,8 @@ QString SessionWindow::Label(Figure figure)
     case Figure::TotalDown: return QStringLiteral("Время без связи");
     case Figure::LongestOutage: return QStringLiteral("Самый долгий сбой");
     case Figure::LongestUptime: return QStringLiteral("Самая долгая связь");
+    case Figure::Address: return QStringLiteral("Адрес");
+    case Figure::LastCheck: return QStringLiteral("Последняя проверка");
     }
     return {};
 }
@@ -218,6 +230,9 @@ void SessionWindow::Refresh()
     set(Figure::TotalDown, looked ? SessionTexts::Duration(s.totalDown) : QStringLiteral("—"));
     set(Figure::LongestOutage, OutageText(s.longestOutage));
     set(Figure::LongestUptime, UptimeText(s.longestUptime));
+    const std::optional<CheckResult> &latest = history_.Latest();
+    set(Figure::Address, latest ? SessionTexts::FamilyAddress(*latest) : QStringLiteral("—"));
+    set(Figure::LastCheck, LastCheckText(latest));
     outageModel_->Refresh();
     chart_->Refresh();
 }

@@ -14,7 +14,8 @@ class QTableView;
 class SessionHistory;
 
 // The session window "Сеанс — Kelvora": the session's target and the
-// figures of its record with Russian labels, the latency chart of the whole
+// figures of its record with Russian labels (the last check's address with
+// its family, and its time with the lookup's and the connect's shares), the latency chart of the whole
 // session, the outages newest first and the button "Копировать", which puts
 // the session on the clipboard (SessionHistory::CopyText). Before the
 // session's first check it says that the state is unknown.
@@ -41,6 +42,8 @@ public:
         TotalDown,
         LongestOutage,
         LongestUptime,
+        Address,
+        LastCheck,
     };
 
     explicit SessionWindow(const SessionHistory &history, QWidget *parent = nullptr);

@@ -23,6 +23,7 @@ void TForm1::FormCreate()
             SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11},
                         [this] { return HostText(); }, [this] { Button1Click(); }},
             services_.session);
+        session_->SetOnFamilyChosen([this](FamilyChoice choice) { probe_->SetFamilyChoice(choice); });
     });
     cycle_.FormCreate();
 }

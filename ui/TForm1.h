@@ -92,6 +92,8 @@ public:
     const MonitorCycle &Cycle() const { return cycle_; }
     // The session kept since FormCreate, its window, tool tips and tray.
     SessionController *Session() const { return session_.get(); }
+    // The probe the checks go through, with the family chosen for them.
+    const ConnectivityProbe &Probe() const { return *probe_; }
     const LayoutScale &Scale() const { return scale_; }
 
     // What the window tells assistive technology for a status colour (empty

@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: MIT
 // Cost of one connectivity probe through the client's layers, as a ratio to
 // the bare platform calls, both against the same loopback listener in the
-// same run. Prints "probe ratio (client/raw)" at the end.
+// same run, over IPv4 and over IPv6. Prints "probe ratio (client/raw)" and
+// "IPv6 probe ratio (client/raw)" at the end; then "race ratio
+// (race/single)": a name of an IPv6 and an IPv4 address, the IPv6 one
+// connecting at once, against a name of that IPv6 address alone.
+
+#include "AnsweringStack.h"
 
 #include "support/AcceptAndCloseServer.h"
 #include "support/BenchMain.h"
 #include "support/ProbeLoops.h"
 #include "support/RatioReporter.h"
+
+#include "net/TIdStack.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,7 +25,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -58,9 +67,52 @@ void RawSameCalls(benchmark::State &state, std::uint16_t port)
     }
 }
 
+constexpr const char *kRaceName = "race.bench";
+constexpr const char *kSingleName = "single.bench";
+
+// Names for the answering stack: the IPv6 loopback first, as a resolver puts
+// it; the race's IPv4 address never gets its turn.
+AnsweringStack::Table Names()
+{
+    const IPAddress v6 = *IPAddress::ParseIPv6("::1");
+    in_addr v4{};
+    v4.s_addr = htonl(INADDR_LOOPBACK);
+    return {{kRaceName, {v6, IPAddress::FromIPv4(v4)}}, {kSingleName, {v6}}};
+}
+
+// A probe of a name through the answering stack, the stack made for it.
+void NameProbe(benchmark::State &state, const char *name, std::uint16_t port)
+{
+    SetStackClass([] { return std::make_unique<AnsweringStack>(Names()); });
+    ClientProbeTo(state, name, port);
+    SetStackClass({});
+}
+
+void RaceProbe(benchmark::State &state, std::uint16_t port)
+{
+    NameProbe(state, kRaceName, port);
+}
+
+void SingleNameProbe(benchmark::State &state, std::uint16_t port)
+{
+    NameProbe(state, kSingleName, port);
+}
+
+void ClientProbe6(benchmark::State &state, std::uint16_t port)
+{
+    ClientProbeTo(state, "::1", port);
+}
+
 // The console report, plus the ratio of the median times per probe.
 class ProbeReporter final : public RatioReporter {
     void Summary() override
+    {
+        IPv4Summary();
+        Pair("IPv6 probe ratio (client/raw)", "ClientProbe6", "RawProbe6");
+        Pair("race ratio (race/single)", "RaceProbe", "SingleNameProbe");
+    }
+
+    void IPv4Summary()
     {
         if (!Measured({"ClientProbe", "RawProbe", "RawSameCalls"})) {
             std::printf("probe ratio (client/raw): not measured\n");
@@ -78,6 +130,18 @@ class ProbeReporter final : public RatioReporter {
                     MedianRatio("ClientProbe", "RawProbe", Clock::Processor),
                     MedianRatio("ClientProbe", "RawSameCalls", Clock::Processor));
     }
+
+    void Pair(const char *title, const char *numerator, const char *denominator)
+    {
+        if (!Measured({numerator, denominator})) {
+            std::printf("%s: not measured\n", title);
+            return;
+        }
+        std::printf("%s: %.3f\n", title, MedianRatio(numerator, denominator));
+        std::printf("  median per probe: %s %.2f us, %s %.2f us; by processor time %.3f\n", numerator,
+                    MedianTime(numerator) / 1e3, denominator, MedianTime(denominator) / 1e3,
+                    MedianRatio(numerator, denominator, Clock::Processor));
+    }
 };
 
 } // namespace
@@ -85,12 +149,17 @@ class ProbeReporter final : public RatioReporter {
 int main(int argc, char **argv)
 {
     AcceptAndCloseServer listener;
+    AcceptAndCloseServer listener6(AF_INET6);
     const std::uint16_t port = listener.Port();
+    const std::uint16_t port6 = listener6.Port();
     for (int round = 0; round < kRounds; ++round) {
-        using Variant = std::pair<const char *, void (*)(benchmark::State &, std::uint16_t)>;
-        for (const Variant &variant : {Variant{"ClientProbe", ClientProbe}, Variant{"RawProbe", RawProbe},
-                                       Variant{"RawSameCalls", RawSameCalls}})
-            benchmark::RegisterBenchmark(variant.first, variant.second, port)
+        using Variant = std::tuple<const char *, void (*)(benchmark::State &, std::uint16_t), std::uint16_t>;
+        for (const Variant &variant :
+             {Variant{"ClientProbe", ClientProbe, port}, Variant{"RawProbe", RawProbe, port},
+              Variant{"RawSameCalls", RawSameCalls, port}, Variant{"ClientProbe6", ClientProbe6, port6},
+              Variant{"RawProbe6", RawProbe6, port6}, Variant{"RaceProbe", RaceProbe, port6},
+              Variant{"SingleNameProbe", SingleNameProbe, port6}})
+            benchmark::RegisterBenchmark(std::get<0>(variant), std::get<1>(variant), std::get<2>(variant))
                 ->Iterations(kIterations)
                 ->UseRealTime()
                 ->Unit(benchmark::kMicrosecond);

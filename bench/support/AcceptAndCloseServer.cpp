@@ -11,17 +11,25 @@
 #include <stdexcept>
 #include <vector>
 
-AcceptAndCloseServer::AcceptAndCloseServer()
+AcceptAndCloseServer::AcceptAndCloseServer(int family)
 {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
+    listen_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    if (family == AF_INET6) {
+        reinterpret_cast<sockaddr_in6 &>(address) = LoopbackAddress6(0);
+        length = sizeof(sockaddr_in6);
+    } else {
+        reinterpret_cast<sockaddr_in &>(address) = LoopbackAddress(0);
+        length = sizeof(sockaddr_in);
+    }
     int wake[2];
-    if (listen_ == -1 || ::bind(listen_, reinterpret_cast<sockaddr *>(&address), sizeof address) == -1
+    if (listen_ == -1 || ::bind(listen_, reinterpret_cast<sockaddr *>(&address), length) == -1
         || ::getsockname(listen_, reinterpret_cast<sockaddr *>(&address), &length) == -1
         || ::listen(listen_, SOMAXCONN) == -1 || ::pipe2(wake, O_CLOEXEC) == -1)
-        throw std::runtime_error("cannot listen on 127.0.0.1");
-    port_ = ntohs(address.sin_port);
+        throw std::runtime_error(family == AF_INET6 ? "cannot listen on ::1" : "cannot listen on 127.0.0.1");
+    port_ = ntohs(family == AF_INET6 ? reinterpret_cast<sockaddr_in6 &>(address).sin6_port
+                                     : reinterpret_cast<sockaddr_in &>(address).sin_port);
     wakeRead_ = wake[0];
     wakeWrite_ = wake[1];
     thread_ = std::thread([this] { Serve(); });
@@ -43,6 +51,15 @@ sockaddr_in LoopbackAddress(std::uint16_t port)
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+sockaddr_in6 LoopbackAddress6(std::uint16_t port)
+{
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_port = htons(port);
+    address.sin6_addr = in6addr_loopback;
     return address;
 }
 

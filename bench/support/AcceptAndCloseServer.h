@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <thread>
 
-// Accepts every connection on 127.0.0.1 (on a port the kernel picks) and
+// Accepts every connection on 127.0.0.1, or on ::1 for AF_INET6 (on a port
+// the kernel picks), and
 // closes it as soon as the peer has closed its side, with a reset: neither
 // side then keeps the connection in TIME_WAIT, so a benchmark cannot use up
 // the loopback ports that other programs on the machine need. (Resetting
@@ -15,7 +16,7 @@
 // std::runtime_error when it cannot listen.
 class AcceptAndCloseServer final {
 public:
-    AcceptAndCloseServer();
+    explicit AcceptAndCloseServer(int family = AF_INET);
     ~AcceptAndCloseServer();
     AcceptAndCloseServer(const AcceptAndCloseServer &) = delete;
     AcceptAndCloseServer &operator=(const AcceptAndCloseServer &) = delete;
@@ -34,3 +35,5 @@ private:
 
 // 127.0.0.1:`port`, ready for bind or connect.
 sockaddr_in LoopbackAddress(std::uint16_t port);
+// [::1]:`port` likewise.
+sockaddr_in6 LoopbackAddress6(std::uint16_t port);

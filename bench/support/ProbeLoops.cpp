@@ -15,8 +15,13 @@
 
 void ClientProbe(benchmark::State &state, std::uint16_t port)
 {
+    ClientProbeTo(state, "127.0.0.1", port);
+}
+
+void ClientProbeTo(benchmark::State &state, const std::string &host, std::uint16_t port)
+{
     TIdHTTP client;
-    client.SetHost("127.0.0.1");
+    client.SetHost(host);
     client.SetPort(port);
     for (auto _ : state) {
         try {
@@ -29,11 +34,14 @@ void ClientProbe(benchmark::State &state, std::uint16_t port)
     }
 }
 
-void RawProbe(benchmark::State &state, std::uint16_t port)
+namespace {
+
+template <class Address>
+void RawProbeOf(benchmark::State &state, const Address &peer)
 {
-    const sockaddr_in peer = LoopbackAddress(port);
+    const int family = reinterpret_cast<const sockaddr &>(peer).sa_family;
     for (auto _ : state) {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int s = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int connected = ::connect(s, reinterpret_cast<const sockaddr *>(&peer), sizeof peer);
         const int failure = errno;
         ::close(s);
@@ -42,4 +50,16 @@ void RawProbe(benchmark::State &state, std::uint16_t port)
             break;
         }
     }
+}
+
+} // namespace
+
+void RawProbe(benchmark::State &state, std::uint16_t port)
+{
+    RawProbeOf(state, LoopbackAddress(port));
+}
+
+void RawProbe6(benchmark::State &state, std::uint16_t port)
+{
+    RawProbeOf(state, LoopbackAddress6(port));
 }

@@ -28,7 +28,6 @@ private slots:
     void aWonRaceListsItsAttempts();
     void aLostRaceGivesTheFirstReasonAndEveryAddress();
     void theLookupIsTimedApart();
-    void ipv6OnlyForAnIPv4Address();
 };
 
 void TestProbeFamilies::initTestCase()
@@ -179,19 +178,6 @@ void TestProbeFamilies::theLookupIsTimedApart()
     QCOMPARE(probe.LastResult().lookupElapsed, nanoseconds(0));
     QCOMPARE(ScriptedStack::Current()->Count(ScriptedStack::Call::Lookup), 1);
     QCOMPARE(listener.AcceptPending(), 2);
-}
-
-void TestProbeFamilies::ipv6OnlyForAnIPv4Address()
-{
-    TIdHTTP client;
-    RecordingView view;
-    view.hostText = QStringLiteral("127.0.0.1");
-    ConnectivityProbe probe(view, client);
-    probe.SetFamilyChoice(FamilyChoice::IPv6Only);
-    QVERIFY(!probe.CheckConnection());
-    QCOMPARE(probe.LastResult().errorCode, 10047);
-    QCOMPARE(probe.LastResult().reason, FailureReason::BadInput);
-    QCOMPARE(probe.LastResult().family, AddressFamily::Unknown);
 }
 
 KELVORA_PRIVATE_NETWORK_TEST_MAIN(TestProbeFamilies)

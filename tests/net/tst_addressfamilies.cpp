@@ -67,7 +67,6 @@ private slots:
     void ipv6OnlyRefusesADottedAddress();
     void resolveOnceLooksUpAgainOnlyAfterAFailure();
     void resolveOnceKeepsToOneHostAndFamily();
-    void withoutResolveOnceEveryOpenLooksUp();
     void ipv6Literals_data();
     void ipv6Literals();
     void localhostOverIPv6IsTheIPv6Loopback();
@@ -183,21 +182,6 @@ void TestAddressFamilies::resolveOnceKeepsToOneHostAndFamily()
     QCOMPARE(OpenOnce(client), 0);
     QCOMPARE(stack.Count(Call::Lookup), 3);
     QCOMPARE(OpenOnce(client), 0);
-    QCOMPARE(stack.Count(Call::Lookup), 3);
-}
-
-void TestAddressFamilies::withoutResolveOnceEveryOpenLooksUp()
-{
-    ScopedScriptedStack scripted;
-    LoopbackListener listener;
-    TIdTCPClient client;
-    ScriptedStack &stack = *ScriptedStack::Current();
-    stack.AnswerLookup("probe.test", "127.0.0.1");
-    client.SetHost("probe.test");
-    client.SetPort(listener.Port());
-    QVERIFY(!client.ResolveOnce());
-    for (int i = 0; i < 3; ++i)
-        QCOMPARE(OpenOnce(client), 0);
     QCOMPARE(stack.Count(Call::Lookup), 3);
 }
 

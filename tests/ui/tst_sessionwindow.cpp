@@ -62,6 +62,7 @@ private slots:
     void outagesNewestFirst();
     void refreshShowsTheNextCheckAndANewOutage();
     void beforeTheFirstCheck();
+    void theLastChecksAddressAndShares();
     void copyPutsTheSessionOnTheClipboard();
     void titleAndLayout();
     void escapeClosesIt_data();
@@ -199,6 +200,36 @@ void TestSessionWindow::beforeTheFirstCheck()
     QCOMPARE(window.FigureText(Figure::TotalUp), QStringLiteral("—"));
     QCOMPARE(window.FigureText(Figure::TotalDown), QStringLiteral("—"));
     QCOMPARE(window.FigureText(Figure::Host), QStringLiteral("127.0.0.1"));
+    QCOMPARE(window.FigureText(Figure::Address), QStringLiteral("—"));
+    QCOMPARE(window.FigureText(Figure::LastCheck), QStringLiteral("—"));
+}
+
+void TestSessionWindow::theLastChecksAddressAndShares()
+{
+    SessionRig rig;
+    SessionHistory history({"dual.test", 80}, rig.Clock());
+    CheckResult overIPv6 = SessionRig::Check(1, true, FailureReason::None, microseconds(25'950));
+    overIPv6.address = "2001:db8::1";
+    overIPv6.family = AddressFamily::IPv6;
+    overIPv6.lookupElapsed = microseconds(25'000);
+    overIPv6.connectElapsed = microseconds(250);
+    history.Add(overIPv6);
+    rig.At(2);
+    SessionWindow window(history);
+    window.Refresh();
+    QCOMPARE(window.FigureText(Figure::Address), QStringLiteral("IPv6 2001:db8::1"));
+    QCOMPARE(window.FigureText(Figure::LastCheck),
+             QStringLiteral("25,950 мс (поиск адреса 25,000 мс, соединение 0,250 мс)"));
+    // The next check, refused over IPv4 before any lookup, replaces them.
+    CheckResult refused = SessionRig::Check(2, false, FailureReason::Refused, microseconds(300));
+    refused.address = "192.0.2.1";
+    refused.family = AddressFamily::IPv4;
+    refused.connectElapsed = microseconds(200);
+    history.Add(refused);
+    rig.At(3);
+    window.Refresh();
+    QCOMPARE(window.FigureText(Figure::Address), QStringLiteral("IPv4 192.0.2.1"));
+    QCOMPARE(window.FigureText(Figure::LastCheck), QStringLiteral("0,300 мс (соединение 0,200 мс)"));
 }
 
 void TestSessionWindow::copyPutsTheSessionOnTheClipboard()
