@@ -1,14 +1,34 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the Debian package: a Release tree without tests or benchmarks,
-# compiled with Debian's hardening flags, then CPack's DEB generator. The
-# build's messages go to standard error; standard output gets only the path
-# of the .deb.
+# Builds the Debian packages: the program and its -dbgsym package of detached
+# debug symbols, from a tree without tests or benchmarks, compiled with the
+# flags of dpkg-buildflags alone (CMAKE_BUILD_TYPE=None adds none of its own;
+# DEB_BUILD_OPTIONS=noopt is honoured), then CPack's DEB generator with xz.
+#
+# The packages are reproducible: two builds of one commit, in any source and
+# build folders, give the same bytes. SOURCE_DATE_EPOCH is the last commit's
+# time (an epoch already in the environment wins; outside a git checkout one
+# must be given), and both folders are mapped away in the compiler's output.
+#
+# The build's messages go to standard error; standard output gets only the
+# paths of the two .deb files, the program's first.
 #
 #   scripts/package.sh [BUILD_DIR]     (default: build/package)
+# CMAKE_BUILD_PARALLEL_LEVEL, when set, is the number of build jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source_dir="$(pwd -P)"
 dir="${1:-build/package}"
+mkdir -p "$dir"
+build_dir="$(cd "$dir" && pwd -P)"
+
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  if ! SOURCE_DATE_EPOCH="$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null)" || [ -z "$SOURCE_DATE_EPOCH" ]; then
+    echo "package.sh: not a git checkout: set SOURCE_DATE_EPOCH to the sources' time" >&2
+    exit 1
+  fi
+fi
+export SOURCE_DATE_EPOCH
 
 cxxflags=""
 ldflags=""
@@ -17,23 +37,32 @@ if command -v dpkg-buildflags >/dev/null; then
   cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
   ldflags="$(dpkg-buildflags --get LDFLAGS)"
 fi
+# The compiler applies the map named last first: the build folder may lie
+# inside the source folder.
+cxxflags="$cxxflags -ffile-prefix-map=$source_dir=. -ffile-prefix-map=$build_dir=."
+# Resource files carry a time too: the same one.
+export QT_RCC_SOURCE_DATE_OVERRIDE="$SOURCE_DATE_EPOCH"
 
 {
-  # Both spellings of "no tests", so that the tree stays small whichever
-  # option the build offers.
-  cmake -S . -B "$dir" --no-warn-unused-cli \
-    -DCMAKE_BUILD_TYPE=Release \
+  cmake -S . -B "$build_dir" --no-warn-unused-cli \
+    -DCMAKE_BUILD_TYPE=None \
     -DBUILD_TESTING=OFF -DKELVORA_BUILD_BENCH=OFF \
     -DKELVORA_SANITIZE=OFF -DKELVORA_WERROR=OFF \
     "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags"
-  cmake --build "$dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
-  rm -rf "$dir/deb"
-  cpack --config "$dir/CPackConfig.cmake" -G DEB -B "$dir/deb"
+  cmake --build "$build_dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+  rm -rf "$build_dir/deb"
+  cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$build_dir/deb"
 } >&2
 
-debs=("$dir"/deb/*.deb)
-if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-  echo "package.sh: expected one .deb in $dir/deb, found: ${debs[*]}" >&2
+# CPack names the symbols' package .ddeb; Debian's archive keeps it as a .deb.
+for ddeb in "$build_dir"/deb/*-dbgsym_*.ddeb; do
+  [ -f "$ddeb" ] && mv "$ddeb" "${ddeb%.ddeb}.deb"
+done
+program=("$build_dir"/deb/kelvora_*.deb)
+symbols=("$build_dir"/deb/kelvora-dbgsym_*.deb)
+if [ ${#program[@]} -ne 1 ] || [ ! -f "${program[0]}" ] || [ ${#symbols[@]} -ne 1 ] || [ ! -f "${symbols[0]}" ]; then
+  echo "package.sh: expected kelvora and kelvora-dbgsym in $build_dir/deb, found:" "$build_dir"/deb/* >&2
   exit 1
 fi
-realpath "${debs[0]}"
+echo "${program[0]}"
+echo "${symbols[0]}"

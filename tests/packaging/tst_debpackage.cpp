@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The Debian package as scripts/package.sh builds it, in a tree of the
-// test's own: its name and control fields, its files, lintian's verdict,
-// and the programs unpacked into a scratch root.
+// The Debian packages as scripts/package.sh builds them, in trees of the
+// test's own: built twice from one commit, from two source folders into two
+// build folders, they are the same bytes; then the first build's name and
+// control fields, its files, lintian's verdict on both packages, the
+// detached debug symbols, and the programs unpacked into a scratch root.
 
 #include "ToolRun.h"
 
@@ -22,8 +24,47 @@ const QString kPackageTree = QStringLiteral(KELVORA_PACKAGE_TREE);
 const QString kVersion = QStringLiteral(KELVORA_VERSION);
 const QString kHomepage = QStringLiteral(KELVORA_HOMEPAGE);
 
-// A Release build of the whole program on two cores takes a few minutes.
+// An optimised build of the whole program on two cores takes a few minutes.
 constexpr int kBuildTimeoutMs = 25 * 60 * 1000;
+
+// The package script's two paths: the program's package, then its symbols'.
+struct Built {
+    QString program;
+    QString symbols;
+};
+
+// Runs the package script of `sourceDir` into `buildDir`; `epoch`, when not
+// empty, is the SOURCE_DATE_EPOCH it is given.
+ToolRun RunPackageScript(const QString &sourceDir, const QString &buildDir, const QString &epoch, Built *built)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("SOURCE_DATE_EPOCH"));
+    if (!epoch.isEmpty())
+        environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), epoch);
+    const ToolRun run = RunTool(QStringLiteral("bash"), {sourceDir + QStringLiteral("/scripts/package.sh"), buildDir},
+                                kBuildTimeoutMs, environment);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.size() == 2)
+        *built = {lines.at(0), lines.at(1)};
+    return run;
+}
+
+// A copy of the source tree's files as git knows them (committed, changed
+// and new ones, without what it ignores), without the repository itself.
+ToolRun CopySources(const QString &from, const QString &to)
+{
+    const QString script = QStringLiteral(
+        "set -eo pipefail; rm -rf \"$2\"; mkdir -p \"$2\"; cd \"$1\";"
+        " git ls-files -z --cached --others --exclude-standard"
+        " | tar --null --no-recursion --ignore-failed-read -T - -cf - | tar -xf - -C \"$2\"");
+    return RunTool(QStringLiteral("bash"), {QStringLiteral("-c"), script, QStringLiteral("copy"), from, to});
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // Lintian warnings that are accepted, each with its reason in the README
 // ("Building the Debian package"). None at present.
@@ -84,10 +125,15 @@ private slots:
     void packageIsNamedForItsVersion();
     void controlFields_data();
     void controlFields();
+    void descriptionGivesTheDefaultInterval();
     void dependencies_data();
     void dependencies();
     void holdsExactlyTheInstalledFiles();
+    void buildsOfOneCommitAreTheSameBytes_data();
+    void buildsOfOneCommitAreTheSameBytes();
+    void lintianReportsNoError_data();
     void lintianReportsNoError();
+    void debugSymbolsAreDetached();
     void unpackedProgramsRun_data();
     void unpackedProgramsRun();
     void unpackedProgramsHaveNoRunpath_data();
@@ -99,6 +145,8 @@ private:
     QString Field(const QString &name) const;
 
     QString deb_;
+    Built first_;
+    Built second_;
     QStringList files_; // regular files and links, without "./"
     std::unique_ptr<QTemporaryDir> root_;
 };
@@ -110,12 +158,24 @@ void TestDebPackage::initTestCase()
     if (!HaveTool(QStringLiteral("dpkg-shlibdeps")))
         QSKIP(qPrintable(Missing(QStringLiteral("dpkg-shlibdeps"), QStringLiteral("dpkg-dev"))));
 
-    const ToolRun build = RunTool(QStringLiteral("bash"),
-                                  {kSourceDir + QStringLiteral("/scripts/package.sh"), kPackageTree}, kBuildTimeoutMs);
-    QVERIFY2(build.Succeeded(), qPrintable(build.Describe()));
-    // The script's standard output is the package's path alone.
-    deb_ = build.out.trimmed();
-    QVERIFY2(!deb_.contains(QLatin1Char('\n')) && QFileInfo(deb_).isFile(), qPrintable(build.out));
+    // The first build reads the commit's time itself; the copy, having no
+    // repository, is given it.
+    const ToolRun first = RunPackageScript(kSourceDir, kPackageTree + QStringLiteral("/first"), {}, &first_);
+    QVERIFY2(first.Succeeded(), qPrintable(first.Describe()));
+    // The script's standard output is the two packages' paths alone.
+    QVERIFY2(QFileInfo(first_.program).isFile() && QFileInfo(first_.symbols).isFile(), qPrintable(first.out));
+    deb_ = first_.program;
+
+    const ToolRun epoch = RunTool(QStringLiteral("git"),
+                                  {QStringLiteral("-C"), kSourceDir, QStringLiteral("log"), QStringLiteral("-1"),
+                                   QStringLiteral("--format=%ct")});
+    QVERIFY2(epoch.Succeeded(), qPrintable(epoch.Describe()));
+    const QString copy = kPackageTree + QStringLiteral("/source copy");
+    const ToolRun copied = CopySources(kSourceDir, copy);
+    QVERIFY2(copied.Succeeded(), qPrintable(copied.Describe()));
+    const ToolRun second = RunPackageScript(copy, kPackageTree + QStringLiteral("/second build"),
+                                            epoch.out.trimmed(), &second_);
+    QVERIFY2(second.Succeeded(), qPrintable(second.Describe()));
 
     const ToolRun contents = RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb_});
     QVERIFY2(contents.Succeeded(), qPrintable(contents.Describe()));
@@ -164,20 +224,33 @@ void TestDebPackage::controlFields()
     QCOMPARE(Field(field), expected);
 }
 
+void TestDebPackage::descriptionGivesTheDefaultInterval()
+{
+    const QString description = Field(QStringLiteral("Description")).simplified();
+    QVERIFY2(description.contains(QLatin1String("Every 30 seconds by default")), qPrintable(description));
+    QVERIFY2(!description.contains(QLatin1String("few seconds")), qPrintable(description));
+}
+
 void TestDebPackage::dependencies_data()
 {
+    QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("package");
-    QTest::newRow("Qt widgets, found by dpkg-shlibdeps") << QStringLiteral("libqt6widgets6");
-    QTest::newRow("Qt core, found by dpkg-shlibdeps") << QStringLiteral("libqt6core6");
-    QTest::newRow("C library, found by dpkg-shlibdeps") << QStringLiteral("libc6");
-    QTest::newRow("SVG image plugin, loaded at run time") << QStringLiteral("libqt6svg6");
+    const QString depends = QStringLiteral("Depends");
+    const QString recommends = QStringLiteral("Recommends");
+    QTest::newRow("Qt widgets, found by dpkg-shlibdeps") << depends << QStringLiteral("libqt6widgets6");
+    QTest::newRow("Qt core, found by dpkg-shlibdeps") << depends << QStringLiteral("libqt6core6");
+    QTest::newRow("C library, found by dpkg-shlibdeps") << depends << QStringLiteral("libc6");
+    QTest::newRow("SVG image plugin, loaded at run time") << depends << QStringLiteral("libqt6svg6");
+    QTest::newRow("Wayland platform plugin, recommended") << recommends << QStringLiteral("qt6-wayland");
+    QTest::newRow("Qt's translations, recommended") << recommends << QStringLiteral("qt6-translations-l10n");
 }
 
 void TestDebPackage::dependencies()
 {
+    QFETCH(QString, field);
     QFETCH(QString, package);
-    const QString depends = Field(QStringLiteral("Depends"));
-    QVERIFY2(DependencyNames(depends).contains(package), qPrintable(depends));
+    const QString names = Field(field);
+    QVERIFY2(DependencyNames(names).contains(package), qPrintable(names));
 }
 
 void TestDebPackage::holdsExactlyTheInstalledFiles()
@@ -191,11 +264,46 @@ void TestDebPackage::holdsExactlyTheInstalledFiles()
                             .arg(missing.join(QLatin1String(", ")), unexpected.join(QLatin1String(", ")))));
 }
 
+void TestDebPackage::buildsOfOneCommitAreTheSameBytes_data()
+{
+    QTest::addColumn<bool>("symbols");
+    QTest::newRow("the program's package") << false;
+    QTest::newRow("the debug symbols' package") << true;
+}
+
+void TestDebPackage::buildsOfOneCommitAreTheSameBytes()
+{
+    QFETCH(bool, symbols);
+    const QString a = symbols ? first_.symbols : first_.program;
+    const QString b = symbols ? second_.symbols : second_.program;
+    QCOMPARE(QFileInfo(a).fileName(), QFileInfo(b).fileName());
+    const QByteArray bytesA = FileBytes(a);
+    QVERIFY2(!bytesA.isEmpty(), qPrintable(a));
+    if (bytesA == FileBytes(b))
+        return;
+    // Say which member differs, for whoever has to find out why.
+    const ToolRun diff = RunTool(QStringLiteral("bash"),
+                                 {QStringLiteral("-c"),
+                                  QStringLiteral("diff <(dpkg-deb -I \"$1\"; dpkg-deb -c \"$1\") "
+                                                 "<(dpkg-deb -I \"$2\"; dpkg-deb -c \"$2\") | head -40"),
+                                  QStringLiteral("diff"), a, b});
+    QFAIL(qPrintable(QStringLiteral("%1 and %2 differ\n%3").arg(a, b, diff.out)));
+}
+
+void TestDebPackage::lintianReportsNoError_data()
+{
+    QTest::addColumn<bool>("symbols");
+    QTest::newRow("the program's package") << false;
+    QTest::newRow("the debug symbols' package") << true;
+}
+
 void TestDebPackage::lintianReportsNoError()
 {
+    QFETCH(bool, symbols);
     if (!HaveTool(QStringLiteral("lintian")))
         QSKIP(qPrintable(Missing(QStringLiteral("lintian"), QStringLiteral("lintian"))));
-    const ToolRun run = RunTool(QStringLiteral("lintian"), {QStringLiteral("--no-tag-display-limit"), deb_}, 600000);
+    const QString deb = symbols ? first_.symbols : first_.program;
+    const ToolRun run = RunTool(QStringLiteral("lintian"), {QStringLiteral("--no-tag-display-limit"), deb}, 600000);
     // 0: nothing at the failing level; 1: tags at it; anything else: lintian
     // itself failed, and then its silence proves nothing.
     QVERIFY2(run.finished && (run.exitCode == 0 || run.exitCode == 1), qPrintable(run.Describe()));
@@ -209,6 +317,40 @@ void TestDebPackage::lintianReportsNoError()
             problems << line;
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+void TestDebPackage::debugSymbolsAreDetached()
+{
+    const ToolRun field = RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), first_.symbols,
+                                                               QStringLiteral("Package"), QStringLiteral("Depends")});
+    QVERIFY2(field.Succeeded(), qPrintable(field.Describe()));
+    QVERIFY2(field.out.contains(QLatin1String("Package: kelvora-dbgsym")), qPrintable(field.out));
+    QVERIFY2(field.out.contains(QStringLiteral("Depends: kelvora (= %1)").arg(kVersion)), qPrintable(field.out));
+
+    QTemporaryDir symbols;
+    QVERIFY(symbols.isValid());
+    const ToolRun unpack = RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), first_.symbols, symbols.path()});
+    QVERIFY2(unpack.Succeeded(), qPrintable(unpack.Describe()));
+    if (!HaveTool(QStringLiteral("readelf")))
+        QSKIP("readelf is not installed (Debian package binutils)");
+    for (const QString &program : {QStringLiteral("kelvora"), QStringLiteral("kelvora-probe"),
+                                   QStringLiteral("kelvora-history")}) {
+        const QString binary = root_->filePath(QStringLiteral("usr/bin/") + program);
+        const ToolRun sections = RunTool(QStringLiteral("readelf"), {QStringLiteral("-S"), QStringLiteral("-n"), binary});
+        QVERIFY2(sections.Succeeded(), qPrintable(sections.Describe()));
+        // The installed program has no debug information, only the link to it ...
+        QVERIFY2(!sections.out.contains(QLatin1String(".debug_info")), qPrintable(program));
+        QVERIFY2(sections.out.contains(QLatin1String(".gnu_debuglink")), qPrintable(program));
+        static const QRegularExpression buildId(QStringLiteral("Build ID: ([0-9a-f]{2})([0-9a-f]+)"));
+        const QRegularExpressionMatch id = buildId.match(sections.out);
+        QVERIFY2(id.hasMatch(), qPrintable(program));
+        // ... and the symbols' package has it under the program's build ID.
+        const QString debug = symbols.filePath(
+            QStringLiteral("usr/lib/debug/.build-id/%1/%2.debug").arg(id.captured(1), id.captured(2)));
+        const ToolRun detached = RunTool(QStringLiteral("readelf"), {QStringLiteral("-S"), debug});
+        QVERIFY2(detached.Succeeded(), qPrintable(detached.Describe()));
+        QVERIFY2(detached.out.contains(QLatin1String(".debug_info")), qPrintable(program));
+    }
 }
 
 void TestDebPackage::unpackedProgramsRun_data()
