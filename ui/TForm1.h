@@ -11,6 +11,7 @@
 #include "monitor/MonitorCycle.h"
 #include "monitor/MonitorView.h"
 #include "monitor/ProbeView.h"
+#include "ui/HistoryController.h"
 #include "ui/LayoutScaling.h"
 #include "ui/SessionController.h"
 #include "ui/TForm.h"
@@ -34,6 +35,9 @@ using IntervalField = TSpinEdit;
 struct Form1Services {
     TTimer::Arming timerArming; // empty: the toolkit's timers
     SessionServices session = SessionServices::Desktop();
+    // Without a file named here the window records nothing.
+    HistoryStart history;
+    HistoryServices historyServices;
 };
 
 // Building the window loads the whole layout (controls in creation order,
@@ -90,6 +94,8 @@ public:
     const MonitorCycle &Cycle() const { return cycle_; }
     // The session kept since FormCreate, its window, tool tips and tray.
     SessionController *Session() const { return session_.get(); }
+    // The history recording and window; null when it failed to start.
+    HistoryController *History() const { return history_.get(); }
     const LayoutScale &Scale() const { return scale_; }
 
     // What the window tells assistive technology for a status colour (empty
@@ -132,6 +138,8 @@ private:
                      const QFont &font, TColor fontColor, bool transparent);
     void SetPreset(int index);
     void AnnounceStatus(TColor color);
+    void StartHistory();
+    void ContinueWith(const WatchedTarget &watched);
 
     Form1Services services_;
     LayoutScale scale_;
@@ -140,6 +148,7 @@ private:
     std::unique_ptr<TIdHTTP> idHttp_;
     std::unique_ptr<ConnectivityProbe> probe_;
     std::unique_ptr<SessionController> session_;
+    std::unique_ptr<HistoryController> history_;
 };
 
 // The one main window, set as soon as its construction starts and cleared
