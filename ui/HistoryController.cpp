@@ -197,8 +197,7 @@ void HistoryController::PlaceOverMainWindow(QWidget &window)
 {
     // As the session window: centred over the main window, within the free
     // area of its screen, taken to get the main window's frame until its own
-    // is known.
-    window.adjustSize();
+    // is known. The window has sized itself already.
     QWidget *main = mainWindow_;
     const auto mainFrame = [main] { return FrameMargins(*main); };
     PlacementEnvironment environment = PlacementEnvironment::Desktop();

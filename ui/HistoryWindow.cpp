@@ -21,6 +21,7 @@
 #include <QSaveFile>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -79,6 +80,10 @@ HistoryWindow::HistoryWindow(std::filesystem::path file, ReaderSettings reader, 
     scroll_->setWidget(map_);
     scroll_->setWidgetResizable(false);
     scroll_->setMinimumHeight(HeatMap::kRowHeight * 8);
+    // A whole row in view, with room for the vertical scroll bar: 144 ten-
+    // minute cells and 24 hour cells take the same width.
+    scroll_->setMinimumWidth(map_->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                             2 * scroll_->frameWidth());
     layout->addWidget(scroll_, 3);
     cellInfo_ = new QLabel(this);
     cellInfo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -89,6 +94,7 @@ HistoryWindow::HistoryWindow(std::filesystem::path file, ReaderSettings reader, 
     layout->addWidget(BuildTotals());
     BuildOutages();
     layout->addWidget(outages_, 2);
+    resize(minimumSizeHint().width(), std::max(minimumSizeHint().height(), 720));
 }
 
 HistoryWindow::~HistoryWindow() = default;
