@@ -9,13 +9,16 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 namespace {
 
 constexpr char16_t kProgram[] = u"kelvora";
 
-enum Option : std::size_t { kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kFirstQtOption };
+enum Option : std::size_t {
+    kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kHistory, kNoHistory, kFirstQtOption
+};
 
 // Qt's own options, which the toolkit consumes once it starts; accepted here
 // so that they pass, and left out of the help.
@@ -37,6 +40,10 @@ const std::vector<OptionName> &OptionTable()
             {QString(), QLatin1Char('v'), false},
             {QStringLiteral("maximized"), QChar(), false},
             {QStringLiteral("minimized"), QChar(), false},
+            // --history=FILE is taken out before the scan (HistoryFileWord),
+            // so that a bare --history never swallows the next word.
+            {QStringLiteral("history"), QChar(), false},
+            {QStringLiteral("no-history"), QChar(), false},
         };
         for (const char *name : kQtOptionsWithValue)
             options.push_back({QString::fromLatin1(name), QChar(), true});
@@ -61,6 +68,38 @@ bool Given(const ScannedCommandLine &line, std::initializer_list<std::size_t> op
     return false;
 }
 
+// "--history=FILE" (or "-history=FILE"): the file; nullopt for another word.
+std::optional<QString> HistoryFileWord(const QString &word)
+{
+    for (const QLatin1String prefix : {QLatin1String("--history="), QLatin1String("-history=")})
+        if (word.startsWith(prefix))
+            return word.mid(prefix.size());
+    return std::nullopt;
+}
+
+// The history options in the order given; the last --history counts.
+std::optional<QString> ReadHistory(const ScannedCommandLine &line, const std::vector<QString> &files,
+                                   StartOptions &start)
+{
+    const bool off = Given(line, {kNoHistory});
+    const bool on = Given(line, {kHistory}) || !files.empty();
+    if (off && on)
+        return QStringLiteral("options '--history' and '--no-history' exclude each other");
+    for (const QString &file : files)
+        if (file.isEmpty())
+            return QStringLiteral("option '--history=' needs a file");
+    if (off) {
+        start.history = HistoryOption::Off;
+    } else if (on) {
+        // The scan keeps no positions across the words taken out, so a file
+        // given anywhere wins over a bare --history.
+        start.history = files.empty() ? HistoryOption::Default : HistoryOption::File;
+        if (!files.empty())
+            start.historyFile = files.back();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 QString HelpText()
@@ -76,6 +115,10 @@ QString HelpText()
         "  -V, --version  Show the version and exit (-v does the same).\n"
         "  --maximized    Start with the window maximized.\n"
         "  --minimized    Start with the window minimized, without taking the focus.\n"
+        "  --history      Record every check into the history file, creating it\n"
+        "                 ($XDG_STATE_HOME/kelvora/history.sqlite).\n"
+        "  --history=FILE Record every check into FILE for this run.\n"
+        "  --no-history   Record nothing for this run, even where the history file is.\n"
         "\n"
         "Qt's own options are honoured as well, for example -qwindowgeometry WxH+X+Y,\n"
         "-style NAME, -platform NAME and -display NAME.\n"
@@ -87,8 +130,16 @@ QString HelpText()
 CommandLine ParseCommandLine(int argc, char **argv)
 {
     QStringList words;
-    for (int i = 1; i < argc; ++i)
-        words << QString::fromLocal8Bit(argv[i]);
+    std::vector<QString> historyFiles;
+    bool endOfOptions = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString word = QString::fromLocal8Bit(argv[i]);
+        endOfOptions = endOfOptions || word == QLatin1String("--");
+        if (const std::optional<QString> file = HistoryFileWord(word); file && !endOfOptions)
+            historyFiles.push_back(*file);
+        else
+            words << word;
+    }
 
     CommandLine result;
     const ScannedCommandLine line = ScanCommandLine(words, OptionTable(), SingleDashWords::LongNames);
@@ -100,6 +151,8 @@ CommandLine ParseCommandLine(int argc, char **argv)
         result.exit = ImmediateExit{0, VersionText(kProgram), false};
     } else if (!line.operands.empty()) {
         result.exit = BadUsage(QStringLiteral("unexpected argument '%1'").arg(ShownText(line.operands.front().text)));
+    } else if (const std::optional<QString> problem = ReadHistory(line, historyFiles, result.start)) {
+        result.exit = BadUsage(*problem);
     } else {
         result.start.maximized = Given(line, {kMaximized});
         result.start.minimized = Given(line, {kMinimized});

@@ -8,9 +8,19 @@
 // What the command line asks of the window program. Besides Qt's own window
 // options (-qwindowgeometry, -style, -platform, -display ... which the
 // toolkit itself applies), it takes only these; anything else is refused.
+// What the run does with the history file.
+enum class HistoryOption {
+    Unset,   // none given: record when the default file is there
+    Default, // --history: record into the default file, creating it
+    File,    // --history=FILE: record into FILE
+    Off,     // --no-history: record nothing
+};
+
 struct StartOptions {
     bool maximized = false; // --maximized
     bool minimized = false; // --minimized: minimized and without taking the focus
+    HistoryOption history = HistoryOption::Unset;
+    QString historyFile; // with HistoryOption::File
 };
 
 // The program's answer when it ends right away instead of starting.
@@ -29,6 +39,8 @@ struct CommandLine {
 // application object. Single-dash words are long options, as Qt's own
 // are ("-style fusion"); -h, -V and -v are the short ones. A refusal is the
 // usage error line both programs share, the word at fault shown safely.
+// --history and --no-history exclude each other; of several --history the
+// last one counts.
 CommandLine ParseCommandLine(int argc, char **argv);
 
 // The text of --help.

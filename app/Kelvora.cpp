@@ -8,6 +8,7 @@
 #include "app/TApplication.h"
 #include "app/TerminationSignals.h"
 #include "base/ProgramVoice.h"
+#include "history/HistoryPaths.h"
 #include "ui/TForm1.h"
 
 #include <unistd.h>
@@ -18,9 +19,38 @@
 
 namespace {
 
+// What the command line said of the history, for the window made below.
+HistoryStart historyStart;
+
+HistoryStart HistoryStartOf(const StartOptions &start)
+{
+    HistoryStart history;
+    switch (start.history) {
+    case HistoryOption::Unset:
+        history.mode = HistoryStart::Mode::FollowFile;
+        history.file = DefaultHistoryFile();
+        break;
+    case HistoryOption::Default:
+        history.mode = HistoryStart::Mode::Record;
+        history.file = DefaultHistoryFile();
+        break;
+    case HistoryOption::File:
+        history.mode = HistoryStart::Mode::Record;
+        history.file = start.historyFile.toLocal8Bit().toStdString();
+        history.createFolders = false;
+        break;
+    case HistoryOption::Off:
+        history.mode = HistoryStart::Mode::Never;
+        break;
+    }
+    return history;
+}
+
 std::unique_ptr<QWidget> CreateForm1()
 {
-    return std::make_unique<TForm1>();
+    Form1Services services;
+    services.history = historyStart;
+    return std::make_unique<TForm1>(std::move(services));
 }
 
 } // namespace
@@ -47,6 +77,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", message->c_str());
         return 1;
     }
+    historyStart = HistoryStartOf(commandLine.start);
     std::optional<StartupMessageGuard> startup(std::in_place);
     TApplication application(argc, argv);
     startup.reset();

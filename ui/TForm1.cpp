@@ -12,20 +12,54 @@
 
 #include <QLineEdit>
 
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
 TForm1 *Form1 = nullptr;
 
 void TForm1::FormCreate()
 {
-    // The session starts with the window, before the first colour is shown;
-    // should it fail to start, the monitor starts all the same.
+    // The history and the session start with the window, before the first
+    // colour is shown; should either fail to start, the monitor starts all
+    // the same.
+    StartHistory();
     CallGuarded([this] {
         session_ = std::make_unique<SessionController>(
             SessionHost{this, Client(), Gauge1, {Label7, Label8, Label9, Label10, Label11},
                         [this] { return HostText(); }, [this] { Button1Click(); }},
             services_.session);
         session_->SetOnFamilyChosen([this](FamilyChoice choice) { probe_->SetFamilyChoice(choice); });
+        if (history_)
+            history_->AddMenuItems(*session_->ContextMenu(), *session_->TrayMenu());
     });
     cycle_.FormCreate();
+}
+
+void TForm1::StartHistory()
+{
+    CallGuarded([this] {
+        history_ = std::make_unique<HistoryController>(services_.history, services_.historyServices, this);
+        // A restart goes on with the record it left: the same host, every
+        // as many seconds.
+        if (const std::optional<WatchedTarget> watched = history_->LastWatched())
+            ContinueWith(*watched);
+    });
+}
+
+void TForm1::ContinueWith(const WatchedTarget &watched)
+{
+    if (!watched.host.empty())
+        Edit1->setText(QString::fromStdString(watched.host));
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(watched.interval);
+    if (watched.interval.count() <= 0 || seconds != watched.interval || seconds.count() > INT32_MAX)
+        return;
+    // The monitor is not running yet: FormCreate takes the interval from
+    // the field, so the field's change handler stays out of it.
+    TSpinEdit::TNotifyEvent onChange = SpinEdit1->OnChange();
+    SpinEdit1->SetOnChange({});
+    SpinEdit1->SetValue(std::int32_t(seconds.count()));
+    SpinEdit1->SetOnChange(std::move(onChange));
 }
 
 void TForm1::Button1Click()

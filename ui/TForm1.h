@@ -12,6 +12,7 @@
 #include "monitor/MonitorCycle.h"
 #include "monitor/MonitorView.h"
 #include "monitor/ProbeView.h"
+#include "ui/HistoryController.h"
 #include "ui/LayoutScaling.h"
 #include "ui/SessionController.h"
 #include "ui/TForm.h"
@@ -36,6 +37,9 @@ struct Form1Services {
     TTimer::Arming timerArming; // empty: the toolkit's timers
     ImageAllocator gaugeImages; // empty: QImage's own
     SessionServices session = SessionServices::Desktop();
+    // Without a file named here the window records nothing.
+    HistoryStart history;
+    HistoryServices historyServices;
 };
 
 // Building the window loads the whole layout (controls in creation order,
@@ -94,6 +98,8 @@ public:
     SessionController *Session() const { return session_.get(); }
     // The probe the checks go through, with the family chosen for them.
     const ConnectivityProbe &Probe() const { return *probe_; }
+    // The history recording and window; null when it failed to start.
+    HistoryController *History() const { return history_.get(); }
     const LayoutScale &Scale() const { return scale_; }
 
     // What the window tells assistive technology for a status colour (empty
@@ -136,6 +142,8 @@ private:
                      const QFont &font, TColor fontColor, bool transparent);
     void SetPreset(int index);
     void AnnounceStatus(TColor color);
+    void StartHistory();
+    void ContinueWith(const WatchedTarget &watched);
 
     Form1Services services_;
     LayoutScale scale_;
@@ -144,6 +152,7 @@ private:
     std::unique_ptr<TIdHTTP> idHttp_;
     std::unique_ptr<ConnectivityProbe> probe_;
     std::unique_ptr<SessionController> session_;
+    std::unique_ptr<HistoryController> history_;
 };
 
 // The one main window, set as soon as its construction starts and cleared

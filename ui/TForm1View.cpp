@@ -14,6 +14,9 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 
+#include <algorithm>
+#include <chrono>
+
 void TForm1::SetWindowColor(TColor color)
 {
     SetColor(color);
@@ -92,6 +95,14 @@ bool TForm1::CheckConnection()
     const bool ok = probe_->CheckConnection();
     if (session_)
         CallGuarded([this] { session_->CheckFinished(probe_->LastResult()); });
+    if (history_)
+        CallGuarded([this] {
+            // Every check of the window goes to port 80, every as many
+            // seconds as the field says.
+            constexpr std::uint16_t kWindowPort = 80;
+            const std::int64_t seconds = std::max<std::int32_t>(0, SpinEdit1->Value());
+            history_->CheckFinished(HostText(), kWindowPort, std::chrono::seconds(seconds), probe_->LastResult());
+        });
     return ok;
 }
 

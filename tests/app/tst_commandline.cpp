@@ -27,6 +27,8 @@ private slots:
     void badUsageIsOneLineAndExitTwo_data();
     void badUsageIsOneLineAndExitTwo();
     void helpNamesEveryOption();
+    void historyOptions_data();
+    void historyOptions();
 };
 
 void TestCommandLine::startOptions_data()
@@ -93,6 +95,13 @@ void TestCommandLine::badUsageIsOneLineAndExitTwo_data()
     QTest::newRow("an escape sequence shown safely") << QStringList{"--x\x1b[2J"} << "unknown option '--x\\x1b[2J'";
     QTest::newRow("a right-to-left override shown safely") << QStringList{QStringLiteral("ab\u202ec")}
                                                            << "unexpected argument 'ab\\u202ec'";
+    QTest::newRow("--history with --no-history") << QStringList{"--history", "--no-history"}
+                                                 << "'--history' and '--no-history' exclude each other";
+    QTest::newRow("--no-history with a history file") << QStringList{"--no-history", "--history=a.sqlite"}
+                                                      << "exclude each other";
+    QTest::newRow("--history= without a file") << QStringList{"--history="} << "option '--history=' needs a file";
+    QTest::newRow("a value given to --no-history") << QStringList{"--no-history=yes"}
+                                                   << "option '--no-history' takes no value";
     QTest::newRow("a C1 control shown safely") << QStringList{QStringLiteral("-x\u009b1m")} << "'-x\\u009b1m'";
 }
 
@@ -115,9 +124,44 @@ void TestCommandLine::badUsageIsOneLineAndExitTwo()
 void TestCommandLine::helpNamesEveryOption()
 {
     const QString help = HelpText();
-    for (const char *option : {"--help", "-V, --version", "-v does the same", "--maximized", "--minimized",
+    for (const char *option : {"--help", "-V, --version", "-v does the same", "--maximized", "--minimized", "--history=FILE", "--no-history",
                                "-qwindowgeometry", "-style", "port 80", "Exit status", "3 when"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
+}
+
+void TestCommandLine::historyOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("history");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("maximized");
+    const auto unset = int(HistoryOption::Unset);
+    const auto byDefault = int(HistoryOption::Default);
+    const auto named = int(HistoryOption::File);
+    const auto off = int(HistoryOption::Off);
+    QTest::newRow("nothing given") << QStringList{} << unset << "" << false;
+    QTest::newRow("--history") << QStringList{"--history"} << byDefault << "" << false;
+    QTest::newRow("--history does not take the next word") << QStringList{"--history", "--maximized"} << byDefault
+                                                           << "" << true;
+    QTest::newRow("--history=FILE") << QStringList{"--history=/tmp/h.sqlite"} << named << "/tmp/h.sqlite" << false;
+    QTest::newRow("single dash, as Qt's words") << QStringList{"-history=h.sqlite", "-maximized"} << named
+                                                << "h.sqlite" << true;
+    QTest::newRow("the last file counts") << QStringList{"--history=a", "--history=b"} << named << "b" << false;
+    QTest::newRow("a file with an equals sign") << QStringList{"--history=a=b"} << named << "a=b" << false;
+    QTest::newRow("--no-history") << QStringList{"--no-history", "--maximized"} << off << "" << true;
+}
+
+void TestCommandLine::historyOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, history);
+    QFETCH(QString, file);
+    QFETCH(bool, maximized);
+    const CommandLine line = Parse(arguments);
+    QVERIFY2(!line.exit, line.exit ? qPrintable(line.exit->text) : "");
+    QCOMPARE(int(line.start.history), history);
+    QCOMPARE(line.start.historyFile, file);
+    QCOMPARE(line.start.maximized, maximized);
 }
 
 QTEST_APPLESS_MAIN(TestCommandLine)
