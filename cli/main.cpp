@@ -10,6 +10,7 @@
 #include "base/ProgramVoice.h"
 #include "base/ShownText.h"
 #include "cli/CheckPool.h"
+#include "cli/MetricsExporter.h"
 #include "cli/MetricsFile.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeHelp.h"
@@ -95,6 +96,17 @@ int Run(const ProbeOptions &options)
                        return fleet.Probe(target, cancellation);
                    });
     RunLoop loop(fleet, pool, signalPipe, out, LoopSettings(options));
+    std::unique_ptr<MetricsExporter> exporter;
+    if (!options.listen.empty()) {
+        std::string problem;
+        exporter = MetricsExporter::Start(*ReadListenAddress(options.listen), fleet.Metrics().Registry(), &problem);
+        if (!exporter) {
+            // Not a usage error, but the same status: the run cannot begin.
+            WriteWhole(STDERR_FILENO, "kelvora-probe: --listen " + options.listen + ": " + problem + "\n");
+            return kUsageStatus;
+        }
+        err.Write("kelvora-probe: serving the metrics on " + exporter->MetricsUrl() + "\n");
+    }
 
     fleet.Begin();
     const RunLoop::End end = loop.Run();
