@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ExpositionReader.h"
+#include "HttpClient.h"
 #include "ProbeRun.h"
 #include "support/LoopbackListener.h"
 
@@ -20,66 +21,6 @@ namespace {
 QString Local(std::uint16_t port)
 {
     return QStringLiteral("127.0.0.1:%1").arg(port);
-}
-
-// A connection to 127.0.0.1:`port`, non-blocking when asked; -1 on failure.
-int Connect(std::uint16_t port, bool nonBlocking = false)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | (nonBlocking ? SOCK_NONBLOCK : 0), 0);
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(port);
-    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&peer), sizeof peer) != 0 && errno != EINPROGRESS) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Reads until the peer closes or `timeoutMs` passes.
-QByteArray ReadToEnd(int fd, int timeoutMs)
-{
-    QByteArray answer;
-    QElapsedTimer clock;
-    clock.start();
-    char buffer[65536];
-    while (clock.elapsed() < timeoutMs) {
-        pollfd readable{fd, POLLIN, 0};
-        if (::poll(&readable, 1, 100) <= 0)
-            continue;
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        answer.append(buffer, got);
-    }
-    return answer;
-}
-
-// One request, the whole answer (status line, headers and body).
-QByteArray Get(std::uint16_t port, const QByteArray &request, int timeoutMs = 10000)
-{
-    const int fd = Connect(port);
-    if (fd < 0)
-        return {};
-    [[maybe_unused]] const ssize_t sent = ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
-    QByteArray answer = ReadToEnd(fd, timeoutMs);
-    ::close(fd);
-    return answer;
-}
-
-// The status code of an answer, 0 for none.
-int Status(const QByteArray &answer)
-{
-    if (!answer.startsWith("HTTP/1."))
-        return 0;
-    return answer.mid(9, 3).toInt();
-}
-
-QByteArray Body(const QByteArray &answer)
-{
-    const qsizetype end = answer.indexOf("\r\n\r\n");
-    return end < 0 ? QByteArray() : answer.mid(end + 4);
 }
 
 // The port the exporter said it serves on, from its first line on stderr.
@@ -135,10 +76,10 @@ void TestProbeExporter::servesMetricsAndHomePage()
              run.Err().constData());
     QTRY_VERIFY(live.Accepted() >= 2);
 
-    const QByteArray answer = Get(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
-    QVERIFY2(Status(answer) == 200, answer.left(200).constData());
+    const QByteArray answer = HttpExchange(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    QVERIFY2(HttpStatus(answer) == 200, answer.left(200).constData());
     QString error;
-    const auto families = ReadExposition(Body(answer), &error);
+    const auto families = ReadExposition(HttpBody(answer), &error);
     QVERIFY2(families, qPrintable(error));
     QMap<QString, double> up;
     double internet = -1;
@@ -154,12 +95,12 @@ void TestProbeExporter::servesMetricsAndHomePage()
     QCOMPARE(up.value(QString::number(refused.Port()), -1), 0.0);
     QCOMPARE(internet, 1.0);
 
-    const QByteArray home = Get(port, "GET / HTTP/1.0\r\n\r\n");
-    QVERIFY2(Status(home) == 200, home.constData());
+    const QByteArray home = HttpExchange(port, "GET / HTTP/1.0\r\n\r\n");
+    QVERIFY2(HttpStatus(home) == 200, home.constData());
     QVERIFY(home.contains("Content-Type: text/html"));
-    QVERIFY(Body(home).contains("<a href=\"/metrics\">"));
-    QCOMPARE(Status(Get(port, "GET /elsewhere HTTP/1.0\r\n\r\n")), 404);
-    QCOMPARE(Status(Get(port, "DELETE / HTTP/1.0\r\n\r\n")), 405);
+    QVERIFY(HttpBody(home).contains("<a href=\"/metrics\">"));
+    QCOMPARE(HttpStatus(HttpExchange(port, "GET /elsewhere HTTP/1.0\r\n\r\n")), 404);
+    QCOMPARE(HttpStatus(HttpExchange(port, "DELETE / HTTP/1.0\r\n\r\n")), 405);
     run.Signal(SIGTERM);
     QVERIFY(run.Finish(5000));
     QCOMPARE(run.ExitCode(), 0);
@@ -191,21 +132,21 @@ void TestProbeExporter::hostileClientsNeitherStopTheChecksNorGrowMemory()
     const std::uint16_t port = ServedPort(run);
     QVERIFY(port != 0);
     QTRY_VERIFY(live.Accepted() >= 3);
-    QCOMPARE(Status(Get(port, "GET /metrics HTTP/1.0\r\n\r\n")), 200);
+    QCOMPARE(HttpStatus(HttpExchange(port, "GET /metrics HTTP/1.0\r\n\r\n")), 200);
     const long before = ResidentKiB(run.Pid());
 
     // A thousand connections that never send a thing, garbage, and a
     // request line of a mebibyte.
     std::vector<int> idle;
     for (int i = 0; i < 1000; ++i) {
-        const int fd = Connect(port, true);
+        const int fd = ConnectLoopback(port, true);
         if (fd >= 0)
             idle.push_back(fd);
     }
     QVERIFY(idle.size() > 900);
-    QByteArray garbage = Get(port, QByteArray("\x00\xff\r\n\r\n\x16\x03\x01", 9), 5000);
+    QByteArray garbage = HttpExchange(port, QByteArray("\x00\xff\r\n\r\n\x16\x03\x01", 9), 5000);
     Q_UNUSED(garbage);
-    const int huge = Connect(port);
+    const int huge = ConnectLoopback(port);
     QByteArray line = "GET /" + QByteArray(1 << 20, 'a') + " HTTP/1.1\r\n\r\n";
     [[maybe_unused]] const ssize_t sent = ::send(huge, line.constData(), size_t(line.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
 
@@ -216,12 +157,12 @@ void TestProbeExporter::hostileClientsNeitherStopTheChecksNorGrowMemory()
     // The huge request was not taken whole: the server answered and closed,
     // or closed, without waiting for the rest.
     const QByteArray hugeAnswer = ReadToEnd(huge, 8000);
-    QVERIFY2(Status(hugeAnswer) != 200, hugeAnswer.left(100).constData());
+    QVERIFY2(HttpStatus(hugeAnswer) != 200, hugeAnswer.left(100).constData());
     ::close(huge);
     for (const int fd : idle)
         ::close(fd);
     // Once they are gone, scrapes are served again.
-    QTRY_VERIFY_WITH_TIMEOUT(Status(Get(port, "GET /metrics HTTP/1.0\r\n\r\n", 3000)) == 200, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(HttpStatus(HttpExchange(port, "GET /metrics HTTP/1.0\r\n\r\n", 3000)) == 200, 20000);
     run.Signal(SIGINT);
     QVERIFY(run.Finish(5000));
     QCOMPARE(run.ExitCode(), 0);
@@ -234,7 +175,7 @@ void TestProbeExporter::stopEndsTheServerWithTheSummary()
     const std::uint16_t port = ServedPort(run);
     QVERIFY(port != 0);
     // A scrape client that stays connected does not hold the stop up.
-    const int lingering = Connect(port);
+    const int lingering = ConnectLoopback(port);
     QTRY_VERIFY(live.Accepted() >= 1);
     QElapsedTimer clock;
     clock.start();
@@ -244,7 +185,7 @@ void TestProbeExporter::stopEndsTheServerWithTheSummary()
     ::close(lingering);
     QCOMPARE(run.ExitCode(), 0);
     QVERIFY(run.Out().contains("statistics ---"));
-    QCOMPARE(Connect(port, false), -1);
+    QCOMPARE(ConnectLoopback(port, false), -1);
 }
 
 QTEST_GUILESS_MAIN(TestProbeExporter)
