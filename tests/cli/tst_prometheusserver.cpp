@@ -113,6 +113,22 @@ void TestPrometheusServer::scrapedByARealServer()
     QCOMPARE(target.size(), 1);
     QCOMPARE(target.front().second, 1.0);
 
+    // promtool finds nothing to say about what the exporter serves.
+    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
+    if (!promtool.isEmpty()) {
+        const QByteArray served = HttpBody(HttpGet(exporter, "/metrics"));
+        QVERIFY(served.contains("kelvora_probe_build_info"));
+        QProcess lint;
+        lint.setProcessChannelMode(QProcess::MergedChannels);
+        lint.start(promtool, {QStringLiteral("check"), QStringLiteral("metrics")});
+        QVERIFY(lint.waitForStarted());
+        lint.write(served);
+        lint.closeWriteChannel();
+        QVERIFY(lint.waitForFinished(20000));
+        const QByteArray said = lint.readAll();
+        QVERIFY2(said.isEmpty() && lint.exitCode() == 0, said.constData());
+    }
+
     probe.Signal(SIGTERM);
     QVERIFY(probe.Finish(5000));
     QCOMPARE(probe.ExitCode(), 0);
