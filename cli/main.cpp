@@ -112,6 +112,12 @@ int Run(const ProbeOptions &options)
     const RunLoop::End end = loop.Run();
     fleet.PrintSummary();
     const int status = EndOutput(loop, out, err, fleet.ExitStatus());
+    if (exporter) {
+        // Everything is written; civetweb would take over a second to join
+        // its threads, so the process ends without waiting for them (the
+        // system closes the listening socket and any connection with it).
+        ::_exit(status);
+    }
     if (end == RunLoop::End::CheckAbandoned) {
         // A check that is still running (a resolver that does not answer)
         // uses its session; end here, without destroying anything under it.

@@ -181,7 +181,8 @@ void TestProbeExporter::stopEndsTheServerWithTheSummary()
     clock.start();
     run.Signal(SIGTERM);
     QVERIFY(run.Finish(10000));
-    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+    // Not held up by joining the server's threads either.
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     ::close(lingering);
     QCOMPARE(run.ExitCode(), 0);
     QVERIFY(run.Out().contains("statistics ---"));
