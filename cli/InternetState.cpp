@@ -4,7 +4,7 @@
 #include "session/CheckEvent.h"
 
 InternetState::InternetState(InternetRule rule, std::size_t targets, SessionClock clock)
-    : rule_(rule), latest_(targets), record_(std::move(clock))
+    : rule_(rule), latest_(targets), record_(std::move(clock), 0) // only the longest outage is shown
 {
 }
 

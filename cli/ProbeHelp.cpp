@@ -129,9 +129,10 @@ QString HelpText()
         "(Ctrl+C), SIGTERM or SIGHUP, with a summary: on standard output for text and\n"
         "json, on standard error for csv. A closed output pipe ends it quietly.\n"
         "\n"
-        "Exit status: 0 when at least one check succeeded, 1 when none did, 2 for bad\n"
-        "usage or a history file that cannot be used, 3 when the output could not be\n"
-        "written.\n");
+        "Exit status: 0 when at least one check succeeded (with several targets: when\n"
+        "the internet was up at least once), 1 when none did, 2 for bad usage, a\n"
+        "history file that cannot be used or an address --listen cannot listen on,\n"
+        "3 when the output could not be written.\n");
     return help;
 }
 

@@ -27,7 +27,10 @@ ProbeSession::ProbeSession(const ProbeOptions &options, const SessionOutput &out
       target_{options.host.toStdString(), options.port},
       view_(std::make_unique<HostView>(options.host)),
       probe_(*view_, client_),
-      record_(std::move(clock)),
+      // The outputs give the longest outage and the counts, never the list:
+      // none is kept, so that the memory of a session stays what it was
+      // at its start, outages or not.
+      record_(std::move(clock), 0),
       out_(output.out),
       err_(output.err),
       metrics_(metrics),

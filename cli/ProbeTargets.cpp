@@ -6,13 +6,17 @@
 #include "net/TIdStack.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -194,9 +198,17 @@ std::optional<QString> ReadTargetLines(const QString &name, const QByteArray &te
 
 std::optional<QString> ReadTargetsFile(const QString &path, std::uint16_t defaultPort, std::vector<TargetSpec> &into)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting: a fifo that no one writes to yet would hold
+    // the open up for ever. Reads wait again once it is open.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return QStringLiteral("%1: %2").arg(ShownText(path), QString::fromLocal8Bit(std::strerror(errno)));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return QStringLiteral("%1: %2").arg(ShownText(path), file.errorString());
+    }
     // One byte past the limit tells a file that is too large, without
     // reading all of something endless (a fifo, /dev/zero).
     const QByteArray text = file.read(kMaxFileBytes + 1);

@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr std::chrono::milliseconds kFirstStartsApart{1};
+
 timespec ToTimespec(std::chrono::steady_clock::duration wait)
 {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -43,9 +45,14 @@ RunLoop::RunLoop(ProbeFleet &fleet, CheckPool &pool, SignalPipe &signalPipe, Out
 
 RunLoop::End RunLoop::Run()
 {
+    // The first checks a millisecond apart (or closer, so that all fall in
+    // the first interval): the targets' schedules keep that spread, and no
+    // round of checks starts as one burst that the pool must queue.
     const Clock::time_point start = Clock::now();
-    for (Schedule &schedule : schedules_)
-        schedule.next = start;
+    const auto count = static_cast<std::int64_t>(schedules_.size());
+    const auto step = std::min<Clock::duration>(kFirstStartsApart, settings_.interval / count);
+    for (std::int64_t i = 0; i < count; ++i)
+        schedules_[static_cast<std::size_t>(i)].next = start + step * i;
     nextTick_ = start + settings_.tick;
     while (true) {
         if (inFlight_ == 0) {

@@ -17,8 +17,9 @@ class SignalPipe;
 //
 // Each target has its own schedule: its check starts one interval after its
 // previous one started (as the probe read it on the steady clock), or at
-// once when that one took longer; the first checks of all targets are due
-// at once. The checks run on the pool's threads, as many at once as it has
+// once when that one took longer. The first checks of the targets are due a
+// millisecond apart (closer when the interval is too short for all), the
+// first target's at once. The checks run on the pool's threads, as many at once as it has
 // (a due check waits for a free one), while this thread waits in ppoll for,
 // whichever comes first: a result, a signal request, the Enter key (when
 // watching a terminal), progress of standard output, or the next start. So

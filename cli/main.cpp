@@ -10,6 +10,7 @@
 #include "base/ProgramVoice.h"
 #include "base/ShownText.h"
 #include "cli/CheckPool.h"
+#include "cli/MetricsExporter.h"
 #include "cli/MetricsFile.h"
 #include "cli/OutputQueue.h"
 #include "cli/ProbeHelp.h"
@@ -124,12 +125,29 @@ int Run(const ProbeOptions &options, const std::vector<HistoryRecorder *> &histo
                        return fleet.Probe(target, cancellation);
                    });
     RunLoop loop(fleet, pool, signalPipe, out, LoopSettings(options));
+    std::unique_ptr<MetricsExporter> exporter;
+    if (!options.listen.empty()) {
+        std::string problem;
+        exporter = MetricsExporter::Start(*ReadListenAddress(options.listen), fleet.Metrics().Registry(), &problem);
+        if (!exporter) {
+            // Not a usage error, but the same status: the run cannot begin.
+            WriteWhole(STDERR_FILENO, "kelvora-probe: --listen " + options.listen + ": " + problem + "\n");
+            return kUsageStatus;
+        }
+        err.Write("kelvora-probe: serving the metrics on " + exporter->MetricsUrl() + "\n");
+    }
 
     fleet.Begin();
     const RunLoop::End end = loop.Run();
     fleet.EndHistory();
     fleet.PrintSummary();
     const int status = EndOutput(loop, out, err, fleet.ExitStatus());
+    if (exporter) {
+        // Everything is written; civetweb would take over a second to join
+        // its threads, so the process ends without waiting for them (the
+        // system closes the listening socket and any connection with it).
+        ::_exit(status);
+    }
     if (end == RunLoop::End::CheckAbandoned) {
         // A check that is still running (a resolver that does not answer)
         // uses its session; end here, without destroying anything under it.

@@ -32,7 +32,8 @@ QString FamilyOf(const QString &sampleName, const QMap<QString, QString> &types)
     for (const QString &suffix : {QStringLiteral("_bucket"), QStringLiteral("_sum"), QStringLiteral("_count")}) {
         if (sampleName.endsWith(suffix)) {
             const QString base = sampleName.chopped(suffix.size());
-            if (types.value(base) == QLatin1String("histogram"))
+            const QString type = types.value(base);
+            if (type == QLatin1String("histogram") || (type == QLatin1String("summary") && suffix != QLatin1String("_bucket")))
                 return base;
         }
     }

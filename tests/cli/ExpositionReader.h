@@ -14,6 +14,7 @@
 // their allowed characters; label values use only the escapes \\, \" and \n;
 // values are floats (or +Inf, -Inf, NaN); every line ends in a line break.
 // A histogram's samples are <name>_bucket (with le), <name>_sum and
+// <name>_count; a summary's are <name> (with quantile), <name>_sum and
 // <name>_count.
 struct ExpositionSample {
     QString name;                  // as written, with any _bucket/_sum/_count

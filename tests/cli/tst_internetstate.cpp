@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/InternetFormat.h"
 #include "cli/InternetState.h"
+#include "cli/OutputQueue.h"
+#include "cli/ProbeFleet.h"
 
 #include <QtTest>
 
@@ -42,6 +44,7 @@ private slots:
     void unknownUntilDecided();
     void outageKeepsTheFailedTargetsReasons();
     void summaries();
+    void recordsKeepNoOutageList();
 };
 
 void TestInternetState::rules_data()
@@ -163,6 +166,33 @@ void TestInternetState::summaries()
     QCOMPARE(object["outages"].toInt(), 1);
     QVERIFY(object["longest_outage"].toObject()["end"].isNull());
     QCOMPARE(object["longest_outage"].toObject()["reasons"].toObject()["dns"].toInt(), 2);
+}
+
+// However many outages a long run sees, the sessions' and the internet's
+// records keep none in a list (the outputs show the longest and the
+// counts): their memory stays what it was at the start.
+void TestInternetState::recordsKeepNoOutageList()
+{
+    OutputQueue out(-1);
+    OutputQueue err(-1);
+    ProbeOptions options;
+    options.quiet = true;
+    options.internet = InternetRule::All;
+    options.targets = {TargetSpec{"a", "a", 1}, TargetSpec{"b", "b", 2}};
+    ProbeFleet fleet(options, SessionOutput{out, err, false, false});
+    Script script;
+    for (int i = 0; i < 2000; ++i)
+        fleet.Take(static_cast<std::size_t>(i % 2), script.Next((i / 2) % 2 == 0));
+    for (std::size_t target = 0; target < 2; ++target) {
+        const SessionRecord &record = fleet.Session(target).Record();
+        QCOMPARE(record.Summary(0).outagesTotal, 500u);
+        QVERIFY(record.Summary(0).longestOutage.has_value());
+        QCOMPARE(record.OutagesKept(), std::size_t(0));
+        QCOMPARE(record.OutageListBytes(), std::size_t(0));
+    }
+    const SessionRecord &internet = fleet.Internet().Record();
+    QVERIFY(internet.Summary(0).outagesTotal >= 499u);
+    QCOMPARE(internet.OutageListBytes(), std::size_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestInternetState)

@@ -42,6 +42,7 @@ private slots:
     void textBlocksPerTarget();
     void hungTargetDelaysNoOther();
     void parallelLimitQueuesTheOthers();
+    void firstChecksSpreadAMillisecondApart();
     void targetsFromAFile();
     void badTargetsFileIsUsageError();
 };
@@ -165,6 +166,32 @@ void TestProbeFleet::parallelLimitQueuesTheOthers()
     const qint64 together = TimeOf(LinesOf(lines, "check", silent.Port()).value(0))
                                 .msecsTo(TimeOf(LinesOf(lines, "check", live.Port()).value(0)));
     QVERIFY2(together < 300, qPrintable(QString::number(together)));
+}
+
+void TestProbeFleet::firstChecksSpreadAMillisecondApart()
+{
+    RefusingPort refused;
+    // Twenty addresses of loopback, each its own target (nothing listens on
+    // the port at any of them but the first's refusing socket).
+    QStringList arguments{"-c", "1", "-f", "json"};
+    for (int i = 1; i <= 20; ++i)
+        arguments << QStringLiteral("127.0.0.%1:%2").arg(i).arg(refused.Port());
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(ProbeRun::RunToEnd(arguments, &out, &err), 1);
+    QList<QDateTime> starts;
+    for (const QByteArray &line : out.split('\n')) {
+        QString error;
+        const QJsonObject object = line.isEmpty() ? QJsonObject() : JsonObjectOf(line, &error);
+        if (object["type"].toString() == QLatin1String("check"))
+            starts << TimeOf(object);
+    }
+    QCOMPARE(starts.size(), 20);
+    std::sort(starts.begin(), starts.end());
+    // A millisecond apart: the last some 19 ms after the first, not all at
+    // once, and not spread over the whole interval either.
+    const qint64 spread = starts.front().msecsTo(starts.back());
+    QVERIFY2(spread >= 15 && spread < 400, qPrintable(QString::number(spread)));
 }
 
 void TestProbeFleet::targetsFromAFile()

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Targets = std::vector<TargetSpec>;
@@ -168,6 +170,13 @@ void TestProbeTargets::targetsFileFromDisk()
     ProbeOptions none;
     none.targetsFile = empty.fileName();
     QVERIFY(CompleteTargets(none).value_or(QString()).contains(QStringLiteral("names no target")));
+
+    // A fifo that nobody writes to holds nothing up: it names no target.
+    const QByteArray fifo = QFile::encodeName(folder.filePath(QStringLiteral("fifo")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    ProbeOptions fromFifo;
+    fromFifo.targetsFile = QString::fromUtf8(fifo);
+    QVERIFY(CompleteTargets(fromFifo).value_or(QString()).contains(QStringLiteral("names no target")));
 
     // A --targets alone is a whole command line.
     QString parseError;

@@ -75,6 +75,7 @@ const QStringList kExpectedFiles{
     QStringLiteral("usr/bin/kelvora"),
     QStringLiteral("usr/bin/kelvora-probe"),
     QStringLiteral("usr/bin/kelvora-history"),
+    QStringLiteral("usr/lib/systemd/system/kelvora-probe.service"),
     QStringLiteral("usr/share/applications/example.varnholt.Kelvora.desktop"),
     QStringLiteral("usr/share/metainfo/example.varnholt.Kelvora.metainfo.xml"),
     QStringLiteral("usr/share/icons/hicolor/16x16/apps/kelvora.png"),
