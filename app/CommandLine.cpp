@@ -17,7 +17,7 @@ namespace {
 constexpr char16_t kProgram[] = u"kelvora";
 
 enum Option : std::size_t {
-    kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kHistory, kNoHistory, kFirstQtOption
+    kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kHistory, kNoHistory, kTray, kFirstQtOption
 };
 
 // Qt's own options, which the toolkit consumes once it starts; accepted here
@@ -44,6 +44,7 @@ const std::vector<OptionName> &OptionTable()
             // so that a bare --history never swallows the next word.
             {QStringLiteral("history"), QChar(), false},
             {QStringLiteral("no-history"), QChar(), false},
+            {QStringLiteral("tray"), QChar(), false},
         };
         for (const char *name : kQtOptionsWithValue)
             options.push_back({QString::fromLatin1(name), QChar(), true});
@@ -119,6 +120,8 @@ QString HelpText()
         "                 ($XDG_STATE_HOME/kelvora/history.sqlite).\n"
         "  --history=FILE Record every check into FILE for this run.\n"
         "  --no-history   Record nothing for this run, even where the history file is.\n"
+        "  --tray         Start hidden in the tray (minimized where there is none);\n"
+        "                 minimizing then hides the window to the tray.\n"
         "\n"
         "Qt's own options are honoured as well, for example -qwindowgeometry WxH+X+Y,\n"
         "-style NAME, -platform NAME and -display NAME.\n"
@@ -156,6 +159,7 @@ CommandLine ParseCommandLine(int argc, char **argv)
     } else {
         result.start.maximized = Given(line, {kMaximized});
         result.start.minimized = Given(line, {kMinimized});
+        result.start.tray = Given(line, {kTray});
     }
     return result;
 }

@@ -19,6 +19,7 @@ enum class HistoryOption {
 struct StartOptions {
     bool maximized = false; // --maximized
     bool minimized = false; // --minimized: minimized and without taking the focus
+    bool tray = false;      // --tray: minimized, and hidden in the tray where there is one
     HistoryOption history = HistoryOption::Unset;
     QString historyFile; // with HistoryOption::File
 };

@@ -9,6 +9,7 @@
 #include "app/TerminationSignals.h"
 #include "base/ProgramVoice.h"
 #include "history/HistoryPaths.h"
+#include "ui/AutostartEntry.h"
 #include "ui/TForm1.h"
 
 #include <unistd.h>
@@ -19,8 +20,9 @@
 
 namespace {
 
-// What the command line said of the history, for the window made below.
+// What the command line said, for the window made below.
 HistoryStart historyStart;
+bool trayRun = false;
 
 HistoryStart HistoryStartOf(const StartOptions &start)
 {
@@ -50,6 +52,8 @@ std::unique_ptr<QWidget> CreateForm1()
 {
     Form1Services services;
     services.history = historyStart;
+    services.autostartFile = AutostartFile();
+    services.trayRun = trayRun;
     return std::make_unique<TForm1>(std::move(services));
 }
 
@@ -78,10 +82,12 @@ int main(int argc, char **argv)
         return 1;
     }
     historyStart = HistoryStartOf(commandLine.start);
+    trayRun = commandLine.start.tray;
     std::optional<StartupMessageGuard> startup(std::in_place);
     TApplication application(argc, argv);
     startup.reset();
-    application.SetStartState(commandLine.start.maximized, commandLine.start.minimized);
+    // --tray starts minimized, without the focus; the tray run then hides it.
+    application.SetStartState(commandLine.start.maximized, commandLine.start.minimized || commandLine.start.tray);
     TerminationSignals terminationSignals(application);
     return RunProgram(application, CreateForm1);
 }

@@ -7,10 +7,13 @@
 #include "base/ErrorReport.h"
 #include "controls/TGauge.h"
 #include "ui/Addresses.h"
+#include "ui/AutostartEntry.h"
 #include "ui/SessionController.h"
 #include "ui/TLabel.h"
+#include "ui/TrayRun.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <chrono>
 #include <cstdint>
@@ -33,7 +36,27 @@ void TForm1::FormCreate()
         if (history_)
             history_->AddMenuItems(*session_->ContextMenu(), *session_->TrayMenu());
     });
+    StartTrayFeatures();
     cycle_.FormCreate();
+}
+
+void TForm1::StartTrayFeatures()
+{
+    CallGuarded([this] {
+        if (!session_)
+            return;
+        autostart_ = std::make_unique<AutostartItem>(services_.autostartFile, [this](const QString &line) {
+            auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Kelvora"),
+                                        QStringLiteral("Не удалось изменить запуск при входе в систему.\n%1").arg(line),
+                                        QMessageBox::Ok, this);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setWindowModality(Qt::NonModal);
+            box->show();
+        });
+        autostart_->AddMenuItems(*session_->ContextMenu(), *session_->TrayMenu());
+        if (services_.trayRun && session_->Tray() != nullptr)
+            trayRun_ = std::make_unique<TrayRun>(*this);
+    });
 }
 
 void TForm1::StartHistory()

@@ -12,10 +12,12 @@
 #include "monitor/MonitorCycle.h"
 #include "monitor/MonitorView.h"
 #include "monitor/ProbeView.h"
+#include "ui/AutostartEntry.h"
 #include "ui/HistoryController.h"
 #include "ui/LayoutScaling.h"
 #include "ui/SessionController.h"
 #include "ui/TForm.h"
+#include "ui/TrayRun.h"
 
 #include <memory>
 
@@ -40,6 +42,10 @@ struct Form1Services {
     // Without a file named here the window records nothing.
     HistoryStart history;
     HistoryServices historyServices;
+    // The autostart entry's place; empty: the item cannot be ticked.
+    std::filesystem::path autostartFile;
+    // Started with --tray: minimizing hides the window to the tray.
+    bool trayRun = false;
 };
 
 // Building the window loads the whole layout (controls in creation order,
@@ -100,6 +106,7 @@ public:
     const ConnectivityProbe &Probe() const { return *probe_; }
     // The history recording and window; null when it failed to start.
     HistoryController *History() const { return history_.get(); }
+    AutostartItem *Autostart() const { return autostart_.get(); }
     const LayoutScale &Scale() const { return scale_; }
 
     // What the window tells assistive technology for a status colour (empty
@@ -144,6 +151,7 @@ private:
     void AnnounceStatus(TColor color);
     void StartHistory();
     void ContinueWith(const WatchedTarget &watched);
+    void StartTrayFeatures();
 
     Form1Services services_;
     LayoutScale scale_;
@@ -153,6 +161,8 @@ private:
     std::unique_ptr<ConnectivityProbe> probe_;
     std::unique_ptr<SessionController> session_;
     std::unique_ptr<HistoryController> history_;
+    std::unique_ptr<AutostartItem> autostart_;
+    std::unique_ptr<TrayRun> trayRun_;
 };
 
 // The one main window, set as soon as its construction starts and cleared

@@ -29,6 +29,7 @@ private slots:
     void helpNamesEveryOption();
     void historyOptions_data();
     void historyOptions();
+    void trayRun();
 };
 
 void TestCommandLine::startOptions_data()
@@ -124,7 +125,7 @@ void TestCommandLine::badUsageIsOneLineAndExitTwo()
 void TestCommandLine::helpNamesEveryOption()
 {
     const QString help = HelpText();
-    for (const char *option : {"--help", "-V, --version", "-v does the same", "--maximized", "--minimized", "--history=FILE", "--no-history",
+    for (const char *option : {"--help", "-V, --version", "-v does the same", "--maximized", "--minimized", "--history=FILE", "--no-history", "--tray",
                                "-qwindowgeometry", "-style", "port 80", "Exit status", "3 when"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
 }
@@ -149,6 +150,17 @@ void TestCommandLine::historyOptions_data()
     QTest::newRow("the last file counts") << QStringList{"--history=a", "--history=b"} << named << "b" << false;
     QTest::newRow("a file with an equals sign") << QStringList{"--history=a=b"} << named << "a=b" << false;
     QTest::newRow("--no-history") << QStringList{"--no-history", "--maximized"} << off << "" << true;
+}
+
+void TestCommandLine::trayRun()
+{
+    QVERIFY(!Parse({}).start.tray);
+    const CommandLine line = Parse({"--tray", "--history"});
+    QVERIFY2(!line.exit, line.exit ? qPrintable(line.exit->text) : "");
+    QVERIFY(line.start.tray);
+    QVERIFY(!line.start.minimized);
+    QCOMPARE(line.start.history, HistoryOption::Default);
+    QCOMPARE(Parse({"--tray=yes"}).exit->exitCode, 2);
 }
 
 void TestCommandLine::historyOptions()

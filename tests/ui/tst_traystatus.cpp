@@ -188,7 +188,7 @@ void TestTrayStatus::menuItems()
     TForm1 &w = Shown();
     QVERIFY(tray_->menu != nullptr);
     QCOMPARE(MenuTexts(tray_->menu),
-             (QStringList{"Показать окно", "Сеанс…", "Уведомления", "История…", "Вести историю", "-", "Выход"}));
+             (QStringList{"Показать окно", "Сеанс…", "Уведомления", "История…", "Вести историю", "Запускать при входе в систему", "-", "Выход"}));
     QAction *notifications = Item(tray_->menu, QStringLiteral("Уведомления"));
     QVERIFY(notifications->isCheckable());
     QVERIFY(notifications->isChecked());
