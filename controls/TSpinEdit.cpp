@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QStyle>
@@ -308,8 +309,14 @@ void TSpinEdit::LayoutButton()
 void TSpinEdit::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
+    // A caret blink repaints only the caret's rectangle: leave the rest
+    // alone, the pair's frame included, unless the repaint reaches it.
+    const bool pairFrame =
+        button_->isVisible() && event->rect().intersects(button_->geometry().adjusted(-1, -1, 1, 1));
+    if (!pairFrame && !refusalShown_)
+        return;
     QPainter painter(this);
-    if (button_->isVisible())
+    if (pairFrame)
         PaintPairFrame(painter);
     if (refusalShown_)
         PaintRefusal(painter);
