@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/Language.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,6 +13,7 @@
 struct StartOptions {
     bool maximized = false; // --maximized
     bool minimized = false; // --minimized: minimized and without taking the focus
+    std::optional<Language> language; // --language CODE; else the desktop's
 };
 
 // The program's answer when it ends right away instead of starting.
@@ -28,8 +31,11 @@ struct CommandLine {
 // Reads the arguments (argv[0] is the program). Needs no display and no
 // application object. Single-dash words are long options, as Qt's own
 // are ("-style fusion"); -h, -V and -v are the short ones. A refusal is the
-// usage error line both programs share, the word at fault shown safely.
+// usage error line both programs share, the word at fault shown safely; so is
+// a --language code Kelvora has no translation for. --help speaks the
+// language --language names, else the desktop's.
 CommandLine ParseCommandLine(int argc, char **argv);
 
-// The text of --help.
+// The text of --help, in the desktop's language or the one given.
 QString HelpText();
+QString HelpText(Language language);

@@ -7,6 +7,7 @@
 #include "app/StartupMessages.h"
 #include "app/TApplication.h"
 #include "app/TerminationSignals.h"
+#include "base/Language.h"
 #include "base/ProgramVoice.h"
 #include "ui/TForm1.h"
 
@@ -50,6 +51,10 @@ int main(int argc, char **argv)
     std::optional<StartupMessageGuard> startup(std::in_place);
     TApplication application(argc, argv);
     startup.reset();
+    // The desktop's language is in force since the application object
+    // exists; --language replaces it before the first window is built.
+    if (commandLine.start.language)
+        (void)UseLanguage(*commandLine.start.language);
     application.SetStartState(commandLine.start.maximized, commandLine.start.minimized);
     TerminationSignals terminationSignals(application);
     return RunProgram(application, CreateForm1);
