@@ -154,7 +154,7 @@ Exit status: 0 when the window was closed, 1 when it could not start,
         <translation>Проверять наличие интернета каждые</translation>
     </message>
     <message>
-        <source>seconds</source>
+        <source>sec</source>
         <translation>секунд</translation>
     </message>
     <message>

@@ -147,7 +147,7 @@ void TForm1::CreateBottomRow()
     // 1, 2: the caption around the interval field.
     Label1 = NewLabel(QCoreApplication::translate("MainWindow", "Check the internet every"), {8, 544, 232, 13},
                       kLeftBottom, bold, clWindowText, false);
-    Label2 = NewLabel(QCoreApplication::translate("MainWindow", "seconds"), {336, 544, 42, 13}, kLeftBottom, bold,
+    Label2 = NewLabel(QCoreApplication::translate("MainWindow", "sec"), {336, 544, 42, 13}, kLeftBottom, bold,
                       clWindowText, false);
 }
 
