@@ -312,7 +312,7 @@ Exit status: 0 when the window was closed, 1 when it could not start,
 <context>
     <name>SessionWindow</name>
     <message>
-        <source>%1 %</source>
+        <source>%1%</source>
         <translation>%1 %</translation>
     </message>
     <message>

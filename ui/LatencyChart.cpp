@@ -52,7 +52,7 @@ double NiceCeiling(double ms)
 
 QString AxisNumber(double ms)
 {
-    return QString::number(ms, 'g', 6).replace(QLatin1Char('.'), QLatin1Char(','));
+    return SessionTexts::Decimal(QString::number(ms, 'g', 6));
 }
 
 } // namespace

@@ -72,6 +72,11 @@ QDateTime Local(std::chrono::system_clock::time_point time)
 
 namespace SessionTexts {
 
+QString Decimal(const QString &number)
+{
+    return QString(number).replace(QLatin1Char('.'), ShownLocale().decimalPoint());
+}
+
 QString Milliseconds(nanoseconds duration)
 {
     return Comma(MillisecondsText(duration));

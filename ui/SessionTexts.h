@@ -13,7 +13,11 @@
 // local.
 namespace SessionTexts {
 
-// "0,148" (milliseconds, three decimals).
+// A number written with a full stop ("0.75") in the language's decimal sign:
+// "0,75" in Russian, "0.75" in English.
+QString Decimal(const QString &number);
+
+// "0,148" (milliseconds, three decimals; "0.148" in English).
 QString Milliseconds(std::chrono::nanoseconds duration);
 
 // "4,004 с", "2 мин 03 с", "1 ч 02 мин 03 с", "3 д 01 ч 02 мин": seconds with

@@ -4,7 +4,6 @@
 #include "base/ErrorReport.h"
 #include "session/SessionHistory.h"
 #include "ui/LatencyChart.h"
-#include "base/Language.h"
 #include "ui/OutageTableModel.h"
 #include "ui/SessionTexts.h"
 
@@ -40,8 +39,7 @@ QString Percent(double value)
         text.chop(1);
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);
-    const QChar point = LanguageLocale(CurrentLanguage()).decimalPoint().front();
-    return QCoreApplication::translate("SessionWindow", "%1 %").arg(text.replace(QLatin1Char('.'), point));
+    return QCoreApplication::translate("SessionWindow", "%1%").arg(SessionTexts::Decimal(text));
 }
 
 // A moment whose date and time are as wide as any in the language's format:

@@ -14,6 +14,7 @@
 #include "ui/LayoutScaling.h"
 #include "ui/OutageTableModel.h"
 #include "ui/SessionController.h"
+#include "ui/SessionTexts.h"
 #include "ui/SessionWindow.h"
 #include "ui/StateNotifier.h"
 #include "ui/TButton.h"
@@ -333,16 +334,19 @@ void TestWindowLanguage::sessionWindowTexts_data()
     QTest::addColumn<QString>("downState");
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QString>("openEnd");
+    QTest::addColumn<QString>("loss");
+    QTest::addColumn<QString>("axisNumber"); // 0.75 on the chart's axis
     QTest::newRow("English") << Language::English << "Session — Kelvora" << "Copy"
         << QStringList{"Host:", "Checks:", "Loss:", "min/avg/max/mdev, ms:", "Longest outage:"}
         << "unknown, not checked yet"
         << "^no connection since \\d{1,2}/\\d{1,2}/\\d\\d(\\d\\d)? \\d{1,2}:\\d\\d:\\d\\d( [AP]M)? \\(\\d+\\.\\d{3} s\\)$"
-        << QStringList{"Start", "End", "Duration", "Failed checks", "Reason"} << "ongoing";
+        << QStringList{"Start", "End", "Duration", "Failed checks", "Reason"} << "ongoing" << "100%" << "0.75";
     QTest::newRow("Russian") << Language::Russian << "Сеанс — Kelvora" << "Копировать"
         << QStringList{"Хост:", "Проверок:", "Потери:", "мин/сред/макс/откл, мс:", "Самый долгий сбой:"}
         << "неизвестно, ещё не проверялось"
         << "^нет связи, с \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d \\(\\d+,\\d{3} с\\)$"
-        << QStringList{"Начало", "Конец", "Длительность", "Неудачных проверок", "Причина"} << "продолжается";
+        << QStringList{"Начало", "Конец", "Длительность", "Неудачных проверок", "Причина"} << "продолжается"
+        << "100 %" << "0,75";
 }
 
 void TestWindowLanguage::sessionWindowTexts()
@@ -355,6 +359,8 @@ void TestWindowLanguage::sessionWindowTexts()
     QFETCH(QString, downState);
     QFETCH(QStringList, headers);
     QFETCH(QString, openEnd);
+    QFETCH(QString, loss);
+    QFETCH(QString, axisNumber);
     TForm1 &w = Shown(language);
     w.Session()->OpenSessionWindow();
     SessionWindow *session = w.Session()->Window();
@@ -377,6 +383,8 @@ void TestWindowLanguage::sessionWindowTexts()
     session->Refresh();
     const QString state = session->FigureText(SessionWindow::Figure::State);
     QVERIFY2(QRegularExpression(downState).match(state).hasMatch(), qPrintable(state));
+    QCOMPARE(session->FigureText(SessionWindow::Figure::Loss), loss);
+    QCOMPARE(SessionTexts::Decimal(QStringLiteral("0.75")), axisNumber);
     const QTableView *table = session->findChild<QTableView *>();
     QVERIFY(table != nullptr);
     const QAbstractItemModel *model = table->model();
