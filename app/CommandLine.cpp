@@ -5,7 +5,9 @@
 #include "base/ProgramVoice.h"
 #include "base/ShownText.h"
 
+#include <QCoreApplication>
 #include <QStringList>
+#include <QTranslator>
 
 #include <algorithm>
 #include <initializer_list>
@@ -17,7 +19,8 @@ namespace {
 constexpr char16_t kProgram[] = u"kelvora";
 
 enum Option : std::size_t {
-    kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kHistory, kNoHistory, kTray, kFirstQtOption
+    kHelp, kHelpAll, kVersion, kVersionAlias, kMaximized, kMinimized, kHistory, kNoHistory, kTray, kLanguage,
+    kFirstQtOption
 };
 
 // Qt's own options, which the toolkit consumes once it starts; accepted here
@@ -45,6 +48,7 @@ const std::vector<OptionName> &OptionTable()
             {QStringLiteral("history"), QChar(), false},
             {QStringLiteral("no-history"), QChar(), false},
             {QStringLiteral("tray"), QChar(), false},
+            {QStringLiteral("language"), QChar(), true},
         };
         for (const char *name : kQtOptionsWithValue)
             options.push_back({QString::fromLatin1(name), QChar(), true});
@@ -101,33 +105,60 @@ std::optional<QString> ReadHistory(const ScannedCommandLine &line, const std::ve
     return std::nullopt;
 }
 
+// The last --language given, as written.
+std::optional<QString> LanguageCodeGiven(const ScannedCommandLine &line)
+{
+    std::optional<QString> code;
+    for (const ScannedOption &given : line.options) {
+        if (given.index == kLanguage)
+            code = given.value;
+    }
+    return code;
+}
+
 } // namespace
 
-QString HelpText()
+// The help is printed before the application object exists, so it is
+// looked up in the translation itself rather than through tr().
+QString HelpText(Language language)
 {
-    return QStringLiteral(
+    static const char *const kHelpSource = QT_TRANSLATE_NOOP(
+        "CommandLine",
         "Usage: kelvora [options]\n"
         "Watches whether the internet can be reached: every N seconds (30 at start) it opens\n"
         "a TCP connection to port 80 of the host named in the window, closes it at once and\n"
         "shows how long that took. The window turns lime on success and red on failure.\n"
         "\n"
         "Options:\n"
-        "  -h, --help     Show this help and exit.\n"
-        "  -V, --version  Show the version and exit (-v does the same).\n"
-        "  --maximized    Start with the window maximized.\n"
-        "  --minimized    Start with the window minimized, without taking the focus.\n"
-        "  --history      Record every check into the history file, creating it\n"
-        "                 ($XDG_STATE_HOME/kelvora/history.sqlite).\n"
-        "  --history=FILE Record every check into FILE for this run.\n"
-        "  --no-history   Record nothing for this run, even where the history file is.\n"
-        "  --tray         Start hidden in the tray (minimized where there is none);\n"
-        "                 minimizing then hides the window to the tray.\n"
+        "  -h, --help       Show this help and exit.\n"
+        "  -V, --version    Show the version and exit (-v does the same).\n"
+        "  --maximized      Start with the window maximized.\n"
+        "  --minimized      Start with the window minimized, without taking the focus.\n"
+        "  --history        Record every check into the history file, creating it\n"
+        "                   ($XDG_STATE_HOME/kelvora/history.sqlite).\n"
+        "  --history=FILE   Record every check into FILE for this run.\n"
+        "  --no-history     Record nothing for this run, even where the history file is.\n"
+        "  --tray           Start hidden in the tray (minimized where there is none);\n"
+        "                   minimizing then hides the window to the tray.\n"
+        "  --language CODE  Show the window in this language: %1 (the desktop's by default).\n"
         "\n"
         "Qt's own options are honoured as well, for example -qwindowgeometry WxH+X+Y,\n"
         "-style NAME, -platform NAME and -display NAME.\n"
         "\n"
         "Exit status: 0 when the window was closed, 1 when it could not start,\n"
         "2 for a bad option, 3 when --help or --version could not be written.\n");
+    QTranslator translator;
+    QString text;
+    if (LoadKelvoraTranslation(translator, language))
+        text = translator.translate("CommandLine", kHelpSource);
+    if (text.isEmpty())
+        text = QString::fromUtf8(kHelpSource);
+    return text.arg(LanguageCodes());
+}
+
+QString HelpText()
+{
+    return HelpText(SystemLanguage());
 }
 
 CommandLine ParseCommandLine(int argc, char **argv)
@@ -148,8 +179,12 @@ CommandLine ParseCommandLine(int argc, char **argv)
     const ScannedCommandLine line = ScanCommandLine(words, OptionTable(), SingleDashWords::LongNames);
     if (!line.problem.isEmpty()) {
         result.exit = BadUsage(line.problem);
+    } else if (const std::optional<QString> code = LanguageCodeGiven(line);
+               code && !LanguageFromCode(*code)) {
+        result.exit = BadUsage(QStringLiteral("unknown language '%1' (Kelvora has %2)")
+                                   .arg(ShownText(*code), LanguageCodes()));
     } else if (Given(line, {kHelp, kHelpAll})) {
-        result.exit = ImmediateExit{0, HelpText(), false};
+        result.exit = ImmediateExit{0, HelpText(code ? *LanguageFromCode(*code) : SystemLanguage()), false};
     } else if (Given(line, {kVersion, kVersionAlias})) {
         result.exit = ImmediateExit{0, VersionText(kProgram), false};
     } else if (!line.operands.empty()) {
@@ -160,6 +195,8 @@ CommandLine ParseCommandLine(int argc, char **argv)
         result.start.maximized = Given(line, {kMaximized});
         result.start.minimized = Given(line, {kMinimized});
         result.start.tray = Given(line, {kTray});
+        if (code)
+            result.start.language = LanguageFromCode(*code);
     }
     return result;
 }

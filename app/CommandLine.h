@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/Language.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,6 +24,7 @@ struct StartOptions {
     bool tray = false;      // --tray: minimized, and hidden in the tray where there is one
     HistoryOption history = HistoryOption::Unset;
     QString historyFile; // with HistoryOption::File
+    std::optional<Language> language; // --language CODE; else the desktop's
 };
 
 // The program's answer when it ends right away instead of starting.
@@ -42,7 +45,10 @@ struct CommandLine {
 // usage error line both programs share, the word at fault shown safely.
 // --history and --no-history exclude each other; of several --history the
 // last one counts.
+// A --language code Kelvora has no translation for is refused the same way;
+// --help speaks the language --language names, else the desktop's.
 CommandLine ParseCommandLine(int argc, char **argv);
 
-// The text of --help.
+// The text of --help, in the desktop's language or the one given.
 QString HelpText();
+QString HelpText(Language language);

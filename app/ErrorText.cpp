@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/ErrorText.h"
 
+#include <QCoreApplication>
+
 QString WithFullStop(const QString &message)
 {
     if (!message.isEmpty() && message.back().unicode() > u'.')
@@ -13,7 +15,7 @@ QString StartupErrorText(const QString &className, const QString &module,
 {
     const QString stop = (!message.isEmpty() && !message.endsWith(u'.')) ? QStringLiteral(".")
                                                                          : QString();
-    return QStringLiteral("Exception %1 in module %2 at %3.\r\n%4%5\r\n")
+    return QCoreApplication::translate("ErrorReport", "Exception %1 in module %2 at %3.\r\n%4%5\r\n")
         .arg(className, module,
              QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper(),
              message, stop);

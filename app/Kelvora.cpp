@@ -7,6 +7,7 @@
 #include "app/StartupMessages.h"
 #include "app/TApplication.h"
 #include "app/TerminationSignals.h"
+#include "base/Language.h"
 #include "base/ProgramVoice.h"
 #include "history/HistoryPaths.h"
 #include "ui/AutostartEntry.h"
@@ -86,6 +87,10 @@ int main(int argc, char **argv)
     std::optional<StartupMessageGuard> startup(std::in_place);
     TApplication application(argc, argv);
     startup.reset();
+    // The desktop's language is in force since the application object
+    // exists; --language replaces it before the first window is built.
+    if (commandLine.start.language)
+        (void)UseLanguage(*commandLine.start.language);
     // --tray starts minimized, without the focus; the tray run then hides it.
     application.SetStartState(commandLine.start.maximized, commandLine.start.minimized || commandLine.start.tray);
     TerminationSignals terminationSignals(application);

@@ -219,7 +219,7 @@ void TApplication::ShowStartupError(const std::exception &error, const void *fal
                                           RaiseOffset(error, fallbackCode),
                                           QString::fromUtf8(error.what()));
     const MessageBoxRequest request{MessageBoxRequest::Kind::ApplicationError,
-                                    QStringLiteral("Application Error"), text};
+                                    QCoreApplication::translate("ErrorReport", "Application Error"), text};
     if (presenter_)
         presenter_(request);
 }

@@ -5,6 +5,7 @@
 #include "controls/ControlsAccessibility.h"
 #include "controls/SpinGlyphs.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,8 +24,8 @@ TSpinButton::TSpinButton(QWidget *parent, const TTimer::Arming &arming)
     InstallControlsAccessibility();
     up_->SetGlyph(SpinUpGlyph());
     down_->SetGlyph(SpinDownGlyph());
-    up_->setAccessibleName(QStringLiteral("Больше"));
-    down_->setAccessibleName(QStringLiteral("Меньше"));
+    up_->setAccessibleName(QCoreApplication::translate("SpinButton", "Increase"));
+    down_->setAccessibleName(QCoreApplication::translate("SpinButton", "Decrease"));
     for (TTimerSpeedButton *button : {up_, down_}) {
         button->SetOnClick([this, button] { ButtonClick(button); });
         button->SetOnMouseDown([this, button] { ButtonMouseDown(button); });

@@ -4,6 +4,7 @@
 #include "net/IdException.h"
 #include "net/TIdTCPClient.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <algorithm>
@@ -25,7 +26,9 @@ std::uint64_t NanosecondsApart(std::chrono::nanoseconds a, std::chrono::nanoseco
 
 QString ReadoutText(std::uint64_t milliseconds)
 {
-    return QStringLiteral("Пинг: ") + QString::number(milliseconds) + QStringLiteral(" мс");
+    // The whole milliseconds as plain digits in every language: the readout
+    // is read from across the room, and its width is the labels' own.
+    return QCoreApplication::translate("Readout", "Ping: %1 ms").arg(QString::number(milliseconds));
 }
 
 bool IsAscii(const QString &text)

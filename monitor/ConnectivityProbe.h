@@ -25,7 +25,8 @@ class TIdTCPClient;
 // The time runs from just before the open to just after the close, or to
 // just after the clean-up close when anything failed; it is read from a
 // monotonic clock, so a change of the local time cannot distort it. The
-// readout "Пинг: <ms> мс" goes to all five readout labels, Label7 first, on
+// readout, "Пинг: <ms> мс" in Russian and "Ping: <ms> ms" in English (the
+// translation in force), goes to all five readout labels, Label7 first, on
 // success and on failure alike.
 //
 // The result names the address connected to (IPv6 in its RFC 5952 text)

@@ -3,6 +3,8 @@
 
 #include "net/SocketErrors.h"
 
+#include <QCoreApplication>
+
 FailureReason ReasonFromErrorCode(std::int32_t code) noexcept
 {
     switch (code) {
@@ -81,4 +83,21 @@ QString ReasonRussian(FailureReason reason)
     case FailureReason::Other: return QStringLiteral("Другая ошибка");
     }
     return QStringLiteral("Другая ошибка");
+}
+
+QString ReasonShown(FailureReason reason)
+{
+    const char *text = "Other error";
+    switch (reason) {
+    case FailureReason::None: text = QT_TRANSLATE_NOOP("FailureReason", "Connected"); break;
+    case FailureReason::Dns: text = QT_TRANSLATE_NOOP("FailureReason", "Host not found"); break;
+    case FailureReason::Refused: text = QT_TRANSLATE_NOOP("FailureReason", "Connection refused"); break;
+    case FailureReason::Timeout: text = QT_TRANSLATE_NOOP("FailureReason", "Timed out"); break;
+    case FailureReason::HostUnreachable: text = QT_TRANSLATE_NOOP("FailureReason", "Host unreachable"); break;
+    case FailureReason::NetworkUnreachable: text = QT_TRANSLATE_NOOP("FailureReason", "Network unreachable"); break;
+    case FailureReason::Reset: text = QT_TRANSLATE_NOOP("FailureReason", "Connection reset"); break;
+    case FailureReason::BadInput: text = QT_TRANSLATE_NOOP("FailureReason", "Bad host or port"); break;
+    case FailureReason::Other: text = QT_TRANSLATE_NOOP("FailureReason", "Other error"); break;
+    }
+    return QCoreApplication::translate("FailureReason", text);
 }

@@ -40,5 +40,10 @@ std::string_view ReasonKey(FailureReason reason) noexcept;
 // English words for the terminal, for example "connection refused".
 std::string_view ReasonEnglish(FailureReason reason) noexcept;
 
-// Russian words for the window, for example "Соединение отклонено".
+// Russian words for the window, for example "Соединение отклонено": the
+// window's original texts, which the Russian translation keeps.
 QString ReasonRussian(FailureReason reason);
+
+// The window's words in the language in force, for example "Connection
+// refused" (translations context "FailureReason").
+QString ReasonShown(FailureReason reason);

@@ -10,10 +10,13 @@ set -euo pipefail
 # Building and running: the compiler and CMake, Qt, SQLite for the history,
 # prometheus-cpp for the probe's metrics and exporter,
 # Qt's SVG image plugin that loads the icon at run time, and the fonts that
-# the window's layout is measured in.
+# the window's layout is measured in; Qt's translation tools, which compile
+# the window's texts into the program, and Qt's own translations, which the
+# window loads for its widgets' words in a language other than English.
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libsqlite3-dev libqt6svg6 libgl-dev prometheus-cpp-dev
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
 )
 

@@ -5,12 +5,14 @@
 #include "session/SessionHistory.h"
 #include "ui/SessionTexts.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using std::chrono::nanoseconds;
 
@@ -50,7 +52,7 @@ double NiceCeiling(double ms)
 
 QString AxisNumber(double ms)
 {
-    return QString::number(ms, 'g', 6).replace(QLatin1Char('.'), QLatin1Char(','));
+    return SessionTexts::Decimal(QString::number(ms, 'g', 6));
 }
 
 } // namespace
@@ -59,7 +61,7 @@ LatencyChart::LatencyChart(const SessionHistory &history, QWidget *parent) : QWi
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleName(QStringLiteral("График задержки за сеанс"));
+    setAccessibleName(QCoreApplication::translate("LatencyChart", "Latency over the session"));
     Refresh();
 }
 
@@ -265,7 +267,7 @@ void LatencyChart::PaintLabels(QPainter &painter) const
         painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, AxisNumber(ms));
     }
     painter.drawText(QRect(4, 0, plot.left(), kTopMargin - metrics.height() / 2), Qt::AlignLeft | Qt::AlignBottom,
-                     QStringLiteral("мс"));
+                     QCoreApplication::translate("LatencyChart", "ms"));
     // The time axis: the session's start, the middle and the end of the
     // axis, on the wall clock.
     const auto start = history_.StartWall();
@@ -340,6 +342,16 @@ int LatencyChart::ColumnNear(int x) const
     return -1;
 }
 
+namespace {
+
+// A count for a translated text's plural form, which Qt takes as an int.
+int CountForText(std::uint64_t count)
+{
+    return static_cast<int>(std::min<std::uint64_t>(count, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
 QString LatencyChart::HoverText(QPoint point) const
 {
     if (!PlotArea().adjusted(-kHoverReach, 0, kHoverReach, 0).contains(point))
@@ -348,17 +360,19 @@ QString LatencyChart::HoverText(QPoint point) const
     if (p < 0) {
         const int at = point.x() - PlotArea().left();
         const bool down = at >= 0 && at < static_cast<int>(columns_.size()) && columns_[static_cast<std::size_t>(at)].down;
-        return down ? QStringLiteral("Нет связи") : QString();
+        return down ? QCoreApplication::translate("LatencyChart", "No connection") : QString();
     }
     const LatencySeries::Column &c = columns_[static_cast<std::size_t>(p)].checks;
-    const QString latest = c.latestOk ? SessionTexts::Milliseconds(c.latestElapsed) + QStringLiteral(" мс")
-                                      : ReasonRussian(c.latestReason == FailureReason::None ? FailureReason::Other
+    const QString latest = c.latestOk ? QCoreApplication::translate("LatencyChart", "%1 ms").arg(SessionTexts::Milliseconds(c.latestElapsed))
+                                      : ReasonShown(c.latestReason == FailureReason::None ? FailureReason::Other
                                                                                             : c.latestReason);
     QString text = SessionTexts::TimeOfDay(c.latestWall) + QStringLiteral(": ") + latest;
     if (c.Checks() > 1) {
-        text += QStringLiteral("\nЗдесь проверок: %1, неудачно: %2").arg(c.Checks()).arg(c.failed);
+        text += QStringLiteral("\n")
+                + QCoreApplication::translate("LatencyChart", "%n checks here, %1 failed", nullptr, CountForText(c.Checks()))
+                      .arg(c.failed);
         if (c.succeeded > 0)
-            text += QStringLiteral("\nмин %1 мс, макс %2 мс")
+            text += QString(QStringLiteral("\n") + QCoreApplication::translate("LatencyChart", "min %1 ms, max %2 ms"))
                         .arg(SessionTexts::Milliseconds(c.minElapsed), SessionTexts::Milliseconds(c.maxElapsed));
     }
     return text;

@@ -4,6 +4,7 @@
 #include "session/SessionRecord.h"
 #include "ui/SessionTexts.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <limits>
 
@@ -55,7 +56,7 @@ QVariant OutageTableModel::data(const QModelIndex &index, int role) const
     case Start:
         return SessionTexts::DateTime(outage->start);
     case End:
-        return outage->open ? QStringLiteral("продолжается") : SessionTexts::DateTime(outage->end);
+        return outage->open ? QCoreApplication::translate("Outages", "ongoing") : SessionTexts::DateTime(outage->end);
     case Length:
         return SessionTexts::Duration(outage->duration);
     case FailedChecks:
@@ -72,11 +73,11 @@ QVariant OutageTableModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
-    case Start: return QStringLiteral("Начало");
-    case End: return QStringLiteral("Конец");
-    case Length: return QStringLiteral("Длительность");
-    case FailedChecks: return QStringLiteral("Неудачных проверок");
-    case Reason: return QStringLiteral("Причина");
+    case Start: return QCoreApplication::translate("Outages", "Start");
+    case End: return QCoreApplication::translate("Outages", "End");
+    case Length: return QCoreApplication::translate("Outages", "Duration");
+    case FailedChecks: return QCoreApplication::translate("Outages", "Failed checks");
+    case Reason: return QCoreApplication::translate("Outages", "Reason");
     default: return {};
     }
 }

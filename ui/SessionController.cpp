@@ -10,6 +10,7 @@
 #include "ui/TrayStatus.h"
 #include "ui/WindowPlacement.h"
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QActionGroup>
 #include <QContextMenuEvent>
@@ -99,12 +100,12 @@ SessionController::~SessionController()
 
 void SessionController::BuildMenus()
 {
-    notifications_ = new QAction(QStringLiteral("Уведомления"), this);
+    notifications_ = new QAction(QCoreApplication::translate("SessionMenus", "Notifications"), this);
     notifications_->setCheckable(true);
     notifications_->setChecked(true);
     connect(notifications_, &QAction::toggled, this,
             [this](bool on) { CallGuarded([this, on] { notifier_->SetEnabled(on); }); });
-    auto *openSession = new QAction(QStringLiteral("Сеанс…"), this);
+    auto *openSession = new QAction(QCoreApplication::translate("SessionMenus", "Session…"), this);
     // Shown beside the item; the window's own shortcut does the work, so
     // this one acts only inside the open menu.
     openSession->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -117,21 +118,21 @@ void SessionController::BuildMenus()
     BuildProtocolMenu();
 
     trayMenu_ = std::make_unique<QMenu>();
-    QAction *show = trayMenu_->addAction(QStringLiteral("Показать окно"));
+    QAction *show = trayMenu_->addAction(QCoreApplication::translate("SessionMenus", "Show window"));
     connect(show, &QAction::triggered, this, [this] { CallGuarded([this] { ShowMainWindow(); }); });
     trayMenu_->addAction(openSession);
     trayMenu_->addAction(notifications_);
     trayMenu_->addSeparator();
-    QAction *quit = trayMenu_->addAction(QStringLiteral("Выход"));
+    QAction *quit = trayMenu_->addAction(QCoreApplication::translate("SessionMenus", "Quit"));
     connect(quit, &QAction::triggered, this, [this] { CallGuarded([this] { host_.requestClose(); }); });
 }
 
 void SessionController::BuildProtocolMenu()
 {
-    protocolMenu_ = contextMenu_->addMenu(QStringLiteral("Протокол"));
+    protocolMenu_ = contextMenu_->addMenu(QCoreApplication::translate("SessionMenus", "Protocol"));
     auto *group = new QActionGroup(this);
     group->setExclusive(true);
-    const std::pair<QString, FamilyChoice> choices[] = {{QStringLiteral("Авто"), FamilyChoice::Auto},
+    const std::pair<QString, FamilyChoice> choices[] = {{QCoreApplication::translate("SessionMenus", "Auto"), FamilyChoice::Auto},
                                                          {QStringLiteral("IPv4"), FamilyChoice::IPv4Only},
                                                          {QStringLiteral("IPv6"), FamilyChoice::IPv6Only}};
     for (const auto &[text, choice] : choices) {
@@ -210,16 +211,16 @@ void SessionController::UpdateTray()
     const std::optional<CheckResult> &latest = history_->Latest();
     const QString host = QString::fromStdString(history_->Target().host);
     if (!latest) {
-        tray_->SetStatus(host, QStringLiteral("Ожидание первой проверки"), {});
+        tray_->SetStatus(host, QCoreApplication::translate("SessionMenus", "Waiting for the first check"), {});
         return;
     }
     const QString when = SessionTexts::TimeOfDay(latest->startedAt);
     if (latest->ok)
         tray_->SetStatus(host,
-                         QStringLiteral("Связь есть: %1 мс, %2").arg(SessionTexts::Milliseconds(latest->elapsed), when),
+                         QCoreApplication::translate("SessionMenus", "Connected: %1 ms, %2").arg(SessionTexts::Milliseconds(latest->elapsed), when),
                          {});
     else
-        tray_->SetStatus(host, QStringLiteral("Нет связи, %1").arg(when), SessionTexts::Reason(*latest));
+        tray_->SetStatus(host, QCoreApplication::translate("SessionMenus", "No connection, %1").arg(when), SessionTexts::Reason(*latest));
 }
 
 void SessionController::OpenSessionWindow()

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/SessionTexts.h"
 
+#include "base/Language.h"
 #include "session/SessionText.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 #include <algorithm>
@@ -12,9 +14,47 @@ using std::chrono::nanoseconds;
 
 namespace {
 
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("SessionTexts", text);
+}
+
+QLocale ShownLocale()
+{
+    return LanguageLocale(CurrentLanguage());
+}
+
+// A decimal with the language's decimal sign ("4,004" in Russian, "4.004" in
+// English).
 QString Comma(const std::string &decimal)
 {
-    return QString::fromStdString(decimal).replace(QLatin1Char('.'), QLatin1Char(','));
+    return QString::fromStdString(decimal).replace(QLatin1Char('.'), ShownLocale().decimalPoint());
+}
+
+// The locale's long time format without its time zone: "HH:mm:ss" for
+// Russian, "h:mm:ss AP" in the United States.
+QString TimeFormat(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return format.trimmed();
+}
+
+// Russian keeps the window's original fixed formats; other languages take
+// their locale's.
+QString TimeOfDayFormat()
+{
+    if (CurrentLanguage() == Language::Russian)
+        return QStringLiteral("HH:mm:ss");
+    return TimeFormat(ShownLocale());
+}
+
+QString DateTimeFormat()
+{
+    if (CurrentLanguage() == Language::Russian)
+        return QStringLiteral("dd.MM.yyyy HH:mm:ss");
+    const QLocale locale = ShownLocale();
+    return locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + TimeFormat(locale);
 }
 
 QString TwoDigits(std::int64_t value)
@@ -32,6 +72,11 @@ QDateTime Local(std::chrono::system_clock::time_point time)
 
 namespace SessionTexts {
 
+QString Decimal(const QString &number)
+{
+    return QString(number).replace(QLatin1Char('.'), ShownLocale().decimalPoint());
+}
+
 QString Milliseconds(nanoseconds duration)
 {
     return Comma(MillisecondsText(duration));
@@ -40,7 +85,7 @@ QString Milliseconds(nanoseconds duration)
 QString Duration(nanoseconds duration)
 {
     if (duration < std::chrono::minutes(1))
-        return Comma(SecondsText(duration)) + QStringLiteral(" с");
+        return QCoreApplication::translate("SessionTexts", "%1 s").arg(Comma(SecondsText(duration)));
     // Whole seconds, rounded to the nearest.
     const std::int64_t total = (std::max(duration, nanoseconds{0}).count() + 500'000'000) / 1'000'000'000;
     const std::int64_t days = total / 86400;
@@ -48,20 +93,20 @@ QString Duration(nanoseconds duration)
     const std::int64_t minutes = total / 60 % 60;
     const std::int64_t seconds = total % 60;
     if (days > 0)
-        return QStringLiteral("%1 д %2 ч %3 мин").arg(days).arg(TwoDigits(hours), TwoDigits(minutes));
+        return Tr(QT_TRANSLATE_NOOP("SessionTexts", "%1 d %2 h %3 min")).arg(days).arg(TwoDigits(hours), TwoDigits(minutes));
     if (hours > 0)
-        return QStringLiteral("%1 ч %2 мин %3 с").arg(hours).arg(TwoDigits(minutes), TwoDigits(seconds));
-    return QStringLiteral("%1 мин %2 с").arg(minutes).arg(TwoDigits(seconds));
+        return Tr(QT_TRANSLATE_NOOP("SessionTexts", "%1 h %2 min %3 s")).arg(hours).arg(TwoDigits(minutes), TwoDigits(seconds));
+    return Tr(QT_TRANSLATE_NOOP("SessionTexts", "%1 min %2 s")).arg(minutes).arg(TwoDigits(seconds));
 }
 
 QString TimeOfDay(std::chrono::system_clock::time_point time)
 {
-    return Local(time).toString(QStringLiteral("HH:mm:ss"));
+    return ShownLocale().toString(Local(time), TimeOfDayFormat());
 }
 
 QString DateTime(std::chrono::system_clock::time_point time)
 {
-    return Local(time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return ShownLocale().toString(Local(time), DateTimeFormat());
 }
 
 QString Reasons(const ReasonCounts &reasons)
@@ -71,50 +116,53 @@ QString Reasons(const ReasonCounts &reasons)
         if (reasons.Count(reason) > 0)
             counted.emplace_back(reasons.Count(reason), reason);
     if (counted.size() == 1)
-        return ReasonRussian(counted.front().second);
+        return ReasonShown(counted.front().second);
     std::stable_sort(counted.begin(), counted.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
     QStringList parts;
     for (const auto &[count, reason] : counted)
-        parts << ReasonRussian(reason) + QStringLiteral(": ") + QString::number(count);
+        parts << ReasonShown(reason) + QStringLiteral(": ") + QString::number(count);
     return parts.join(QStringLiteral(", "));
 }
 
 QString Reason(const CheckResult &result)
 {
-    return ReasonRussian(result.reason == FailureReason::None ? FailureReason::Other : result.reason);
+    return ReasonShown(result.reason == FailureReason::None ? FailureReason::Other : result.reason);
 }
 
 QString FamilyAddress(const CheckResult &result)
 {
     if (result.address.empty())
-        return QStringLiteral("адрес не найден");
+        return Tr(QT_TRANSLATE_NOOP("SessionTexts", "address not found"));
     const QString address = QString::fromStdString(result.address);
     switch (result.family) {
     case AddressFamily::IPv6: return QStringLiteral("IPv6 ") + address;
     case AddressFamily::IPv4: return QStringLiteral("IPv4 ") + address;
     case AddressFamily::Unknown: break;
     }
-    return QStringLiteral("адрес ") + address;
+    return Tr(QT_TRANSLATE_NOOP("SessionTexts", "address %1")).arg(address);
 }
 
 QString LookupAndConnect(const CheckResult &result)
 {
     QStringList parts;
     if (result.lookupElapsed > nanoseconds{0})
-        parts << QStringLiteral("поиск адреса ") + Milliseconds(result.lookupElapsed) + QStringLiteral(" мс");
+        parts << Tr(QT_TRANSLATE_NOOP("SessionTexts", "lookup %1 ms")).arg(Milliseconds(result.lookupElapsed));
     if (result.connectElapsed > nanoseconds{0})
-        parts << QStringLiteral("соединение ") + Milliseconds(result.connectElapsed) + QStringLiteral(" мс");
+        parts << Tr(QT_TRANSLATE_NOOP("SessionTexts", "connect %1 ms")).arg(Milliseconds(result.connectElapsed));
     return parts.join(QStringLiteral(", "));
 }
 
 QString CheckToolTip(const CheckResult &result)
 {
     const QString when = TimeOfDay(result.startedAt);
-    QString tip = result.ok ? QStringLiteral("Связь есть: %1, %2").arg(when, FamilyAddress(result))
-                            : Reason(result) + QStringLiteral("\nПроверка в %1, %2").arg(when, FamilyAddress(result));
+    QString tip = result.ok ? Tr(QT_TRANSLATE_NOOP("SessionTexts", "Connected: %1, %2")).arg(when, FamilyAddress(result))
+                            : Reason(result) + QStringLiteral("
+")
+                                  + Tr(QT_TRANSLATE_NOOP("SessionTexts", "Checked at %1, %2")).arg(when, FamilyAddress(result));
     const QString durations = LookupAndConnect(result);
     if (!durations.isEmpty()) {
-        tip += QStringLiteral("\n");
+        tip += QStringLiteral("
+");
         tip += durations.at(0).toUpper() + durations.mid(1);
     }
     return tip;

@@ -13,14 +13,21 @@
 // local.
 namespace SessionTexts {
 
-// "0,148" (milliseconds, three decimals).
+// A number written with a full stop ("0.75") in the language's decimal sign:
+// "0,75" in Russian, "0.75" in English.
+QString Decimal(const QString &number);
+
+// "0,148" (milliseconds, three decimals; "0.148" in English).
 QString Milliseconds(std::chrono::nanoseconds duration);
 
-// "4,004 с", "2 мин 03 с", "1 ч 02 мин 03 с", "3 д 01 ч 02 мин": seconds with
-// decimals below a minute, whole seconds below an hour, then coarser.
+// "4,004 с", "2 мин 03 с", "1 ч 02 мин 03 с", "3 д 01 ч 02 мин" ("4.004 s",
+// "2 min 03 s", ... in English): seconds with decimals below a minute, whole
+// seconds below an hour, then coarser.
 QString Duration(std::chrono::nanoseconds duration);
 
-// "14:03:07".
+// "14:03:07" in Russian (the window's fixed formats); in another language
+// its locale's, for example "2:03:07 PM" and "12/9/26 2:03:07 PM" in the
+// United States.
 QString TimeOfDay(std::chrono::system_clock::time_point time);
 // "09.12.2026 14:03:07".
 QString DateTime(std::chrono::system_clock::time_point time);

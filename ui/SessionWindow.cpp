@@ -7,7 +7,9 @@
 #include "ui/OutageTableModel.h"
 #include "ui/SessionTexts.h"
 
+#include <QCoreApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -37,7 +39,16 @@ QString Percent(double value)
         text.chop(1);
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);
-    return text.replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" %");
+    return QCoreApplication::translate("SessionWindow", "%1%").arg(SessionTexts::Decimal(text));
+}
+
+// A moment whose date and time are as wide as any in the language's format:
+// two-digit day, month, hour and an afternoon hour where a 12-hour clock
+// says "PM".
+std::chrono::system_clock::time_point WidestStampSample()
+{
+    const QDateTime sample(QDate(2026, 12, 28), QTime(22, 58, 58));
+    return std::chrono::system_clock::time_point(std::chrono::milliseconds(sample.toMSecsSinceEpoch()));
 }
 
 QString Ms(std::chrono::nanoseconds value)
@@ -56,32 +67,32 @@ QString StateText(const SessionSummary &s)
     const QString length = SessionTexts::Duration(s.stateDuration);
     switch (s.state) {
     case LinkState::Up:
-        return QStringLiteral("связь есть, с %1 (%2)").arg(since, length);
+        return QCoreApplication::translate("SessionWindow", "connected since %1 (%2)").arg(since, length);
     case LinkState::Down:
-        return QStringLiteral("нет связи, с %1 (%2)").arg(since, length);
+        return QCoreApplication::translate("SessionWindow", "no connection since %1 (%2)").arg(since, length);
     case LinkState::Unknown:
         break;
     }
-    return QStringLiteral("неизвестно, ещё не проверялось");
+    return QCoreApplication::translate("SessionWindow", "unknown, not checked yet");
 }
 
 QString OutageText(const std::optional<Outage> &outage)
 {
     if (!outage)
-        return QStringLiteral("не было");
-    const QString until = outage->open ? QStringLiteral("продолжается")
-                                       : QStringLiteral("до ") + SessionTexts::DateTime(outage->end);
-    return QStringLiteral("%1, с %2 %3").arg(SessionTexts::Duration(outage->duration),
+        return QCoreApplication::translate("SessionWindow", "none");
+    const QString until = outage->open ? QCoreApplication::translate("SessionWindow", "ongoing")
+                                       : QCoreApplication::translate("SessionWindow", "until %1").arg(SessionTexts::DateTime(outage->end));
+    return QCoreApplication::translate("SessionWindow", "%1, from %2 %3").arg(SessionTexts::Duration(outage->duration),
                                               SessionTexts::DateTime(outage->start), until);
 }
 
 QString UptimeText(const std::optional<Uptime> &uptime)
 {
     if (!uptime)
-        return QStringLiteral("не было");
-    const QString until = uptime->open ? QStringLiteral("продолжается")
-                                       : QStringLiteral("до ") + SessionTexts::DateTime(uptime->end);
-    return QStringLiteral("%1, с %2 %3").arg(SessionTexts::Duration(uptime->duration),
+        return QCoreApplication::translate("SessionWindow", "none");
+    const QString until = uptime->open ? QCoreApplication::translate("SessionWindow", "ongoing")
+                                       : QCoreApplication::translate("SessionWindow", "until %1").arg(SessionTexts::DateTime(uptime->end));
+    return QCoreApplication::translate("SessionWindow", "%1, from %2 %3").arg(SessionTexts::Duration(uptime->duration),
                                               SessionTexts::DateTime(uptime->start), until);
 }
 
@@ -109,14 +120,14 @@ SessionWindow::SessionWindow(const SessionHistory &history, QWidget *parent)
 
     BuildOutages();
 
-    copy_ = new QPushButton(QStringLiteral("Копировать"), this);
-    copy_->setAccessibleDescription(QStringLiteral("Сводка и все проверки в буфер обмена"));
+    copy_ = new QPushButton(QCoreApplication::translate("SessionWindow", "Copy"), this);
+    copy_->setAccessibleDescription(QCoreApplication::translate("SessionWindow", "Summary and all checks to the clipboard"));
     connect(copy_, &QPushButton::clicked, this, [this] { CallGuarded([this] { Copy(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(BuildFigures());
     layout->addWidget(chart_, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Сбои"), this));
+    layout->addWidget(new QLabel(QCoreApplication::translate("SessionWindow", "Outages"), this));
     layout->addWidget(outages_, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -133,7 +144,7 @@ void SessionWindow::BuildOutages()
     outageModel_ = new OutageTableModel(history_.Record(), this);
     outages_ = new QTableView(this);
     outages_->setModel(outageModel_);
-    outages_->setAccessibleName(QStringLiteral("Сбои"));
+    outages_->setAccessibleName(QCoreApplication::translate("SessionWindow", "Outages"));
     outages_->verticalHeader()->hide();
     outages_->horizontalHeader()->setStretchLastSection(true);
     outages_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -144,13 +155,13 @@ void SessionWindow::BuildOutages()
     // would cost time on every check in a long list.
     const QFontMetrics metrics = outages_->fontMetrics();
     const int pad = 3 * metrics.averageCharWidth();
-    const int stamp = metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + pad;
+    const int stamp = metrics.horizontalAdvance(SessionTexts::DateTime(WidestStampSample())) + pad;
     outages_->setColumnWidth(OutageTableModel::Start, stamp);
     outages_->setColumnWidth(OutageTableModel::End, stamp);
     outages_->setColumnWidth(OutageTableModel::Length,
-                             metrics.horizontalAdvance(QStringLiteral("00 д 00 ч 00 мин")) + pad);
+                             metrics.horizontalAdvance(QCoreApplication::translate("SessionTexts", "%1 d %2 h %3 min").arg(QStringLiteral("00"), QStringLiteral("00"), QStringLiteral("00"))) + pad);
     outages_->setColumnWidth(OutageTableModel::FailedChecks,
-                             metrics.horizontalAdvance(QStringLiteral("Неудачных проверок")) + pad);
+                             metrics.horizontalAdvance(QCoreApplication::translate("Outages", "Failed checks")) + pad);
 }
 
 QWidget *SessionWindow::BuildFigures()
@@ -183,20 +194,20 @@ QWidget *SessionWindow::BuildFigures()
 QString SessionWindow::Label(Figure figure)
 {
     switch (figure) {
-    case Figure::Host: return QStringLiteral("Хост");
-    case Figure::Checks: return QStringLiteral("Проверок");
-    case Figure::Succeeded: return QStringLiteral("Успешно");
-    case Figure::Failed: return QStringLiteral("Неудачно");
-    case Figure::Loss: return QStringLiteral("Потери");
-    case Figure::Latency: return QStringLiteral("мин/сред/макс/откл, мс");
-    case Figure::Percentiles: return QStringLiteral("p50/p95/p99, мс");
-    case Figure::State: return QStringLiteral("Сейчас");
-    case Figure::TotalUp: return QStringLiteral("Время в сети");
-    case Figure::TotalDown: return QStringLiteral("Время без связи");
-    case Figure::LongestOutage: return QStringLiteral("Самый долгий сбой");
-    case Figure::LongestUptime: return QStringLiteral("Самая долгая связь");
-    case Figure::Address: return QStringLiteral("Адрес");
-    case Figure::LastCheck: return QStringLiteral("Последняя проверка");
+    case Figure::Host: return QCoreApplication::translate("SessionWindow", "Host");
+    case Figure::Checks: return QCoreApplication::translate("SessionWindow", "Checks");
+    case Figure::Succeeded: return QCoreApplication::translate("SessionWindow", "Succeeded");
+    case Figure::Failed: return QCoreApplication::translate("SessionWindow", "Failed");
+    case Figure::Loss: return QCoreApplication::translate("SessionWindow", "Loss");
+    case Figure::Latency: return QCoreApplication::translate("SessionWindow", "min/avg/max/mdev, ms");
+    case Figure::Percentiles: return QCoreApplication::translate("SessionWindow", "p50/p95/p99, ms");
+    case Figure::State: return QCoreApplication::translate("SessionWindow", "Now");
+    case Figure::TotalUp: return QCoreApplication::translate("SessionWindow", "Time online");
+    case Figure::TotalDown: return QCoreApplication::translate("SessionWindow", "Time offline");
+    case Figure::LongestOutage: return QCoreApplication::translate("SessionWindow", "Longest outage");
+    case Figure::LongestUptime: return QCoreApplication::translate("SessionWindow", "Longest uptime");
+    case Figure::Address: return QCoreApplication::translate("SessionWindow", "Address");
+    case Figure::LastCheck: return QCoreApplication::translate("SessionWindow", "Last check");
     }
     return {};
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QWidget>
 
@@ -49,7 +50,7 @@ public:
     explicit SessionWindow(const SessionHistory &history, QWidget *parent = nullptr);
     ~SessionWindow() override;
 
-    static QString Title() { return QStringLiteral("Сеанс — Kelvora"); }
+    static QString Title() { return QCoreApplication::translate("SessionWindow", "Session — Kelvora"); }
     static QString Label(Figure figure);
 
     // Reads the history and shows it.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/StateNotifier.h"
 
+#include <QCoreApplication>
+
 #include "ui/SessionTexts.h"
 
 StateNotifier::StateNotifier(NotificationSink &sink) : sink_(sink) {}
@@ -13,10 +15,10 @@ void StateNotifier::CheckFinished(const QString &host, const CheckResult &result
     if (!changed || !enabled_)
         return;
     if (!result.ok) {
-        sink_.Notify(NoticeKind::Lost, QStringLiteral("Связь потеряна: ") + host, SessionTexts::Reason(result));
+        sink_.Notify(NoticeKind::Lost, QCoreApplication::translate("Notifications", "Connection lost: %1").arg(host), SessionTexts::Reason(result));
         return;
     }
-    const QString body = endedOutage ? QStringLiteral("Связи не было ") + SessionTexts::Duration(*endedOutage)
-                                     : QStringLiteral("Связь есть");
-    sink_.Notify(NoticeKind::Restored, QStringLiteral("Связь восстановлена: ") + host, body);
+    const QString body = endedOutage ? QCoreApplication::translate("Notifications", "Was offline for %1").arg(SessionTexts::Duration(*endedOutage))
+                                     : QCoreApplication::translate("Notifications", "Connected");
+    sink_.Notify(NoticeKind::Restored, QCoreApplication::translate("Notifications", "Connection restored: %1").arg(host), body);
 }

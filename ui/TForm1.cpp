@@ -12,6 +12,7 @@
 #include "ui/TLabel.h"
 #include "ui/TrayRun.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -143,13 +144,13 @@ QString TForm1::StatusText(TColor color)
 {
     switch (color) {
     case clStatusWaiting:
-        return QStringLiteral("Ожидание первой проверки");
+        return QCoreApplication::translate("MainWindow", "Waiting for the first check");
     case clStatusChecking:
-        return QStringLiteral("Идёт проверка подключения");
+        return QCoreApplication::translate("MainWindow", "Checking the connection");
     case clStatusOnline:
-        return QStringLiteral("Интернет доступен");
+        return QCoreApplication::translate("MainWindow", "Internet available");
     case clStatusOffline:
-        return QStringLiteral("Интернет недоступен");
+        return QCoreApplication::translate("MainWindow", "Internet unavailable");
     default:
         return {};
     }

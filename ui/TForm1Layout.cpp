@@ -19,6 +19,7 @@
 #include "ui/TProgressBar.h"
 #include "ui/UiAccessibility.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeySequence>
@@ -41,7 +42,10 @@ constexpr int kReadoutFontPixels = 24;
 // The key that opens the home page, which the link and the logo open with a
 // click.
 const QKeySequence kHomePageKey(Qt::Key_F1);
-const QString kHomePageDescription = QStringLiteral("Открыть домашнюю страницу (F1)");
+QString HomePageDescription()
+{
+    return QCoreApplication::translate("MainWindow", "Open the home page (F1)");
+}
 
 constexpr TAnchors kLeftTop = akLeft | akTop;
 constexpr TAnchors kLeftBottom = akLeft | akBottom;
@@ -141,9 +145,9 @@ void TForm1::CreateBottomRow()
 {
     const QFont bold = WindowFont(scale_(kWindowFontPixels), true);
     // 1, 2: the caption around the interval field.
-    Label1 = NewLabel(QStringLiteral("Проверять наличие интернета каждые"), {8, 544, 232, 13},
+    Label1 = NewLabel(QCoreApplication::translate("MainWindow", "Check the internet every"), {8, 544, 232, 13},
                       kLeftBottom, bold, clWindowText, false);
-    Label2 = NewLabel(QStringLiteral("секунд"), {336, 544, 42, 13}, kLeftBottom, bold,
+    Label2 = NewLabel(QCoreApplication::translate("MainWindow", "sec"), {336, 544, 42, 13}, kLeftBottom, bold,
                       clWindowText, false);
 }
 
@@ -161,7 +165,7 @@ void TForm1::CreateGauge()
     font.setPixelSize(scale_(font.pixelSize()));
     Gauge1->setFont(font);
     Gauge1->EndLoading();
-    Gauge1->setAccessibleName(QStringLiteral("Время до следующей проверки"));
+    Gauge1->setAccessibleName(QCoreApplication::translate("MainWindow", "Time to the next check"));
     AddControl(Gauge1, Scaled(scale_, QRect(2, 0, 858, 521)), kAllSides);
     AddColorFollower([gauge = Gauge1](TColor color) { gauge->ParentColorChanged(color); });
 }
@@ -176,13 +180,13 @@ void TForm1::CreateCredits()
     Label5 = NewLabel(Addresses::kHomePage, {750, 40, 109, 13}, kRightTop,
                       WindowFont(scale_(kWindowFontPixels), true, true), clBlue, true);
     Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setAccessibleDescription(kHomePageDescription);
+    Label5->setAccessibleDescription(HomePageDescription());
     Label5->SetOnClick([this] { Label5Click(); });
 
     Image1 = new TImage(Client());
     Image1->setCursor(Qt::PointingHandCursor);
-    Image1->setAccessibleName(QStringLiteral("Логотип Varnholt Studios"));
-    Image1->setAccessibleDescription(kHomePageDescription);
+    Image1->setAccessibleName(QCoreApplication::translate("MainWindow", "Varnholt Studios logo"));
+    Image1->setAccessibleDescription(HomePageDescription());
     // The link and the logo take no focus; the page opens from the keyboard
     // with a key of the window's own.
     auto *homePage = new QShortcut(kHomePageKey, this);
@@ -203,11 +207,11 @@ void TForm1::CreateReadout()
 {
     const QFont bold = WindowFont(scale_(kWindowFontPixels), true);
     // 8: the host field's caption.
-    Label6 = NewLabel(QStringLiteral("Хост:"), {8, 8, 33, 13}, kLeftTop, bold, clWindowText, false);
+    Label6 = NewLabel(QCoreApplication::translate("MainWindow", "Host:"), {8, 8, 33, 13}, kLeftTop, bold, clWindowText, false);
     // 9 to 13: the outlined readout, four blue copies one pixel left, above,
     // below and right of the white one on top.
     const QFont readout = ReadoutFont(scale_(kReadoutFontPixels));
-    const QString ping = QStringLiteral("Пинг:");
+    const QString ping = QCoreApplication::translate("Readout", "Ping:");
     Label7 = NewLabel(ping, {7, 64, 71, 29}, kLeftTop, readout, clBlue, true);
     Label8 = NewLabel(ping, {8, 63, 71, 29}, kLeftTop, readout, clBlue, true);
     Label9 = NewLabel(ping, {8, 65, 71, 29}, kLeftTop, readout, clBlue, true);
@@ -228,12 +232,12 @@ void TForm1::CreateNativeControls()
     SpinEdit1->SetMinValue(0);
     SpinEdit1->SetMaxValue(0);
     SpinEdit1->SetValue(30);
-    SpinEdit1->setAccessibleName(QStringLiteral("Интервал проверки, секунд"));
+    SpinEdit1->setAccessibleName(QCoreApplication::translate("MainWindow", "Check interval, seconds"));
     AddControl(SpinEdit1, Scaled(scale_, QRect(248, 542, 73, 22)), kLeftBottom);
     SpinEdit1->SetOnChange([this] { SpinEdit1Change(); });
 
     // 15: exit.
-    Button1 = new TButton(QStringLiteral("Выход"), Client());
+    Button1 = new TButton(QCoreApplication::translate("MainWindow", "Exit"), Client());
     Button1->setFont(bold);
     AddControl(Button1, Scaled(scale_, QRect(801, 528, 57, 33)), kRightBottom);
     Button1->SetOnClick([this] { Button1Click(); });
@@ -241,7 +245,7 @@ void TForm1::CreateNativeControls()
     // 16: the countdown bar.
     ProgressBar1 = new TProgressBar(Client());
     ProgressBar1->SetBorderWidth(1);
-    ProgressBar1->setAccessibleName(QStringLiteral("Время до следующей проверки"));
+    ProgressBar1->setAccessibleName(QCoreApplication::translate("MainWindow", "Time to the next check"));
     // The native bar is what screen readers announce.
     ProgressBar1->NativeBar()->setAccessibleName(ProgressBar1->accessibleName());
     AddControl(ProgressBar1, Scaled(scale_, QRect(8, 568, 850, 33)), akLeft | akRight | akBottom);
@@ -252,7 +256,7 @@ void TForm1::CreateHostRow()
 {
     // 17 to 20: the host field and the preset buttons, in the window font.
     Edit1 = new QLineEdit(Addresses::kPresetHosts[0], Client());
-    Edit1->setAccessibleName(QStringLiteral("Хост"));
+    Edit1->setAccessibleName(QCoreApplication::translate("MainWindow", "Host"));
     // A new host is a new session.
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (session_)
@@ -270,8 +274,7 @@ void TForm1::CreateHostRow()
     Button4->SetOnClick([this] { Button4Click(); });
     const std::array<TButton *, 3> presets{Button2, Button3, Button4};
     for (std::size_t i = 0; i < presets.size(); ++i)
-        presets[i]->setAccessibleDescription(QStringLiteral("Подставить хост ")
-                                             + Addresses::kPresetHosts[i]);
+        presets[i]->setAccessibleDescription(QCoreApplication::translate("MainWindow", "Use the host %1").arg(Addresses::kPresetHosts[i]));
 
     QWidget::setTabOrder(SpinEdit1, Button1);
     QWidget::setTabOrder(Button1, Edit1);

@@ -30,7 +30,12 @@ private slots:
     void historyOptions_data();
     void historyOptions();
     void trayRun();
+    void languageOption_data();
+    void languageOption();
+    void helpSpeaksTheLanguageAsked();
 };
+
+Q_DECLARE_METATYPE(std::optional<Language>)
 
 void TestCommandLine::startOptions_data()
 {
@@ -104,6 +109,14 @@ void TestCommandLine::badUsageIsOneLineAndExitTwo_data()
     QTest::newRow("a value given to --no-history") << QStringList{"--no-history=yes"}
                                                    << "option '--no-history' takes no value";
     QTest::newRow("a C1 control shown safely") << QStringList{QStringLiteral("-x\u009b1m")} << "'-x\\u009b1m'";
+    QTest::newRow("a language Kelvora lacks") << QStringList{"--language", "de"}
+                                              << "kelvora: unknown language 'de' (Kelvora has ru, en). Try 'kelvora --help'.\n";
+    QTest::newRow("a locale for a language") << QStringList{"--language=ru_RU"} << "unknown language 'ru_RU'";
+    QTest::newRow("an empty language") << QStringList{"--language", ""} << "unknown language ''";
+    QTest::newRow("a language code shown safely") << QStringList{"--language", "e\x1bn"} << "'e\\x1bn'";
+    QTest::newRow("--language without its code") << QStringList{"--language"} << "option '--language' needs a value";
+    QTest::newRow("a bad language before --help") << QStringList{"--language", "xx", "--help"}
+                                                  << "unknown language 'xx'";
 }
 
 void TestCommandLine::badUsageIsOneLineAndExitTwo()
@@ -174,6 +187,44 @@ void TestCommandLine::historyOptions()
     QCOMPARE(int(line.start.history), history);
     QCOMPARE(line.start.historyFile, file);
     QCOMPARE(line.start.maximized, maximized);
+}
+
+void TestCommandLine::languageOption_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<std::optional<Language>>("language");
+    QTest::newRow("not given: the desktop's") << QStringList{} << std::optional<Language>();
+    QTest::newRow("--language en") << QStringList{"--language", "en"} << std::optional(Language::English);
+    QTest::newRow("--language=ru") << QStringList{"--language=ru"} << std::optional(Language::Russian);
+    QTest::newRow("single dash, as Qt's options") << QStringList{"-language", "en"} << std::optional(Language::English);
+    QTest::newRow("the last one wins") << QStringList{"--language", "en", "--maximized", "--language", "ru"}
+                                       << std::optional(Language::Russian);
+}
+
+void TestCommandLine::languageOption()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(std::optional<Language>, language);
+    const CommandLine line = Parse(arguments);
+    QVERIFY2(!line.exit, line.exit ? qPrintable(line.exit->text) : "");
+    QCOMPARE(line.start.language, language);
+}
+
+void TestCommandLine::helpSpeaksTheLanguageAsked()
+{
+    // The help is looked up in the translation before any application
+    // object exists; Russian keeps the English help the window always had.
+    for (const Language language : {Language::English, Language::Russian}) {
+        const QString help = HelpText(language);
+        QVERIFY2(help.startsWith(QStringLiteral("Usage: kelvora [options]\n")), qPrintable(help));
+        QVERIFY2(help.contains(QStringLiteral("--language CODE")), qPrintable(help));
+        QVERIFY2(help.contains(QStringLiteral(": ru, en (")), qPrintable(help));
+        QVERIFY(!help.contains(QStringLiteral("%1")));
+    }
+    const CommandLine asked = Parse({"--language", "en", "--help"});
+    QVERIFY(asked.exit);
+    QCOMPARE(asked.exit->exitCode, 0);
+    QCOMPARE(asked.exit->text, HelpText(Language::English));
 }
 
 QTEST_APPLESS_MAIN(TestCommandLine)

@@ -18,6 +18,7 @@ include(${LINKS})
 set(rank_kelvora_base 0)
 set(rank_kelvora_base_timer 0)
 set(rank_kelvora_base_commandline 0)
+set(rank_kelvora_base_language 0)
 set(rank_kelvora_net 1)
 set(rank_kelvora_monitor 2)
 set(rank_kelvora_session 3)
@@ -35,6 +36,7 @@ set(same_folder "kelvora_base_timer>kelvora_base" "kelvora_base_commandline>kelv
 # The Qt modules each library may use; none for a library not listed.
 set(qt_kelvora_base_timer Qt6::Core)
 set(qt_kelvora_base_commandline Qt6::Core)
+set(qt_kelvora_base_language Qt6::Core)
 set(qt_kelvora_monitor Qt6::Core)
 set(qt_kelvora_session Qt6::Core)
 set(qt_kelvora_history Qt6::Core)
@@ -45,7 +47,7 @@ set(qt_kelvora_ui Qt6::Core Qt6::Gui Qt6::Widgets Qt6::DBus) # DBus: desktop not
 set(qt_kelvora_app Qt6::Core Qt6::Gui Qt6::Widgets)
 
 set(broken "")
-foreach(rank_variable IN ITEMS rank_kelvora_base rank_kelvora_base_timer rank_kelvora_base_commandline
+foreach(rank_variable IN ITEMS rank_kelvora_base rank_kelvora_base_timer rank_kelvora_base_commandline rank_kelvora_base_language
         rank_kelvora_net rank_kelvora_monitor rank_kelvora_session rank_kelvora_history rank_kelvora_controls
         rank_kelvora_ui rank_kelvora_app rank_kelvora_cli rank_kelvora_history_cli)
   string(REPLACE "rank_" "" library ${rank_variable})
