@@ -156,13 +156,11 @@ QString CheckToolTip(const CheckResult &result)
 {
     const QString when = TimeOfDay(result.startedAt);
     QString tip = result.ok ? Tr(QT_TRANSLATE_NOOP("SessionTexts", "Connected: %1, %2")).arg(when, FamilyAddress(result))
-                            : Reason(result) + QStringLiteral("
-")
+                            : Reason(result) + QStringLiteral("\n")
                                   + Tr(QT_TRANSLATE_NOOP("SessionTexts", "Checked at %1, %2")).arg(when, FamilyAddress(result));
     const QString durations = LookupAndConnect(result);
     if (!durations.isEmpty()) {
-        tip += QStringLiteral("
-");
+        tip += QStringLiteral("\n");
         tip += durations.at(0).toUpper() + durations.mid(1);
     }
     return tip;
