@@ -28,7 +28,30 @@ Qt&apos;s own options are honoured as well, for example -qwindowgeometry WxH+X+Y
 Exit status: 0 when the window was closed, 1 when it could not start,
 2 for a bad option, 3 when --help or --version could not be written.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Usage: kelvora [options]
+Watches whether the internet can be reached: every N seconds (30 at start) it opens
+a TCP connection to port 80 of the host named in the window, closes it at once and
+shows how long that took. The window turns lime on success and red on failure.
+
+Options:
+  -h, --help       Show this help and exit.
+  -V, --version    Show the version and exit (-v does the same).
+  --maximized      Start with the window maximized.
+  --minimized      Start with the window minimized, without taking the focus.
+  --history        Record every check into the history file, creating it
+                   ($XDG_STATE_HOME/kelvora/history.sqlite).
+  --history=FILE   Record every check into FILE for this run.
+  --no-history     Record nothing for this run, even where the history file is.
+  --tray           Start hidden in the tray (minimized where there is none);
+                   minimizing then hides the window to the tray.
+  --language CODE  Show the window in this language: %1 (the desktop&apos;s by default).
+
+Qt&apos;s own options are honoured as well, for example -qwindowgeometry WxH+X+Y,
+-style NAME, -platform NAME and -display NAME.
+
+Exit status: 0 when the window was closed, 1 when it could not start,
+2 for a bad option, 3 when --help or --version could not be written.
+</translation>
     </message>
 </context>
 <context>
