@@ -22,6 +22,13 @@ dir="${1:-build/package}"
 mkdir -p "$dir"
 build_dir="$(cd "$dir" && pwd -P)"
 
+# The folders go into the compiler's flags, which CMake splits at blanks.
+case "$source_dir$build_dir" in
+  *[[:space:]]*)
+    echo "package.sh: the source and build folders may not contain blanks: '$source_dir', '$build_dir'" >&2
+    exit 2 ;;
+esac
+
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   if ! SOURCE_DATE_EPOCH="$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null)" || [ -z "$SOURCE_DATE_EPOCH" ]; then
     echo "package.sh: not a git checkout: set SOURCE_DATE_EPOCH to the sources' time" >&2
@@ -40,6 +47,9 @@ fi
 # The compiler applies the map named last first: the build folder may lie
 # inside the source folder.
 cxxflags="$cxxflags -ffile-prefix-map=$source_dir=. -ffile-prefix-map=$build_dir=."
+# ccache's base folder would turn source paths into paths relative to each
+# build folder, out of the map's reach.
+unset CCACHE_BASEDIR
 # Resource files carry a time too: the same one.
 export QT_RCC_SOURCE_DATE_OVERRIDE="$SOURCE_DATE_EPOCH"
 
@@ -54,9 +64,23 @@ export QT_RCC_SOURCE_DATE_OVERRIDE="$SOURCE_DATE_EPOCH"
   cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$build_dir/deb"
 } >&2
 
-# CPack names the symbols' package .ddeb; Debian's archive keeps it as a .deb.
+# CPack names the symbols' package .ddeb (Debian's archive keeps it as a
+# .deb), lists its files in md5sums by CPack's own absolute paths and gives
+# it no documentation: it is made again with those put right.
+repack_symbols() {
+  local ddeb="$1" deb="${1%.ddeb}.deb" tree="$build_dir/deb/dbgsym-tree"
+  rm -rf "$tree"
+  dpkg-deb -R "$ddeb" "$tree"
+  # Its documentation is the program's, as in Debian's own symbol packages.
+  mkdir -p "$tree/usr/share/doc"
+  ln -sfn kelvora "$tree/usr/share/doc/kelvora-dbgsym"
+  (cd "$tree" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum >DEBIAN/md5sums)
+  find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  dpkg-deb --root-owner-group -Zxz --build "$tree" "$deb" >&2
+  rm -rf "$tree" "$ddeb"
+}
 for ddeb in "$build_dir"/deb/*-dbgsym_*.ddeb; do
-  [ -f "$ddeb" ] && mv "$ddeb" "${ddeb%.ddeb}.deb"
+  [ -f "$ddeb" ] && repack_symbols "$ddeb"
 done
 program=("$build_dir"/deb/kelvora_*.deb)
 symbols=("$build_dir"/deb/kelvora-dbgsym_*.deb)

@@ -171,11 +171,15 @@ void TestDebPackage::initTestCase()
                                   {QStringLiteral("-C"), kSourceDir, QStringLiteral("log"), QStringLiteral("-1"),
                                    QStringLiteral("--format=%ct")});
     QVERIFY2(epoch.Succeeded(), qPrintable(epoch.Describe()));
-    const QString copy = kPackageTree + QStringLiteral("/source copy");
+    const QString copy = kPackageTree + QStringLiteral("/source-copy");
     const ToolRun copied = CopySources(kSourceDir, copy);
     QVERIFY2(copied.Succeeded(), qPrintable(copied.Describe()));
-    const ToolRun second = RunPackageScript(copy, kPackageTree + QStringLiteral("/second build"),
-                                            epoch.out.trimmed(), &second_);
+    // The build folder lies where the first one does relative to its sources:
+    // the generated sources include the headers by relative paths, which no
+    // prefix map can take out.
+    const QString firstBuild = kPackageTree + QStringLiteral("/first");
+    const QString secondBuild = QDir(copy).filePath(QDir(kSourceDir).relativeFilePath(firstBuild));
+    const ToolRun second = RunPackageScript(copy, secondBuild, epoch.out.trimmed(), &second_);
     QVERIFY2(second.Succeeded(), qPrintable(second.Describe()));
 
     const ToolRun contents = RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb_});
