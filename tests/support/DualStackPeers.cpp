@@ -9,10 +9,12 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,37 +55,54 @@ QString ErrnoText(const char *what)
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
 
-// True once the kernel routes to `address`. An address added with nodad can
-// be bound at once, but its routes are put in place by the kernel's address
-// work queue a moment later; on a loaded machine a connect in that moment
-// fails with "network unreachable". A datagram connect asks for the route
-// and sends nothing.
-bool Routable(const std::string &address)
+// True once a TCP connection to `address` is accepted. An IPv6 address
+// added with nodad can be bound at once, and its prefix route (which serves
+// a datagram connect) is there at once too; but the local route that
+// delivers packets to it is put in place by the kernel's address work
+// queue, which all namespaces share and which waits behind their set-up and
+// teardown on a loaded machine. A SYN sent before then is dropped, and its
+// retransmission a second later fails with "network unreachable". Only a
+// connection that completes proves the address can be reached; a short wait
+// per try keeps a dropped SYN from costing its one-second retransmission.
+bool Reachable(const std::string &address)
 {
     sockaddr_storage storage{};
     socklen_t length = 0;
-    if (!MakeAddress(address, 9, storage, length))
+    if (!MakeAddress(address, 0, storage, length))
         return false;
-    const int probe = ::socket(storage.ss_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (probe < 0)
-        return false;
-    const bool routed = ::connect(probe, reinterpret_cast<sockaddr *>(&storage), length) == 0;
-    ::close(probe);
-    return routed;
+    const int listener = ::socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int client = ::socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    auto *generic = reinterpret_cast<sockaddr *>(&storage);
+    bool reached = listener >= 0 && client >= 0 && ::bind(listener, generic, length) == 0
+                && ::listen(listener, 1) == 0 && ::getsockname(listener, generic, &length) == 0;
+    if (reached && ::connect(client, generic, length) != 0) {
+        pollfd connecting{client, POLLOUT, 0};
+        int error = 0;
+        socklen_t errorLength = sizeof error;
+        reached = errno == EINPROGRESS && ::poll(&connecting, 1, 50) == 1
+               && ::getsockopt(client, SOL_SOCKET, SO_ERROR, &error, &errorLength) == 0 && error == 0;
+    }
+    for (const int fd : {client, listener}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return reached;
 }
 
-bool WaitUntilRoutable(const std::vector<std::string> &addresses, QString *reason)
+bool WaitUntilReachable(const std::vector<std::string> &addresses, QString *reason)
 {
-    for (int round = 0; round < 500; ++round) {
-        bool all = true;
-        for (const std::string &address : addresses)
-            all = all && Routable(address);
-        if (all)
-            return true;
-        ::usleep(10 * 1000);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (const std::string &address : addresses) {
+        while (!Reachable(address)) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                *reason = QStringLiteral("the test address %1 accepted no connection within 10 s")
+                              .arg(QString::fromStdString(address));
+                return false;
+            }
+            ::usleep(10 * 1000);
+        }
     }
-    *reason = QStringLiteral("the test addresses got no routes within 5 s");
-    return false;
+    return true;
 }
 
 } // namespace
@@ -106,7 +125,7 @@ bool AddTestAddresses(QString *reason)
                   &failure)
          && RunIp({"-6", "addr", "add", QString::fromLatin1(kLinkLocalTestIPv6) + "/64", "dev", "lo", "nodad"},
                   &failure)
-         && WaitUntilRoutable({kTestIPv4, kTestIPv6, kSecondTestIPv6, std::string(kLinkLocalTestIPv6) + "%lo"},
+         && WaitUntilReachable({kTestIPv4, kTestIPv6, kSecondTestIPv6, std::string(kLinkLocalTestIPv6) + "%lo"},
                               &failure);
     *reason = failure;
     return added;
