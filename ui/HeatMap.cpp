@@ -4,6 +4,7 @@
 #include "base/ErrorReport.h"
 #include "ui/HistoryTexts.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -32,7 +33,7 @@ HeatMap::HeatMap(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    setAccessibleName(QStringLiteral("Тепловая карта доступности"));
+    setAccessibleName(QCoreApplication::translate("HistoryWindow", "Availability heat map"));
 }
 
 QColor HeatMap::ColorOf(const HistoryCell &cell, Span range, const QColor &outside)
