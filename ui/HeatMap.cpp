@@ -76,14 +76,21 @@ int HeatMap::CellsPerDay() const
     return int(most);
 }
 
+// Room for the widest day and share: the Russian forms, or the chosen
+// language's where they are wider (a long date format, say).
 int HeatMap::LabelWidth() const
 {
-    return fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + kGap;
+    const QFontMetrics metrics = fontMetrics();
+    return std::max(metrics.horizontalAdvance(QStringLiteral("00.00.0000")),
+                    metrics.horizontalAdvance(HistoryTexts::Date("2026-12-28")))
+        + kGap;
 }
 
 int HeatMap::PercentWidth() const
 {
-    return kGap + fontMetrics().horizontalAdvance(QStringLiteral("100,000 %"));
+    const QFontMetrics metrics = fontMetrics();
+    return kGap + std::max(metrics.horizontalAdvance(QStringLiteral("100,000 %")),
+                           metrics.horizontalAdvance(HistoryTexts::Percent(99.999)));
 }
 
 QSize HeatMap::sizeHint() const
