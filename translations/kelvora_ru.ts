@@ -109,6 +109,232 @@ Exit status: 0 when the window was closed, 1 when it could not start,
     </message>
 </context>
 <context>
+    <name>HistoryMenus</name>
+    <message>
+        <source>Start at login</source>
+        <translation>Запускать при входе в систему</translation>
+    </message>
+    <message>
+        <source>Record history</source>
+        <translation>Вести историю</translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation>История…</translation>
+    </message>
+    <message>
+        <source>Could not change starting at login.
+%1</source>
+        <translation>Не удалось изменить запуск при входе в систему.
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryPrompts</name>
+    <message>
+        <source>Kelvora will record every check in the file
+%1
+
+The file stays on this computer; while it is there, recording goes on at later starts too.</source>
+        <translation>Kelvora будет записывать каждую проверку в файл
+%1
+
+Файл остаётся на этом компьютере; пока он есть, запись продолжается и при следующих запусках.</translation>
+    </message>
+    <message>
+        <source>Record history</source>
+        <translation>Вести историю</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Recording has stopped.
+Delete the recorded history?
+%1</source>
+        <translation>Запись истории остановлена.
+Удалить записанную историю?
+%1</translation>
+    </message>
+    <message>
+        <source>Delete history</source>
+        <translation>Удалить историю</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Оставить</translation>
+    </message>
+    <message>
+        <source>History is not being recorded; checks go on.
+%1</source>
+        <translation>История не ведётся, проверки продолжаются.
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryTexts</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>median %1 ms, p95 %2 ms</source>
+        <translation>медиана %1 мс, p95 %2 мс</translation>
+    </message>
+    <message>
+        <source>not monitored</source>
+        <translation>не наблюдалось</translation>
+    </message>
+    <message>
+        <source>checks: %1, failed: %2</source>
+        <translation>проверок: %1, неудачных: %2</translation>
+    </message>
+    <message>
+        <source>availability %1 over %2 monitored</source>
+        <translation>доступность %1 за %2 наблюдения</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryWindow</name>
+    <message>
+        <source>Availability heat map</source>
+        <translation>Тепловая карта доступности</translation>
+    </message>
+    <message>
+        <source>History — Kelvora</source>
+        <translation>История — Kelvora</translation>
+    </message>
+    <message>
+        <source>Time monitored:</source>
+        <translation>Время наблюдения:</translation>
+    </message>
+    <message>
+        <source>Availability:</source>
+        <translation>Доступность:</translation>
+    </message>
+    <message>
+        <source>Outages:</source>
+        <translation>Отказов связи:</translation>
+    </message>
+    <message>
+        <source>Longest:</source>
+        <translation>Самый долгий:</translation>
+    </message>
+    <message>
+        <source>Mean time between outages:</source>
+        <translation>Среднее время между отказами:</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>Сегодня</translation>
+    </message>
+    <message>
+        <source>7 days</source>
+        <translation>7 дней</translation>
+    </message>
+    <message>
+        <source>30 days</source>
+        <translation>30 дней</translation>
+    </message>
+    <message>
+        <source>365 days</source>
+        <translation>365 дней</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Период</translation>
+    </message>
+    <message>
+        <source>History unavailable: %1</source>
+        <translation>История недоступна: %1</translation>
+    </message>
+    <message>
+        <source>No history yet: it holds no checks.</source>
+        <translation>История пока пуста: в ней нет ни одной проверки.</translation>
+    </message>
+    <message>
+        <source>Host:</source>
+        <translation>Узел:</translation>
+    </message>
+    <message>
+        <source>Range:</source>
+        <translation>Период:</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>С</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>По</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>с</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>по</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Экспорт…</translation>
+    </message>
+    <message>
+        <source>Checks as CSV…</source>
+        <translation>Проверки в CSV…</translation>
+    </message>
+    <message>
+        <source>Heat map as PNG…</source>
+        <translation>Тепловая карта в PNG…</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Начало</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Конец</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Длительность</translation>
+    </message>
+    <message>
+        <source>Failed checks</source>
+        <translation>Неудачных проверок</translation>
+    </message>
+    <message>
+        <source>Reasons</source>
+        <translation>Причины</translation>
+    </message>
+    <message>
+        <source>Outages</source>
+        <translation>Отказы связи</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>Point at a cell or pick one with the arrow keys.</source>
+        <translation>Наведите указатель на клетку или выберите её стрелками.</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>не было</translation>
+    </message>
+    <message>
+        <source>Export history as CSV</source>
+        <translation>Экспорт истории в CSV</translation>
+    </message>
+    <message>
+        <source>Export heat map as PNG</source>
+        <translation>Экспорт тепловой карты в PNG</translation>
+    </message>
+</context>
+<context>
     <name>LatencyChart</name>
     <message>
         <source>Latency over the session</source>
@@ -442,6 +668,10 @@ Exit status: 0 when the window was closed, 1 when it could not start,
     <message>
         <source>Last check</source>
         <translation>Последняя проверка</translation>
+    </message>
+    <message>
+        <source>%1 ms</source>
+        <translation>%1 мс</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "base/ErrorReport.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -56,7 +57,7 @@ std::string AutostartEntryText()
 AutostartItem::AutostartItem(std::filesystem::path file, Notice notice, QObject *parent)
     : QObject(parent), file_(std::move(file)), notice_(std::move(notice))
 {
-    action_ = new QAction(QStringLiteral("Запускать при входе в систему"), this);
+    action_ = new QAction(QCoreApplication::translate("HistoryMenus", "Start at login"), this);
     action_->setCheckable(true);
     action_->setEnabled(!file_.empty());
     action_->setChecked(Present(file_));

@@ -4,6 +4,7 @@
 #include "base/ErrorReport.h"
 #include "ui/HistoryTexts.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -32,7 +33,7 @@ HeatMap::HeatMap(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    setAccessibleName(QStringLiteral("Тепловая карта доступности"));
+    setAccessibleName(QCoreApplication::translate("HistoryWindow", "Availability heat map"));
 }
 
 QColor HeatMap::ColorOf(const HistoryCell &cell, Span range, const QColor &outside)
@@ -75,14 +76,21 @@ int HeatMap::CellsPerDay() const
     return int(most);
 }
 
+// Room for the widest day and share: the Russian forms, or the chosen
+// language's where they are wider (a long date format, say).
 int HeatMap::LabelWidth() const
 {
-    return fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + kGap;
+    const QFontMetrics metrics = fontMetrics();
+    return std::max(metrics.horizontalAdvance(QStringLiteral("00.00.0000")),
+                    metrics.horizontalAdvance(HistoryTexts::Date("2026-12-28")))
+        + kGap;
 }
 
 int HeatMap::PercentWidth() const
 {
-    return kGap + fontMetrics().horizontalAdvance(QStringLiteral("100,000 %"));
+    const QFontMetrics metrics = fontMetrics();
+    return kGap + std::max(metrics.horizontalAdvance(QStringLiteral("100,000 %")),
+                           metrics.horizontalAdvance(HistoryTexts::Percent(99.999)));
 }
 
 QSize HeatMap::sizeHint() const

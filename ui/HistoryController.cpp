@@ -8,6 +8,7 @@
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QScreen>
@@ -55,10 +56,10 @@ HistoryController::HistoryController(HistoryStart start, HistoryServices service
     if (!services_.saveFile)
         services_.saveFile = DialogSaveFile;
 
-    record_ = new QAction(QStringLiteral("Вести историю"), this);
+    record_ = new QAction(QCoreApplication::translate("HistoryMenus", "Record history"), this);
     record_->setCheckable(true);
     record_->setEnabled(start_.mode != HistoryStart::Mode::Never && !start_.file.empty());
-    open_ = new QAction(QStringLiteral("История…"), this);
+    open_ = new QAction(QCoreApplication::translate("HistoryMenus", "History…"), this);
     // Shown beside the item; the window's own shortcut does the work.
     open_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     open_->setShortcutContext(Qt::WidgetShortcut);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/HistoryTexts.h"
 
+#include "base/Language.h"
 #include "ui/SessionTexts.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QStringList>
 
@@ -15,12 +17,43 @@ namespace HistoryTexts {
 
 namespace {
 
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("HistoryTexts", text);
+}
+
 QDateTime Local(std::int64_t ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms);
 }
 
+std::chrono::system_clock::time_point TimePoint(std::int64_t ms)
+{
+    return std::chrono::system_clock::time_point(std::chrono::milliseconds(ms));
+}
+
+// Russian keeps the window's original "HH:mm"; another language its
+// locale's short time ("2:03 PM" in the United States).
+QString HourMinute(const QDateTime &time)
+{
+    if (CurrentLanguage() == Language::Russian)
+        return time.toString(QStringLiteral("HH:mm"));
+    return LanguageLocale(CurrentLanguage()).toString(time.time(), QLocale::ShortFormat);
+}
+
+QString DayText(QDate date)
+{
+    return LanguageLocale(CurrentLanguage()).toString(date, DateFormat());
+}
+
 } // namespace
+
+QString DateFormat()
+{
+    if (CurrentLanguage() == Language::Russian)
+        return QStringLiteral("dd.MM.yyyy");
+    return LanguageLocale(CurrentLanguage()).dateFormat(QLocale::ShortFormat);
+}
 
 QString Percent(std::optional<double> percent)
 {
@@ -31,7 +64,7 @@ QString Percent(std::optional<double> percent)
         text.chop(1);
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);
-    return text.replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" %");
+    return Tr(QT_TRANSLATE_NOOP("HistoryTexts", "%1%")).arg(SessionTexts::Decimal(text));
 }
 
 QString Duration(std::int64_t ms)
@@ -41,13 +74,13 @@ QString Duration(std::int64_t ms)
 
 QString DateTime(std::int64_t ms)
 {
-    return Local(ms).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return SessionTexts::DateTime(TimePoint(ms));
 }
 
 QString Date(const std::string &isoDate)
 {
     const QDate date = QDate::fromString(QString::fromStdString(isoDate), Qt::ISODate);
-    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString::fromStdString(isoDate);
+    return date.isValid() ? DayText(date) : QString::fromStdString(isoDate);
 }
 
 QString Reasons(const ReasonTally &reasons)
@@ -59,7 +92,7 @@ QString Reasons(const ReasonTally &reasons)
     std::stable_sort(counted.begin(), counted.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
     QStringList parts;
     for (const auto &[count, reason] : counted)
-        parts << ReasonRussian(reason) + QStringLiteral(": ") + QString::number(count);
+        parts << ReasonShown(reason) + QStringLiteral(": ") + QString::number(count);
     return parts.join(QStringLiteral(", "));
 }
 
@@ -67,7 +100,7 @@ QString Latency(const CheckStats &stats)
 {
     if (stats.histogram.Count() == 0)
         return {};
-    return QStringLiteral("медиана %1 мс, p95 %2 мс")
+    return Tr(QT_TRANSLATE_NOOP("HistoryTexts", "median %1 ms, p95 %2 ms"))
         .arg(SessionTexts::Milliseconds(stats.histogram.ValueAtPercentile(50)),
              SessionTexts::Milliseconds(stats.histogram.ValueAtPercentile(95)));
 }
@@ -76,16 +109,14 @@ QString CellText(const HistoryCell &cell)
 {
     const QDateTime start = Local(cell.span.start);
     const QDateTime end = Local(cell.span.end);
-    QStringList lines{QStringLiteral("%1 %2–%3").arg(start.toString(QStringLiteral("dd.MM.yyyy")),
-                                                     start.toString(QStringLiteral("HH:mm")),
-                                                     end.toString(QStringLiteral("HH:mm")))};
+    QStringList lines{QStringLiteral("%1 %2–%3").arg(DayText(start.date()), HourMinute(start), HourMinute(end))};
     if (cell.monitoredMs == 0 && cell.stats.checks == 0) {
-        lines << QStringLiteral("не наблюдалось");
+        lines << Tr(QT_TRANSLATE_NOOP("HistoryTexts", "not monitored"));
         return lines.join(QLatin1Char('\n'));
     }
-    lines << QStringLiteral("проверок: %1, неудачных: %2").arg(cell.stats.checks).arg(cell.stats.failed);
+    lines << Tr(QT_TRANSLATE_NOOP("HistoryTexts", "checks: %1, failed: %2")).arg(cell.stats.checks).arg(cell.stats.failed);
     const std::optional<double> failed = cell.FailedShare();
-    lines << QStringLiteral("доступность %1 за %2 наблюдения")
+    lines << Tr(QT_TRANSLATE_NOOP("HistoryTexts", "availability %1 over %2 monitored"))
                  .arg(Percent(failed ? std::optional<double>(100.0 * (1.0 - *failed)) : std::nullopt),
                       Duration(cell.monitoredMs));
     if (const QString latency = Latency(cell.stats); !latency.isEmpty())

@@ -8,11 +8,16 @@
 #include <cstdint>
 #include <optional>
 
-// The Russian texts of the history window. Times are local, decimals take
-// a comma, as in the session window.
+// The texts of the history window, in the chosen language. Times are local;
+// numbers, dates and times are written as the session window writes them:
+// Russian keeps the window's fixed formats and the decimal comma, another
+// language takes its locale's.
 namespace HistoryTexts {
 
-// "99,952 %" (up to three decimals); "—" for none.
+// The format of a day: "dd.MM.yyyy" in Russian, the locale's short date
+// format otherwise ("M/d/yy" in the United States).
+QString DateFormat();
+// "99,952 %" (up to three decimals; "99.952%" in English); "—" for none.
 QString Percent(std::optional<double> percent);
 // A duration in milliseconds, as SessionTexts::Duration writes it.
 QString Duration(std::int64_t ms);
@@ -22,7 +27,7 @@ QString DateTime(std::int64_t ms);
 QString Date(const std::string &isoDate);
 // The reasons with their counts, most frequent first; "" when none.
 QString Reasons(const ReasonTally &reasons);
-// "median 12,300 мс, p95 40,100 мс" of the successful checks; "" without.
+// "медиана 12,300 мс, p95 40,100 мс" of the successful checks; "" without.
 QString Latency(const CheckStats &stats);
 
 // What a heat-map cell says: its time, the checks and failures, the

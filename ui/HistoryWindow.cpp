@@ -8,6 +8,7 @@
 #include "ui/HistoryTexts.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDateTime>
 #include <QDir>
@@ -32,18 +33,31 @@ using Range = HistoryWindow::Range;
 
 namespace {
 
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("HistoryWindow", text);
+}
+
 constexpr std::pair<Total, const char *> kTotals[] = {
-    {Total::Monitored, "Время наблюдения:"},
-    {Total::Availability, "Доступность:"},
-    {Total::Outages, "Отказов связи:"},
-    {Total::Longest, "Самый долгий:"},
-    {Total::BetweenOutages, "Среднее время между отказами:"},
+    {Total::Monitored, QT_TRANSLATE_NOOP("HistoryWindow", "Time monitored:")},
+    {Total::Availability, QT_TRANSLATE_NOOP("HistoryWindow", "Availability:")},
+    {Total::Outages, QT_TRANSLATE_NOOP("HistoryWindow", "Outages:")},
+    {Total::Longest, QT_TRANSLATE_NOOP("HistoryWindow", "Longest:")},
+    {Total::BetweenOutages, QT_TRANSLATE_NOOP("HistoryWindow", "Mean time between outages:")},
 };
 
 constexpr std::pair<Range, const char *> kRanges[] = {
-    {Range::Today, "Сегодня"},   {Range::Week, "7 дней"}, {Range::Month, "30 дней"},
-    {Range::Year, "365 дней"},   {Range::Custom, "Период"},
+    {Range::Today, QT_TRANSLATE_NOOP("HistoryWindow", "Today")},
+    {Range::Week, QT_TRANSLATE_NOOP("HistoryWindow", "7 days")},
+    {Range::Month, QT_TRANSLATE_NOOP("HistoryWindow", "30 days")},
+    {Range::Year, QT_TRANSLATE_NOOP("HistoryWindow", "365 days")},
+    {Range::Custom, QT_TRANSLATE_NOOP("HistoryWindow", "Custom")},
 };
+
+QString UnreadableText(const char *why)
+{
+    return Tr(QT_TRANSLATE_NOOP("HistoryWindow", "History unavailable: %1")).arg(QString::fromLocal8Bit(why));
+}
 
 std::int64_t StartOfDayMs(QDate date)
 {
@@ -55,9 +69,9 @@ QString ProblemText(const HistoryFileError &error)
     switch (error.Problem()) {
     case HistoryProblem::Missing:
     case HistoryProblem::Empty:
-        return QStringLiteral("История пока пуста: в ней нет ни одной проверки.");
+        return Tr(QT_TRANSLATE_NOOP("HistoryWindow", "No history yet: it holds no checks."));
     default:
-        return QStringLiteral("История недоступна: %1").arg(QString::fromLocal8Bit(error.what()));
+        return UnreadableText(error.what());
     }
 }
 
@@ -104,17 +118,17 @@ QWidget *HistoryWindow::BuildTopRow()
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    targetsLabel_ = new QLabel(QStringLiteral("Узел:"), row);
+    targetsLabel_ = new QLabel(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Host:")), row);
     targets_ = new QComboBox(row);
     targetsLabel_->setBuddy(targets_);
     layout->addWidget(targetsLabel_);
     layout->addWidget(targets_);
     targetsLabel_->hide();
     targets_->hide();
-    auto *rangeLabel = new QLabel(QStringLiteral("Период:"), row);
+    auto *rangeLabel = new QLabel(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Range:")), row);
     ranges_ = new QComboBox(row);
     for (const auto &[range, text] : kRanges)
-        ranges_->addItem(QString::fromUtf8(text), int(range));
+        ranges_->addItem(Tr(text), int(range));
     rangeLabel->setBuddy(ranges_);
     layout->addWidget(rangeLabel);
     layout->addWidget(ranges_);
@@ -122,21 +136,21 @@ QWidget *HistoryWindow::BuildTopRow()
     to_ = new QDateEdit(QDate::currentDate(), row);
     for (QDateEdit *edit : {from_, to_}) {
         edit->setCalendarPopup(true);
-        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        edit->setDisplayFormat(HistoryTexts::DateFormat());
         edit->setEnabled(false);
     }
-    from_->setAccessibleName(QStringLiteral("С"));
-    to_->setAccessibleName(QStringLiteral("По"));
-    layout->addWidget(new QLabel(QStringLiteral("с"), row));
+    from_->setAccessibleName(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "From")));
+    to_->setAccessibleName(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "To")));
+    layout->addWidget(new QLabel(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "from")), row));
     layout->addWidget(from_);
-    layout->addWidget(new QLabel(QStringLiteral("по"), row));
+    layout->addWidget(new QLabel(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "to")), row));
     layout->addWidget(to_);
     layout->addStretch(1);
-    export_ = new QPushButton(QStringLiteral("Экспорт…"), row);
+    export_ = new QPushButton(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Export…")), row);
     auto *menu = new QMenu(export_);
-    connect(menu->addAction(QStringLiteral("Проверки в CSV…")), &QAction::triggered, this,
+    connect(menu->addAction(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Checks as CSV…"))), &QAction::triggered, this,
             [this] { CallGuarded([this] { ExportCsv(); }); });
-    connect(menu->addAction(QStringLiteral("Тепловая карта в PNG…")), &QAction::triggered, this,
+    connect(menu->addAction(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Heat map as PNG…"))), &QAction::triggered, this,
             [this] { CallGuarded([this] { ExportPng(); }); });
     export_->setMenu(menu);
     layout->addWidget(export_);
@@ -164,7 +178,7 @@ QWidget *HistoryWindow::BuildTotals()
     for (const auto &[total, text] : kTotals) {
         auto *value = new QLabel(box);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        auto *label = new QLabel(QString::fromUtf8(text), box);
+        auto *label = new QLabel(Tr(text), box);
         label->setBuddy(value);
         grid->addWidget(label, row / 2, (row % 2) * 2);
         grid->addWidget(value, row / 2, (row % 2) * 2 + 1);
@@ -179,10 +193,12 @@ QWidget *HistoryWindow::BuildTotals()
 void HistoryWindow::BuildOutages()
 {
     outages_ = new QTableWidget(0, 5, this);
-    outages_->setHorizontalHeaderLabels({QStringLiteral("Начало"), QStringLiteral("Конец"),
-                                         QStringLiteral("Длительность"), QStringLiteral("Неудачных проверок"),
-                                         QStringLiteral("Причины")});
-    outages_->setAccessibleName(QStringLiteral("Отказы связи"));
+    outages_->setHorizontalHeaderLabels({Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Start")),
+                                         Tr(QT_TRANSLATE_NOOP("HistoryWindow", "End")),
+                                         Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Duration")),
+                                         Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Failed checks")),
+                                         Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Reasons"))});
+    outages_->setAccessibleName(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Outages")));
     outages_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     outages_->setSelectionBehavior(QAbstractItemView::SelectRows);
     outages_->verticalHeader()->hide();
@@ -270,7 +286,7 @@ void HistoryWindow::Refresh()
     } catch (const HistoryFileError &error) {
         ShowProblem(ProblemText(error));
     } catch (const std::exception &error) {
-        ShowProblem(QStringLiteral("История недоступна: %1").arg(QString::fromLocal8Bit(error.what())));
+        ShowProblem(UnreadableText(error.what()));
     }
     refreshing_ = false;
 }
@@ -291,7 +307,7 @@ void HistoryWindow::ShowProblem(const QString &text)
 void HistoryWindow::ShowExportProblem(const QString &path, const QString &why)
 {
     // The figures stay; only the line above them says what went wrong.
-    problem_->setText(QStringLiteral("Не удалось записать %1: %2").arg(path, why));
+    problem_->setText(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Could not write %1: %2")).arg(path, why));
     problem_->show();
 }
 
@@ -301,7 +317,7 @@ void HistoryWindow::ShowView(const HistoryView &view)
     problem_->hide();
     export_->setEnabled(true);
     map_->SetView(view);
-    cellInfo_->setText(QStringLiteral("Наведите указатель на клетку или выберите её стрелками."));
+    cellInfo_->setText(Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Point at a cell or pick one with the arrow keys.")));
     // The newest day is the one a user looks for first.
     scroll_->verticalScrollBar()->setValue(scroll_->verticalScrollBar()->maximum());
     const HistoryTotals &t = view.totals;
@@ -309,7 +325,7 @@ void HistoryWindow::ShowView(const HistoryView &view)
     totals_[Total::Availability]->setText(HistoryTexts::Percent(t.availability));
     totals_[Total::Outages]->setText(QString::number(t.outages));
     totals_[Total::Longest]->setText(t.longestOutageMs ? HistoryTexts::Duration(*t.longestOutageMs)
-                                                       : QStringLiteral("не было"));
+                                                       : Tr(QT_TRANSLATE_NOOP("HistoryWindow", "none")));
     totals_[Total::BetweenOutages]->setText(t.meanTimeBetweenOutagesMs
                                                 ? HistoryTexts::Duration(*t.meanTimeBetweenOutagesMs)
                                                 : QStringLiteral("—"));
@@ -333,7 +349,7 @@ bool HistoryWindow::ExportCsv()
 {
     if (!view_)
         return false;
-    const QString path = saveFile_(this, QStringLiteral("Экспорт истории в CSV"),
+    const QString path = saveFile_(this, Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Export history as CSV")),
                                    QDir::home().filePath(QStringLiteral("kelvora-history.csv")),
                                    QStringLiteral("CSV (*.csv)"));
     return !path.isEmpty() && WriteCsv(path);
@@ -343,7 +359,7 @@ bool HistoryWindow::ExportPng()
 {
     if (!view_)
         return false;
-    const QString path = saveFile_(this, QStringLiteral("Экспорт тепловой карты в PNG"),
+    const QString path = saveFile_(this, Tr(QT_TRANSLATE_NOOP("HistoryWindow", "Export heat map as PNG")),
                                    QDir::home().filePath(QStringLiteral("kelvora-history.png")),
                                    QStringLiteral("PNG (*.png)"));
     return !path.isEmpty() && WritePng(path);

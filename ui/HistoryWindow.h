@@ -3,6 +3,7 @@
 
 #include "history/HistoryReader.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QWidget>
 
@@ -19,12 +20,12 @@ class QPushButton;
 class QScrollArea;
 class QTableWidget;
 
-// The history window "История — Kelvora": for the chosen range (today, 7,
+// The history window "History — Kelvora" ("История — Kelvora" in Russian): for the chosen range (today, 7,
 // 30 or 365 days up to now, or a from/to pair of days) and target (a choice
 // shown when the file holds several), the heat map, the current cell's
 // text, the totals (monitored time, availability over it, outages, the
 // longest, the mean time between outages) and the outages newest first.
-// "Экспорт…" saves the range as CSV (HistoryReader::ExportCsv) or the heat
+// "Export…" saves the range as CSV (HistoryReader::ExportCsv) or the heat
 // map as PNG, to a file the user picks.
 //
 // It reads the file anew on each Refresh (when shown, and when the range or
@@ -43,7 +44,7 @@ public:
                   QWidget *parent = nullptr);
     ~HistoryWindow() override;
 
-    static QString Title() { return QStringLiteral("История — Kelvora"); }
+    static QString Title() { return QCoreApplication::translate("HistoryWindow", "History — Kelvora"); }
 
     void SetRange(Range range);
     void SetCustomRange(QDate from, QDate to);

@@ -101,7 +101,7 @@ QString LastCheckText(const std::optional<CheckResult> &latest)
 {
     if (!latest)
         return QStringLiteral("—");
-    const QString total = Ms(latest->elapsed) + QStringLiteral(" мс");
+    const QString total = QCoreApplication::translate("SessionWindow", "%1 ms").arg(Ms(latest->elapsed));
     const QString shares = SessionTexts::LookupAndConnect(*latest);
     return shares.isEmpty() ? total : total + QStringLiteral(" (") + shares + QStringLiteral(")");
 }

@@ -48,7 +48,7 @@ void TForm1::StartTrayFeatures()
             return;
         autostart_ = std::make_unique<AutostartItem>(services_.autostartFile, [this](const QString &line) {
             auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Kelvora"),
-                                        QStringLiteral("Не удалось изменить запуск при входе в систему.\n%1").arg(line),
+                                        QCoreApplication::translate("HistoryMenus", "Could not change starting at login.\n%1").arg(line),
                                         QMessageBox::Ok, this);
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->setWindowModality(Qt::NonModal);

@@ -2,7 +2,8 @@
 // The window in each language it speaks: the main window's captions and
 // accessible texts, the menus, the tray's tool tip, Qt's own context menu,
 // the session window and the notifications, in English and in Russian (the
-// window's original texts, exactly); and every caption of the main window
+// window's original texts, exactly); the history window, its menu items and
+// its numbers and dates; and every caption of the main window
 // measured against its box at layout scale 1 and 2.
 
 #include "support/ApplicationTestMain.h"
@@ -11,6 +12,9 @@
 #include "controls/TGauge.h"
 #include "controls/TSpinEdit.h"
 #include "ui/Fonts.h"
+#include "ui/HeatMap.h"
+#include "ui/HistoryTexts.h"
+#include "ui/HistoryWindow.h"
 #include "ui/LayoutScaling.h"
 #include "ui/OutageTableModel.h"
 #include "ui/SessionController.h"
@@ -26,6 +30,8 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -35,6 +41,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(Language)
@@ -170,6 +178,8 @@ private slots:
     void sessionWindowTexts();
     void notifications_data();
     void notifications();
+    void historyWindowTexts_data();
+    void historyWindowTexts();
     void captionsFitTheirBoxes_data();
     void captionsFitTheirBoxes();
     void theWindowsCaptionsStayInsideTheirRoom_data();
@@ -269,13 +279,18 @@ void TestWindowLanguage::menusToolTipAndReadout_data()
     QTest::addColumn<QString>("failedToolTip");
     QTest::addColumn<QString>("readout");
     QTest::newRow("English") << Language::English
-        << QStringList{"Show window", "Session…", "Notifications", "-", "Quit"}
-        << QStringList{"Session…", "Notifications"} << "Waiting for the first check"
+        << QStringList{"Show window", "Session…", "Notifications", "History…", "Record history", "Start at login",
+                       "-", "Quit"}
+        << QStringList{"Session…", "Notifications", "Protocol", "History…", "Record history", "Start at login"}
+        << "Waiting for the first check"
         << "^Kelvora — no\\.such\\.host\nNo connection, \\d{1,2}:\\d\\d:\\d\\d( [AP]M)?\nHost not found$"
         << "^Ping: \\d+ ms$";
     QTest::newRow("Russian") << Language::Russian
-        << QStringList{"Показать окно", "Сеанс…", "Уведомления", "-", "Выход"}
-        << QStringList{"Сеанс…", "Уведомления"} << "Ожидание первой проверки"
+        << QStringList{"Показать окно", "Сеанс…", "Уведомления", "История…", "Вести историю",
+                       "Запускать при входе в систему", "-", "Выход"}
+        << QStringList{"Сеанс…", "Уведомления", "Протокол", "История…", "Вести историю",
+                       "Запускать при входе в систему"}
+        << "Ожидание первой проверки"
         << "^Kelvora — no\\.such\\.host\nНет связи, \\d\\d:\\d\\d:\\d\\d\nУзел не найден$"
         << "^Пинг: \\d+ мс$";
 }
@@ -426,6 +441,87 @@ void TestWindowLanguage::notifications()
     notifier.CheckFinished(host, Check(false, FailureReason::Dns), std::nullopt);
     notifier.CheckFinished(host, Check(true), std::nullopt);
     QCOMPARE(sink.told, told);
+}
+
+void TestWindowLanguage::historyWindowTexts_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("ranges");
+    QTest::addColumn<QStringList>("someLabels");
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QStringList>("exportTexts"); // the button, then its menu
+    QTest::addColumn<QString>("empty");
+    QTest::addColumn<QString>("mapName");
+    QTest::addColumn<QString>("percent");       // 62.5
+    QTest::addColumn<QString>("dateTime");      // a moment of an outage
+    QTest::newRow("English") << Language::English
+        << "History — Kelvora"
+        << QStringList{"Today", "7 days", "30 days", "365 days", "Custom"}
+        << QStringList{"Range:", "from", "to", "Time monitored:", "Availability:", "Outages:", "Longest:",
+                       "Mean time between outages:"}
+        << QStringList{"Start", "End", "Duration", "Failed checks", "Reasons"}
+        << QStringList{"Export…", "Checks as CSV…", "Heat map as PNG…"} << "No history yet: it holds no checks."
+        << "Availability heat map" << "62.5%"
+        << "^\\d{1,2}/\\d{1,2}/\\d\\d(\\d\\d)? \\d{1,2}:\\d\\d:\\d\\d( [AP]M)?$";
+    QTest::newRow("Russian") << Language::Russian
+        << "История — Kelvora"
+        << QStringList{"Сегодня", "7 дней", "30 дней", "365 дней", "Период"}
+        << QStringList{"Период:", "с", "по", "Время наблюдения:", "Доступность:", "Отказов связи:", "Самый долгий:",
+                       "Среднее время между отказами:"}
+        << QStringList{"Начало", "Конец", "Длительность", "Неудачных проверок", "Причины"}
+        << QStringList{"Экспорт…", "Проверки в CSV…", "Тепловая карта в PNG…"}
+        << "История пока пуста: в ней нет ни одной проверки." << "Тепловая карта доступности" << "62,5 %"
+        << "^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$";
+}
+
+// The history window over a file not yet written: its title, choices,
+// labels, headers, export menu and what it says of the missing file; its
+// numbers and dates as the language writes them.
+void TestWindowLanguage::historyWindowTexts()
+{
+    QFETCH(Language, language);
+    QFETCH(QString, title);
+    QFETCH(QStringList, ranges);
+    QFETCH(QStringList, someLabels);
+    QFETCH(QStringList, headers);
+    QFETCH(QStringList, exportTexts);
+    QFETCH(QString, empty);
+    QFETCH(QString, mapName);
+    QFETCH(QString, percent);
+    QFETCH(QString, dateTime);
+    QVERIFY(UseLanguage(language));
+    const QTemporaryDir dir;
+    HistoryWindow history((dir.path() + QStringLiteral("/history.sqlite")).toStdString(), ReaderSettings{},
+                          [](QWidget *, const QString &, const QString &, const QString &) { return QString(); });
+    history.show();
+    QCOMPARE(history.windowTitle(), title);
+    QCOMPARE(HistoryWindow::Title(), title);
+    QStringList shownRanges;
+    for (int index = 0; index < history.Ranges()->count(); ++index)
+        shownRanges << history.Ranges()->itemText(index);
+    QCOMPARE(shownRanges, ranges);
+    QStringList labels;
+    for (const QLabel *label : history.findChildren<QLabel *>())
+        labels << label->text();
+    for (const QString &label : someLabels)
+        QVERIFY2(labels.contains(label), qPrintable(label));
+    QStringList shownHeaders;
+    for (int column = 0; column < history.Outages()->columnCount(); ++column)
+        shownHeaders << history.Outages()->horizontalHeaderItem(column)->text();
+    QCOMPARE(shownHeaders, headers);
+    const QPushButton *button = nullptr;
+    for (const QPushButton *candidate : history.findChildren<QPushButton *>())
+        if (candidate->menu() != nullptr)
+            button = candidate;
+    QVERIFY(button != nullptr);
+    QCOMPARE(QStringList{button->text()} + MenuTexts(button->menu()), exportTexts);
+    QCOMPARE(history.Problem()->text(), empty);
+    QCOMPARE(history.Map()->accessibleName(), mapName);
+
+    QCOMPARE(HistoryTexts::Percent(62.5), percent);
+    const QString moment = HistoryTexts::DateTime(1'772'409'570'000); // 2026-03-02 00:19:30 UTC
+    QVERIFY2(QRegularExpression(dateTime).match(moment).hasMatch(), qPrintable(moment));
 }
 
 void TestWindowLanguage::captionsFitTheirBoxes_data()
