@@ -88,6 +88,11 @@ bool InspectReadOnly(const std::filesystem::path &file)
     try {
         SqliteDatabase db(file.string(), SqliteDatabase::Access::ReadOnly);
         db.SetBusyTimeout(kHistoryBusyTimeout);
+        // One snapshot for every figure read: another program may be making
+        // the file a history at this very moment, and a mix of its state
+        // before and after (no application id yet, but tables already)
+        // would read as another program's database.
+        SqliteTransaction snapshot(db, SqliteTransaction::Kind::Read);
         const auto application = db.QueryInt("PRAGMA application_id");
         const auto version = db.QueryInt("PRAGMA user_version");
         const auto objects = db.QueryInt("SELECT count(*) FROM sqlite_schema");
@@ -101,6 +106,7 @@ bool InspectReadOnly(const std::filesystem::path &file)
         // further in shows when that page is read or written.
         if (objects > 0)
             db.QueryInt("SELECT count(*) FROM runs");
+        snapshot.Commit();
         return objects == 0;
     } catch (const SqliteError &error) {
         throw HistoryErrorOf(file, error);
