@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The program's entry: start-up, event loop, shutdown.
 
 #include "app/CommandLine.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Every program that links the window's texts speaks the user's language
 // from the moment its application object exists, before any of those texts
 // is made: the window program (which may switch to the one --language

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // kelvora-history: reads the history that kelvora and kelvora-probe record.
 //
 //   kelvora-history [options] report|outages|checks|days|targets|prune|vacuum

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # kelvora-history: the history file read from a terminal. Everything but
 # main is a library of its own, for the tests.
 add_library(kelvora_history_cli STATIC

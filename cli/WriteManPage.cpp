@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // kelvora-probe-manpage TEMPLATE OUTPUT: the build's writer of the manual
 // page. Copies TEMPLATE to OUTPUT with the marker line replaced by the option
 // list made from the program's option table (ManPageOptionList).

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // kelvora-probe: the window's connectivity check on a terminal.
 //
 //   kelvora-probe [options] TARGET...

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Helpers every folder uses for its targets.
 
 # Warnings apply to our own targets only, so Qt's generated sources stay quiet.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #include "history/AggregateRows.h"
 
 void BindAggregate(SqliteStatement &statement, int first, const PeriodStats &stats)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #include "history/SqliteDatabase.h"
 
 #include <sqlite3.h>

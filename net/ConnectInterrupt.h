@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #pragma once
 
 // The process-wide stop for connect waits, for a program that has been

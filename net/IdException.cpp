@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #include "net/IdException.h"
 
 std::string SocketErrorMessage(std::int32_t code, const std::string &codeText)

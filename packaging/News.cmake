@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Reading NEWS.md: release headings "## VERSION (YYYY-MM-DD)", each followed
 # by a list of "- " items whose text may go on over indented lines.
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Installs the Debian packages that building and running Kelvora need; with
 # --test also those that only its test suite needs (the test command passes
 # it). Skips apt entirely when everything is already present.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Builds the Debian packages: the program and its -dbgsym package of detached
 # debug symbols, from a tree without tests or benchmarks, compiled with the
 # flags of dpkg-buildflags alone (CMAKE_BUILD_TYPE=None adds none of its own;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Installs what is missing for building and running (not the test tools),
 # builds Kelvora and starts it. Each step prints one line; a step that fails
 # prints its log. A configured tree is built again without configuring it

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Installs what is missing (the test tools too), then builds and runs the
 # whole test suite twice: once with warnings as errors, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer. The Debian package is built

@@ -1,5 +1,6 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # Brings translations/*.ts up to date with the texts in the sources: new
 # texts come in unfinished, vanished ones are dropped. Translate the new ones
 # in Qt Linguist (linguist translations/kelvora_XX.ts), then build: the build

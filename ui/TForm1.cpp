@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The main window's own handlers (exit, preset hosts, home page), the
 // monitor's handlers it passes on, and the status it tells assistive
 // technology.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The main window's layout: the controls in creation order with their
 // bounds, anchors, fonts and texts, then the timers and the network
 // component, and the labels sized to their texts. Building it is the

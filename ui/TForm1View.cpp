@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The view operations through which the monitor cycle and the probe act on
 // the main window, each passed to the component that holds it.
 #include "ui/TForm1.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Cost of one check through kelvora-probe's loop (probe, record, format the
 // line, hand it to the output queue whose thread writes it to a pipe that is
 // drained), as a ratio to a bare

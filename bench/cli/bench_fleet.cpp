@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // kelvora-probe with many targets, all against a listener on loopback:
 //
 //   - processor time per check of the whole process with 200 targets at 1 s

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Cost of one gauge paint (the picture, before it is copied to the window) at
 // three sizes, as a ratio to a baseline measured in the same run: making an
 // image of the same size, filling it and copying it. Step is what one second

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The history's costs, each against a baseline measured in the same run:
 //   - recording one check (the window's per-check commit, the probe's
 //     batched commit) against one loopback probe through the client;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Opening a year in the history window: from nothing to its first picture
 // (the window made, the file opened, the year's view read with hour cells,
 // the heat map, totals and outages filled and the window at 900 x 700

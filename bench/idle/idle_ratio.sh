@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # What an idle Kelvora window costs, as a ratio to a plain Qt window
 # (plain_window) measured beside it in the same run.
 #

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The baseline of the idle benchmark: a plain Qt window of Kelvora's client
 // size that does, once a second, what an idle Kelvora window visibly does:
 // a progress bar and a label move on by one step, and a focused text field

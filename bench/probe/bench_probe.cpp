@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Cost of one connectivity probe through the client's layers, as a ratio to
 // the bare platform calls, both against the same loopback listener in the
 // same run, over IPv4 and over IPv6. Prints "probe ratio (client/raw)" and

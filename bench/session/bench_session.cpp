@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Cost of recording one check result into the session record, as a ratio to
 // one loopback probe through the client (open and close against a listener
 // on 127.0.0.1 in this process), both measured in the same run. Goal: the

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Cost of bringing the session window up to date after one check, as a ratio
 // to one paint of the gauge at the layout's size (858 x 521), both measured in
 // the same run. The update is what happens per check while the window is

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // A paste of 1 MiB of digits into the interval field, on the offscreen
 // platform: how much the process grows (resident memory, including the undo
 // history) and how long the longest single event takes, from the paste

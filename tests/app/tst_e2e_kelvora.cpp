@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The real program, started as a user would, on a private X server inside a
 // network namespace of its own.
 

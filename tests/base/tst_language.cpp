@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Which language the window speaks for which desktop, and putting one in
 // force: Kelvora's own texts from the compiled-in translation, Qt's own for a
 // language other than English.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The built kelvora-history on a history written by the recorder: each
 // command in each format, read back by strict readers.
 #include "CsvReader.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The built kelvora-probe with --history: what it records is what it
 // printed, the run is closed when it ends, checks reach the file while it
 // runs, and a file it cannot use ends it before the first check with the

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // kelvora-probe inside a network namespace of the test's own (entered
 // first thing in main; the probe, a child, inherits it): roads that do not
 // exist, no resolver, a resolver of the test's own, and port 80. Nothing can

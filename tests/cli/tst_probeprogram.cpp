@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #include "CsvReader.h"
 #include "ExpositionReader.h"
 #include "PlantedPath.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // What assistive technology finds in the drawn controls: the spin field's
 // two buttons, named, with a press action that steps the value, and the
 // gauge as a progress bar with its value and range.

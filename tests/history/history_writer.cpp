@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // A recording program for the tests that run several at once or kill them:
 // it records made-up checks through HistoryRecorder, as kelvora and
 // kelvora-probe do, and says on standard output what it has done:

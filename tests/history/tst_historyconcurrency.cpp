@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Several programs recording into one file at once: the window's per-check
 // commits and two probes' batched commits, a check every 10 ms each. Their
 // clocks run four times fast, so 15 s cover a minute of their time: its

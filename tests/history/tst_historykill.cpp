@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // kill -9 at random moments of heavy writing, 200 times into one file: the
 // file stays whole (PRAGMA integrity_check), every check the writer had
 // seen committed is in it, and what is missing is at most the last

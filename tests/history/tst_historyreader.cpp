@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The reader on a known history: yesterday's outage, a closed program, a
 // night, an hour of sleep this morning, and today's checks up to now.
 #include "HistoryRig.h"

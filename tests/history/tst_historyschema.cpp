@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Every schema change is a migration from the first schema: a file that the
 // first released recorder wrote (data/history-1.sqlite: two targets, an
 // outage, a sleep, rolled up) is upgraded in place and reads as before;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Retention and the size cap on three days of two targets: one checked
 // every 5 s (every minute has an aggregate), one every 30 s (no minute has
 // one: its raw checks stand in).

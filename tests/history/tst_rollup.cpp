@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Aggregates against the raw checks: random sessions (overlapping runs of
 // two programs, restarts, sleeps, lost runs, two targets) are written as
 // recording programs write them, with the upkeep interleaved; then every

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # cmake -DLINKS=<file> -P CheckLayers.cmake
 #
 # The libraries form layers, each of which may link only those below it:

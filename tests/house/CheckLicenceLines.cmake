@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 # cmake -DSOURCE_DIR=<tree> -P CheckLicenceLines.cmake
 #
-# Every source, build and script file of the tree names its licence in an
-# SPDX line among its first lines; the check fails naming each file without.
+# Every source, build and script file of the tree names its licence and its
+# copyright holder in SPDX lines among its first lines, so that licence
+# checkers find both; the check fails naming each file without.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -17,13 +19,13 @@ foreach(file IN LISTS candidates)
     continue()
   endif()
   math(EXPR count "${count} + 1")
-  file(STRINGS ${SOURCE_DIR}/${file} head LIMIT_COUNT 3)
-  if(NOT head MATCHES "SPDX-License-Identifier: MIT")
+  file(STRINGS ${SOURCE_DIR}/${file} head LIMIT_COUNT 4)
+  if(NOT head MATCHES "SPDX-License-Identifier: MIT" OR NOT head MATCHES "SPDX-FileCopyrightText: [0-9]")
     list(APPEND missing ${file})
   endif()
 endforeach()
 if(missing)
   list(JOIN missing "\n  " text)
-  message(FATAL_ERROR "files without an SPDX line:\n  ${text}")
+  message(FATAL_ERROR "files without their SPDX lines:\n  ${text}")
 endif()
-message(STATUS "${count} files, each with its SPDX line")
+message(STATUS "${count} files, each with its SPDX lines")

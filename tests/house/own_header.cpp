@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Builds: kelvora_base is linked, so its headers are there.
 #include "base/TColor.h"
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The monitor end to end: real timers, the real network client and a
 // listener on 127.0.0.1:80 inside a network namespace of the test's own.
 

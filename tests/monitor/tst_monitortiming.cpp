@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The monitor's schedule on real timers, with checks that block the thread
 // for longer than the interval, as a slow connection attempt does.
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // What a check says of the address family, the lookup and a race of
 // addresses, against peers of both families in the test's own network.
 #include "support/DualStackPeers.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The client's choice of address families and its reuse of resolved
 // addresses.
 #include "net/IdException.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Racing the addresses of a host with several (RFC 8305), on addresses of
 // both families inside the test's own network namespace.
 #include "net/ConnectInterrupt.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The Debian packages as scripts/package.sh builds them, in trees of the
 // test's own: built twice from one commit, from two source folders into two
 // build folders, they are the same bytes; then the first build's name and

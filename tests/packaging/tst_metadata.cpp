@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The desktop entry, the AppStream metadata and the manual pages as Debian
 // 12's own tools judge them, and the files the build configures with the
 // release's version.

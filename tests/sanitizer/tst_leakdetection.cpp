@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Leaks on purpose, so that the sanitizer build proves it still sees a leak
 // of ours. Built and run only with KELVORA_SANITIZE; each function runs on its
 // own and is expected to end in LeakSanitizer's report (the runs are marked

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Recording must not allocate once the outage list is full (or while no
 // outage closes), and the record's own memory must not grow with the number
 // of checks. This file replaces the global operator new to count allocations.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #pragma once
 
 // A command line as main() receives it, for tests of code that reads argc and

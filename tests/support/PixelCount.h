@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 #pragma once
 
 // Counting pixels of a kind in a picture of the window: enough to tell that

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Runs the monitor cycle without a window: real timers, the real network
 // client, and one line on standard output for every operation the cycle
 // performs on its view. Ends after the given number of checks.

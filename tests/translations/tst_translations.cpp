@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The translation files against the sources: lupdate run over the window's
 // sources into a copy of each file must find every text translated,
 // finished, with the same place markers as its source. A text added to the

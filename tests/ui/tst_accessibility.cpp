@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The main window as assistive technology reads it, through QAccessible (no
 // accessibility bus needed): one readout, a status bar object that says the
 // status in words, a named progress bar, press actions on the drawn link,

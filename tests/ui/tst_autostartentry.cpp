@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The login autostart entry: where it goes, what it says, the item ticked by
 // the entry's presence, ticking and unticking writing and removing it, a
 // folder that cannot be made said once; and a --tray run hiding the window

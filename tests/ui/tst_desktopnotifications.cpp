@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Notifications over D-Bus to a stand-in for the desktop's notification
 // service on a private bus of the test's own, and the fallback when there is
 // no service or no bus.

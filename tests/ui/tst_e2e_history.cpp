@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The real program with a fresh home, inside a network namespace of its
 // own: told nothing it records nothing and creates no folder, even after a
 // check and with the history window opened; --history creates the default

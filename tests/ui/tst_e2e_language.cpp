@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The real program on a private X server, inside a network namespace of its
 // own, started under the desktop languages a user may have: the outlined
 // readout is drawn in each, and the session window that Ctrl+I opens is

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The real program on a private X server without a tray, inside a network
 // namespace of its own: Ctrl+I opens the session window, once.
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The real program's window on a private X server, inside a network namespace
 // of its own: what is on the screen at start, while a check blocks the
 // program, and after it.

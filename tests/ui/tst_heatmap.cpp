@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The heat map's pixels for a known history: lime all up, shades to red by
 // the failed share, grey where nothing was monitored (the sleep, the time
 // after the run), the base colour past now; hour cells for long ranges; the

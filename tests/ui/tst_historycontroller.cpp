@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Recording from the window: nothing written unless asked, one question and
 // then every check, the file's presence as the choice on the next start, the
 // last target watched taken up again, unticking with the offer to remove,

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The history window over a known history: the target choice, the ranges,
 // the totals and the outages newest first, the export to CSV and PNG, and
 // a file that is missing or no history said in the window.

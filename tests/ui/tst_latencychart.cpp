@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The latency chart grabbed to an image: where the failure marks, the outage
 // bands and the successful checks lie, the axis scale, the hover, and its
 // memory over a long session.

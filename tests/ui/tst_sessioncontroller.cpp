@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The session features on the real main window: the background's context
 // menu, Ctrl+I, one session window only, the tool tips of the readout and the
 // gauge, and the reason in the accessible description.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The address family and the lookup's and connect's shares in the texts of
 // a check: the tool tip and the session window's figures.
 

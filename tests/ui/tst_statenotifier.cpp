@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // When the notifier tells the desktop that the connection was lost or
 // restored, and what it says.
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The main window against a target reached over IPv6 only, and the address
 // family chosen in its context menu ("Протокол").
 

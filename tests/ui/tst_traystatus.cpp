@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The tray icon and the notifications on the real main window, with a
 // recorder in place of the system tray and of the notification service.
 

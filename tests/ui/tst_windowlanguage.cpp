@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // The window in each language it speaks: the main window's captions and
 // accessible texts, the menus, the tray's tool tip, Qt's own context menu,
 // the session window and the notifications, in English and in Russian (the

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
 // Placing a window by its frame: a frame that comes late, or first reports a
 // size that has not grown around the window yet, is waited for; a window
 // placed over another stays within the free area with its frame.
