@@ -187,10 +187,10 @@ std::optional<QString> ReadTargetLines(const QString &name, const QByteArray &te
         const QString target = Uncommented(lines[i]);
         if (target.isEmpty())
             continue;
-        TargetSpec spec;
-        if (auto problem = ReadTarget(target, defaultPort, spec))
+        TargetSpec read;
+        if (auto problem = ReadTarget(target, defaultPort, read))
             return QStringLiteral("%1:%2: %3").arg(ShownText(name)).arg(i + 1).arg(*problem);
-        into.push_back(std::move(spec));
+        into.push_back(std::move(read));
         if (into.size() > kMaxTargets)
             return QStringLiteral("%1:%2: too many targets: at most %3").arg(ShownText(name)).arg(i + 1).arg(kMaxTargets);
     }
