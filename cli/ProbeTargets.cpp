@@ -100,7 +100,8 @@ Refusal ReadOldForm(const std::vector<TargetOperand> &operands, std::uint16_t de
     if (auto problem = ReadTarget(operands[0].text, defaultPort, target))
         return problem;
     const QString &host = operands[0].text;
-    if (host.startsWith(QLatin1Char('[')) || (host.count(QLatin1Char(':')) == 1))
+    const bool bracketed = host.startsWith(QLatin1Char('['));
+    if ((bracketed && host.contains(QLatin1String("]:"))) || (!bracketed && host.count(QLatin1Char(':')) == 1))
         return QStringLiteral("PORT given twice: '%1' already has one").arg(ShownText(host));
     const auto port = WholeNumber(operands[1].text, 65535);
     if (!port)

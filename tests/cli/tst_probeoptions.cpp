@@ -298,6 +298,7 @@ void TestProbeOptions::badUsage_data()
     row("port by service name after the colon", {"h:http"}, "PORT: bad value 'h:http'");
     row("port hexadecimal after the colon", {"h:0x50"}, "PORT: bad value 'h:0x50'");
     row("port twice, after the colon and apart", {"h:80", "81"}, "PORT given twice");
+    row("port twice, after the brackets and apart", {"[::1]:80", "81"}, "PORT given twice");
     row("a port alone among several targets", {"a", "b", "80"}, "'80' reads as a port");
     row("the same target twice", {"h", "h:80"}, "target 'h:80' given twice");
     row("parallel zero", {"--parallel", "0", "h"}, "--parallel: bad value '0'");

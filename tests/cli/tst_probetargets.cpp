@@ -72,6 +72,9 @@ void TestProbeTargets::commandLine_data()
         << QStringList{"-p", "443", "a", "b:80"} << Targets{Target("a", 443), Target("b", 80)};
     QTest::newRow("old form wins over --port") << QStringList{"-p", "443", "a", "22"} << Targets{Target("a", 22)};
     QTest::newRow("bare IPv6 is never split") << QStringList{"::1"} << Targets{Target("::1", 80)};
+    QTest::newRow("bracketed IPv6 and a number: the old form")
+        << QStringList{"[::1]", "8080"} << Targets{Target("::1", 8080)};
+    QTest::newRow("bare IPv6 and a number: the old form") << QStringList{"::1", "8080"} << Targets{Target("::1", 8080)};
     QTest::newRow("bare IPv6 ending in digits")
         << QStringList{"fd00:6b::1:80"} << Targets{Target("fd00:6b::1:80", 80)};
     QTest::newRow("bare IPv6 then the old port") << QStringList{"::1", "8080"} << Targets{Target("::1", 8080)};
