@@ -1,5 +1,10 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
+// The history window: one job, showing a range of the history file (the
+// range and target choice, the heat map, the totals, the outage table and
+// the export of what is shown). The pieces that stand alone live apart
+// (HeatMap, HistoryTexts, the reader in history/); what stays here is the
+// wiring of one view to one range, which reads best in one place.
 #include "ui/HistoryWindow.h"
 
 #include "base/ErrorReport.h"

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: 2009-2026 Varnholt Studios
+// The session window's latency chart: one job, drawing the session's
+// series (axes, bands of down time, the latency line) into its widget; its
+// length is the painting of those three parts, each one function.
 #include "ui/LatencyChart.h"
 
 #include "base/ErrorReport.h"
