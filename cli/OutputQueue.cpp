@@ -109,6 +109,12 @@ int OutputQueue::Error() const
     return error_;
 }
 
+bool OutputQueue::HasRoom() const
+{
+    pollfd ready{fd_, POLLOUT, 0};
+    return ::poll(&ready, 1, 0) == 1 && (ready.revents & POLLOUT) != 0;
+}
+
 void OutputQueue::Acknowledge()
 {
     const std::lock_guard lock(mutex_);

@@ -50,6 +50,10 @@ public:
     // 0 while writing works, else the errno of the write that failed.
     int Error() const;
 
+    // The descriptor would take some text now without blocking (a reader
+    // that reads, a file), so what is queued only waits for this thread.
+    bool HasRoom() const;
+
     int ProgressDescriptor() const noexcept { return progress_[0]; }
     void Acknowledge();
 

@@ -191,9 +191,18 @@ bool RunLoop::WaitForOutput(std::initializer_list<OutputQueue *> queues, std::ch
         const bool idle = std::all_of(queues.begin(), queues.end(), [](const OutputQueue *queue) { return queue->Idle(); });
         if (idle)
             return true;
-        const Clock::time_point deadline = stoppedAt_ + afterStop;
-        if (stopping_ && Clock::now() >= deadline)
-            return false;
+        Clock::time_point deadline = stoppedAt_ + afterStop;
+        if (stopping_ && Clock::now() >= deadline) {
+            // The stop's time is up. A reader that does not read is given
+            // up now; text its descriptor would take at once only waits for
+            // the writing thread to run, which on a loaded machine may take
+            // a while: that is waited for, within a bound.
+            const bool flowing = std::any_of(queues.begin(), queues.end(),
+                                             [](const OutputQueue *queue) { return !queue->Idle() && queue->HasRoom(); });
+            if (!flowing || Clock::now() >= stoppedAt_ + kFlowingAfterStop)
+                return false;
+            deadline = Clock::now() + std::chrono::milliseconds(5);
+        }
         std::vector<pollfd> watched{{signalPipe_.Descriptor(), POLLIN, 0}};
         for (const OutputQueue *queue : queues)
             watched.push_back({queue->ProgressDescriptor(), POLLIN, 0});

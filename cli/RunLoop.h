@@ -74,7 +74,10 @@ public:
 
     // Waits until every queue is idle, answering signals: for as long as it
     // takes, or, once a stop was asked for, until `afterStop` past the
-    // request. True when they all are.
+    // request; past that only while a queue's descriptor has room for its
+    // text (the writer has yet to run), up to kFlowingAfterStop. True when
+    // they all are.
+    static constexpr std::chrono::milliseconds kFlowingAfterStop{2000};
     bool WaitForOutput(std::initializer_list<OutputQueue *> queues, std::chrono::milliseconds afterStop);
 
 private:

@@ -39,7 +39,8 @@ constexpr int kUsageStatus = 2;
 // What a stop leaves to the output, counted from the request (a hung check
 // has been given RunLoop's 40 ms by then), so that the run ends within the
 // 100 ms a stop may take: the lines still queued, then the note of those not
-// written.
+// written. (Only text that its descriptor would take at once, waiting for the
+// writing thread on a loaded machine, is waited for longer.)
 constexpr std::chrono::milliseconds kOutputAfterStop{75};
 constexpr std::chrono::milliseconds kNoteAfterStop{90};
 

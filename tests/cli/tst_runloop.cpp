@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -37,11 +38,15 @@ public:
         ::close(fds_[1]);
     }
     int WriteEnd() const { return fds_[1]; }
-    void ReadAll()
+    // What the pipe holds now.
+    std::string ReadAll()
     {
+        std::string text;
         char buffer[65536];
-        while (::read(fds_[0], buffer, sizeof buffer) > 0) {
-        }
+        ssize_t count = 0;
+        while ((count = ::read(fds_[0], buffer, sizeof buffer)) > 0)
+            text.append(buffer, static_cast<std::size_t>(count));
+        return text;
     }
 
 private:
@@ -71,7 +76,34 @@ class TestRunLoop : public QObject {
 
 private slots:
     void fullOutputHoldsTheChecksBackAndAStopStillEnds();
+    void outputAfterAStop_data();
+    void outputAfterAStop();
 };
+
+namespace {
+
+// A run of one check a second, stopped at once by SIGTERM.
+struct StoppedRun {
+    LoopbackListener listener;
+    ParsedCommandLine parsed = ParseProbeOptions({"127.0.0.1", QByteArray::number(listener.Port())});
+    SignalPipe signalPipe;
+    OutputQueue sink{-1};
+
+    RunLoop::End RunUntilStopped(OutputQueue &out)
+    {
+        ProbeFleet fleet(parsed.options, SessionOutput{sink, sink, false, false});
+        CheckPool pool(1, [&fleet](std::size_t target, const CancelToken &cancel) { return fleet.Probe(target, cancel); });
+        RunLoop loop(fleet, pool, signalPipe, out, RunLoop::Settings{});
+        ::kill(::getpid(), SIGTERM);
+        fleet.Begin();
+        const RunLoop::End end = loop.Run();
+        waited = loop.WaitForOutput({&out}, 75ms);
+        return end;
+    }
+    bool waited = false;
+};
+
+} // namespace
 
 void TestRunLoop::fullOutputHoldsTheChecksBackAndAStopStillEnds()
 {
@@ -114,6 +146,47 @@ void TestRunLoop::fullOutputHoldsTheChecksBackAndAStopStillEnds()
     QVERIFY2(checksAfterWaiting <= checksWhenFull + 1,
              qPrintable(QStringLiteral("%1 then %2").arg(checksWhenFull).arg(checksAfterWaiting)));
     QVERIFY2(resumed, "the checks did not go on once the reader read");
+}
+
+void TestRunLoop::outputAfterAStop_data()
+{
+    QTest::addColumn<bool>("readerReads");
+    QTest::newRow("a reader that reads, a writer slow to run") << true;
+    QTest::newRow("a reader that does not read") << false;
+}
+
+// Past the stop's time for the output, a reader that does not read is
+// given up; text the pipe would take at once is still written, however
+// late its thread runs (as on a loaded machine).
+void TestRunLoop::outputAfterAStop()
+{
+    QFETCH(bool, readerReads);
+    LazyReader reader;
+    const std::string summary = "summary\n";
+    // The first write comes 300 ms late, four times the time left.
+    const auto slowStart = [](int fd, const char *data, std::size_t size) {
+        static thread_local bool first = true;
+        if (std::exchange(first, false))
+            std::this_thread::sleep_for(300ms);
+        return ::write(fd, data, size);
+    };
+    OutputQueue out(reader.WriteEnd(), OutputQueue::kDefaultCapacity, slowStart);
+    if (!readerReads)
+        out.Write(std::string(8192, 'x') + "\n"); // twice what the pipe holds
+    StoppedRun run;
+    const auto begin = std::chrono::steady_clock::now();
+    out.Write(summary);
+    QCOMPARE(run.RunUntilStopped(out), RunLoop::End::Stopped);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    QCOMPARE(run.waited, readerReads);
+    const std::string written = reader.ReadAll();
+    if (readerReads) {
+        QCOMPARE(written, summary);
+    } else {
+        QVERIFY(written.find(summary) == std::string::npos);
+        QVERIFY2(took < RunLoop::kFlowingAfterStop, qPrintable(QString::number(took.count())));
+        QCOMPARE(out.Abandon(), std::uint64_t(2));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRunLoop)
