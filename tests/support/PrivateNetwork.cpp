@@ -5,7 +5,7 @@
 #include "support/LoopbackListener.h"
 
 #include "net/SocketErrors.h"
-#include "net/TIdStackPosix.h"
+#include "net/TIdStackForwarding.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -51,42 +51,15 @@ bool BringLoopbackUp(QString *reason)
     return ok;
 }
 
-// Whether the calling thread's last call was a lookup (which failed).
-thread_local bool lookupFailed = false;
-
-class NoResolverStack final : public TIdStack {
+// Every lookup fails as on a machine without a resolver, and is recorded.
+class NoResolverStack final : public TIdStackForwarding {
 public:
     explicit NoResolverStack(std::shared_ptr<ResolverRecord> record) : record_(std::move(record)) {}
-
-    int SysSocket(int family, int type, int protocol) override { return Use(posix_.SysSocket(family, type, protocol)); }
-    int SysSetSockOpt(int s, int level, int option, int value) override { return Use(posix_.SysSetSockOpt(s, level, option, value)); }
-    int SysBind(int s, const sockaddr_in &local) override { return Use(posix_.SysBind(s, local)); }
-    int SysGetSockName(int s, sockaddr_in &local) override { return Use(posix_.SysGetSockName(s, local)); }
-    int SysGetPeerName(int s, sockaddr_in &peer) override { return Use(posix_.SysGetPeerName(s, peer)); }
-    int SysConnect(int s, const sockaddr_in &peer, int timeoutMs, const CancelToken &cancel) override
-    {
-        return Use(posix_.SysConnect(s, peer, timeoutMs, cancel));
-    }
-    int SysBind6(int s, const sockaddr_in6 &local) override { return Use(posix_.SysBind6(s, local)); }
-    int SysGetSockName6(int s, sockaddr_in6 &local) override { return Use(posix_.SysGetSockName6(s, local)); }
-    int SysGetPeerName6(int s, sockaddr_in6 &peer) override { return Use(posix_.SysGetPeerName6(s, peer)); }
-    int SysConnectStart(int s, const sockaddr &peer, socklen_t length, const CancelToken &cancel) override
-    {
-        return Use(posix_.SysConnectStart(s, peer, length, cancel));
-    }
-    int SysAwaitConnects(const std::vector<int> &sockets, int timeoutMs, const CancelToken &cancel,
-                         int &ended) override
-    {
-        return Use(posix_.SysAwaitConnects(sockets, timeoutMs, cancel, ended));
-    }
-    int SysShutdown(int s, int how) override { return Use(posix_.SysShutdown(s, how)); }
-    int SysClose(int s) override { return Use(posix_.SysClose(s)); }
 
     int SysLookupIPv4(const std::string &name, in_addr &) override
     {
         record_->names.push_back(name);
-        lookupFailed = true;
-        return -1;
+        return Fail(WSAHOST_NOT_FOUND);
     }
     int SysLookup(const std::string &name, IPFamilies, std::vector<IPAddress> &found) override
     {
@@ -95,18 +68,8 @@ public:
         return SysLookupIPv4(name, unused);
     }
 
-    int SysLastError() override { return lookupFailed ? WSAHOST_NOT_FOUND : posix_.SysLastError(); }
-    std::string SocketErrorText(int code) const override { return posix_.SocketErrorText(code); }
-
 private:
-    int Use(int result)
-    {
-        lookupFailed = false;
-        return result;
-    }
-
     std::shared_ptr<ResolverRecord> record_;
-    TIdStackPosix posix_;
 };
 
 } // namespace
