@@ -298,6 +298,19 @@ QImage E2eDesktop::Screenshot()
     return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
 }
 
+int E2eDesktop::WindowsTitled(const QString &title)
+{
+    QByteArray tree;
+    if (!RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &tree))
+        return -1;
+    const QRegularExpression line(QStringLiteral("^\\s*0x[0-9a-f]+ \"%1\": ").arg(QRegularExpression::escape(title)),
+                                  QRegularExpression::MultilineOption);
+    int count = 0;
+    for (auto it = line.globalMatch(QString::fromUtf8(tree)); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
 QImage E2eDesktop::Shot(const E2eWindow &window)
 {
     return Screenshot().copy(window.geometry);
@@ -322,6 +335,11 @@ void E2eDesktop::Type(const QString &text)
 {
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
                                         QStringLiteral("30"), text});
+}
+
+bool E2eDesktop::PressKeys(const QString &keys)
+{
+    return RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
 }
 
 bool E2eDesktop::RequestClose(const E2eWindow &window)

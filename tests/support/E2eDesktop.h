@@ -56,6 +56,9 @@ public:
     // with `mappedOnly` false, once it exists: a minimized window is not
     // mapped).
     std::optional<E2eWindow> WaitForWindow(const QString &title, int timeoutMs, bool mappedOnly = true);
+    // How many top-level windows have exactly this title now; -1 when the
+    // windows could not be listed.
+    int WindowsTitled(const QString &title);
 
     // The window manager's frame around a client window (the client's
     // ancestor just below the root), in root coordinates; the client's own
@@ -76,6 +79,9 @@ public:
     void Click(QPoint screen);
     void TripleClick(QPoint screen);
     void Type(const QString &text);
+    // Presses a key combination ("ctrl+i") in the focused window; true when
+    // it could be sent.
+    bool PressKeys(const QString &keys);
     // Asks the window to close as a window manager's close box does
     // (WM_DELETE_WINDOW).
     bool RequestClose(const E2eWindow &window);

@@ -28,16 +28,6 @@ constexpr int kFirstCheckMs = 33000;
 
 QString g_noNamespace;
 
-bool Xdotool(const E2eDesktop &desktop, const QStringList &arguments)
-{
-    QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), desktop.Display());
-    tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral("xdotool"), arguments);
-    return tool.waitForFinished(10000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
 // Whatever under `folder` has "kelvora" in its name.
 QStringList KelvoraPaths(const QString &folder)
 {
@@ -100,7 +90,7 @@ void TestE2eHistory::aRunToldNothingWritesNothing()
     QVERIFY(main);
     QTest::qWait(kFirstCheckMs);
     desktop.Click(main->geometry.topLeft() + QPoint(500, 350));
-    QVERIFY(Xdotool(desktop, {QStringLiteral("key"), QStringLiteral("ctrl+h")}));
+    QVERIFY(desktop.PressKeys(QStringLiteral("ctrl+h")));
     QVERIFY2(desktop.WaitForWindow(kHistoryTitle, 20000), "no history window after Ctrl+H");
     QVERIFY(desktop.RequestClose(*main));
     QCOMPARE(desktop.WaitForExit(20000), std::optional<int>(0));

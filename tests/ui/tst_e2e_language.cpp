@@ -24,16 +24,6 @@ constexpr int kStartMs = 30000;
 
 QString g_noNamespace;
 
-bool Xdotool(const E2eDesktop &desktop, const QStringList &arguments)
-{
-    QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), desktop.Display());
-    tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral("xdotool"), arguments);
-    return tool.waitForFinished(10000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
 // The locale variables as a desktop would set them; the suite's own LC_ALL
 // and LANGUAGE are cleared so that LANG counts.
 QProcessEnvironment Locale(const QString &lang, const QString &language)
@@ -98,7 +88,7 @@ void TestE2eLanguage::theChosenLanguageWithTheOutlinedReadout()
 
     const QPoint gauge = main->geometry.topLeft() + QPoint(500, 350);
     desktop.Click(gauge);
-    QVERIFY(Xdotool(desktop, {QStringLiteral("key"), QStringLiteral("ctrl+i")}));
+    QVERIFY(desktop.PressKeys(QStringLiteral("ctrl+i")));
     const std::optional<E2eWindow> session = desktop.WaitForWindow(sessionTitle, 20000);
     QVERIFY2(session, qPrintable(QStringLiteral("no window titled \"%1\" after Ctrl+I").arg(sessionTitle)));
     QVERIFY(desktop.RequestClose(*main));
