@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMenu>
-#include <QScreen>
 #include <QShortcut>
 #include <QWidget>
 
@@ -32,14 +31,6 @@ bool FileIsThere(const std::filesystem::path &file)
     // is wrong with it, which is better than silently not recording.
     return !file.empty() && std::filesystem::symlink_status(file, error).type() != std::filesystem::file_type::not_found &&
            !error;
-}
-
-QMargins FrameMargins(const QWidget &window)
-{
-    const QRect frame = window.frameGeometry();
-    const QRect client = window.geometry();
-    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-            frame.bottom() - client.bottom()};
 }
 
 QString DialogSaveFile(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
@@ -197,23 +188,7 @@ void HistoryController::OpenHistoryWindow()
 
 void HistoryController::PlaceOverMainWindow(QWidget &window)
 {
-    // As the session window: centred over the main window, within the free
-    // area of its screen, taken to get the main window's frame until its own
-    // is known. The window has sized itself already.
-    QWidget *main = mainWindow_;
-    const auto mainFrame = [main] { return FrameMargins(*main); };
-    PlacementEnvironment environment = PlacementEnvironment::Desktop();
-    environment.availableArea = [main] {
-        const QScreen *screen = main->screen();
-        return screen != nullptr ? screen->availableGeometry() : QRect();
-    };
-    const QSize minimum = window.minimumSizeHint();
-    placement_ = std::make_unique<WindowPlacement>(
-        window,
-        [main, minimum, mainFrame](QRect area, QSize outerSize) {
-            return WindowPlacement::CenteredOver(main->frameGeometry(), area, outerSize,
-                                                 minimum.grownBy(mainFrame()));
-        },
-        [&window, mainFrame] { return window.size().grownBy(mainFrame()); }, std::move(environment));
+    // As the session window. The window has sized itself already.
+    placement_ = WindowPlacement::OverMainWindow(window, *mainWindow_);
     placement_->Place();
 }

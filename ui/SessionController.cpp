@@ -17,7 +17,6 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QShortcut>
 
 #include <QSystemTrayIcon>
@@ -49,15 +48,6 @@ std::unique_ptr<NotificationSink> DefaultSink(TrayStatus *tray)
     if (tray != nullptr)
         fallback = [tray](const QString &title, const QString &body) { tray->Icon().ShowMessage(title, body); };
     return std::make_unique<DesktopNotifications>(QDBusConnection::sessionBus(), std::move(fallback));
-}
-
-// The frame around a shown window, as far as it is known.
-QMargins FrameMargins(const QWidget &window)
-{
-    const QRect frame = window.frameGeometry();
-    const QRect client = window.geometry();
-    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-            frame.bottom() - client.bottom()};
 }
 
 ProbeTarget TargetOf(const QString &host)
@@ -240,26 +230,8 @@ void SessionController::OpenSessionWindow()
 
 void SessionController::PlaceOverMainWindow(QWidget &window)
 {
-    // Centred over the main window, its frame within the free area of the
-    // main window's screen: a desktop without a window manager would
-    // otherwise put it in the corner. Until its own frame is known, it is
-    // taken to get the main window's.
     window.adjustSize();
-    QWidget *main = host_.window;
-    const auto mainFrame = [main] { return FrameMargins(*main); };
-    PlacementEnvironment environment = PlacementEnvironment::Desktop();
-    environment.availableArea = [main] {
-        const QScreen *screen = main->screen();
-        return screen != nullptr ? screen->availableGeometry() : QRect();
-    };
-    const QSize minimum = window.minimumSizeHint();
-    windowPlacement_ = std::make_unique<WindowPlacement>(
-        window,
-        [main, minimum, mainFrame](QRect area, QSize outerSize) {
-            return WindowPlacement::CenteredOver(main->frameGeometry(), area, outerSize,
-                                                 minimum.grownBy(mainFrame()));
-        },
-        [&window, mainFrame] { return window.size().grownBy(mainFrame()); }, std::move(environment));
+    windowPlacement_ = WindowPlacement::OverMainWindow(window, *host_.window);
     windowPlacement_->Place();
 }
 

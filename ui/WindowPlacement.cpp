@@ -18,6 +18,15 @@ namespace {
 constexpr int kLookEveryMs = 25;
 constexpr int kLooks = 120;
 
+// The frame around a shown window, as far as Qt knows it.
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
 } // namespace
 
 PlacementEnvironment PlacementEnvironment::Desktop()
@@ -69,6 +78,24 @@ QRect WindowPlacement::CenteredOver(QRect over, QRect area, QSize outerSize, QSi
     placed.moveLeft(std::max(placed.left(), area.left()));
     placed.moveTop(std::max(placed.top(), area.top()));
     return placed;
+}
+
+std::unique_ptr<WindowPlacement> WindowPlacement::OverMainWindow(QWidget &window, QWidget &main)
+{
+    QWidget *over = &main;
+    const auto mainFrame = [over] { return FrameMargins(*over); };
+    PlacementEnvironment environment = PlacementEnvironment::Desktop();
+    environment.availableArea = [over] {
+        const QScreen *screen = over->screen();
+        return screen != nullptr ? screen->availableGeometry() : QRect();
+    };
+    const QSize minimum = window.minimumSizeHint();
+    return std::make_unique<WindowPlacement>(
+        window,
+        [over, minimum, mainFrame](QRect area, QSize outerSize) {
+            return CenteredOver(over->frameGeometry(), area, outerSize, minimum.grownBy(mainFrame()));
+        },
+        [&window, mainFrame] { return window.size().grownBy(mainFrame()); }, std::move(environment));
 }
 
 void WindowPlacement::Place()

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -65,6 +66,13 @@ public:
     // not below `minimum`), moved in where it would stick out, its top-left
     // corner first.
     static QRect CenteredOver(QRect over, QRect area, QSize outerSize, QSize minimum);
+
+    // The placement of a window that opens over the main window `main`:
+    // CenteredOver main's frame, within the free area of main's screen (a
+    // desktop without a window manager would put it in the corner), never
+    // below the window's minimum size hint. Until its own frame is known,
+    // the window is taken to get main's. The window has sized itself already.
+    static std::unique_ptr<WindowPlacement> OverMainWindow(QWidget &window, QWidget &main);
 
 private:
     void PlaceWithFrame(const QMargins &frame, bool framedSinceShown);
