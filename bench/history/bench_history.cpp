@@ -19,6 +19,7 @@
 #include "support/BenchMain.h"
 #include "support/ProbeLoops.h"
 #include "support/RatioReporter.h"
+#include "support/ShellDays.h"
 
 #include "history/HistoryReader.h"
 #include "history/HistoryRecorder.h"
@@ -98,23 +99,7 @@ void YearView(benchmark::State &state)
 // The same file's day aggregates through the sqlite3 shell.
 void ShellDays(benchmark::State &state)
 {
-    const std::string command = "sqlite3 -readonly '" + Files().year30.string()
-                                + "' 'SELECT day, monitored_ms, up_ms, checks, failed FROM days WHERE target = 1'";
-    for (auto _ : state) {
-        FILE *shell = ::popen(command.c_str(), "r");
-        if (shell == nullptr) {
-            state.SkipWithError("sqlite3 does not run");
-            return;
-        }
-        char buffer[4096];
-        std::size_t bytes = 0;
-        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, shell))
-            bytes += n;
-        if (::pclose(shell) != 0 || bytes == 0) {
-            state.SkipWithError("sqlite3 failed (is it installed?)");
-            return;
-        }
-    }
+    ReadDaysWithShell(state, Files().year30);
 }
 
 class HistoryReporter final : public RatioReporter {

@@ -12,6 +12,7 @@
 
 #include "support/BenchMain.h"
 #include "support/RatioReporter.h"
+#include "support/ShellDays.h"
 
 #include "ui/HeatMap.h"
 #include "ui/HistoryWindow.h"
@@ -66,23 +67,7 @@ void FirstPicture(benchmark::State &state)
 
 void ShellDays(benchmark::State &state)
 {
-    const std::string command = "sqlite3 -readonly '" + YearFile().string()
-                                + "' 'SELECT day, monitored_ms, up_ms, checks, failed FROM days WHERE target = 1'";
-    for (auto _ : state) {
-        FILE *shell = ::popen(command.c_str(), "r");
-        if (shell == nullptr) {
-            state.SkipWithError("sqlite3 does not run");
-            return;
-        }
-        char buffer[4096];
-        std::size_t bytes = 0;
-        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, shell))
-            bytes += n;
-        if (::pclose(shell) != 0 || bytes == 0) {
-            state.SkipWithError("sqlite3 failed (is it installed?)");
-            return;
-        }
-    }
+    ReadDaysWithShell(state, YearFile());
 }
 
 class WindowReporter final : public RatioReporter {
