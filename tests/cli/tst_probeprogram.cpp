@@ -583,6 +583,11 @@ void TestProbeProgram::stopWhileNobodyReadsTheOutput()
 // waiting for a connect that hangs.
 void TestProbeProgram::waitingFailureEndsLikeAStop()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime makes descriptors of its own (a pipe to test
+    // whether memory can be read) and fails its checks without them.
+    QSKIP("the sanitizers' runtime needs the descriptors this takes away");
+#endif
     SilentPort silent;
     const int before = ConnectsPendingTo(silent.Port());
     ProbeRun run({"-w", "0", "-f", "json", "127.0.0.1", Port(silent.Port())});
@@ -600,7 +605,7 @@ void TestProbeProgram::waitingFailureEndsLikeAStop()
     QVERIFY(!run.Crashed());
     QCOMPARE(run.ExitCode(), 1);
     const QList<QJsonObject> lines = run.JsonLines();
-    QVERIFY(!lines.isEmpty());
+    QVERIFY2(!lines.isEmpty(), run.Err().constData());
     QCOMPARE(lines.last()["type"].toString(), QStringLiteral("summary"));
     QCOMPARE(lines.last()["sent"].toInteger(), 0);
 }
