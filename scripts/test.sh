@@ -8,10 +8,20 @@
 # same in both. Tests and benchmarks are off in a plain build: both are
 # turned on here (the sanitizer run leaves the benchmarks out).
 # CMAKE_BUILD_PARALLEL_LEVEL, when set, is the number of build and test jobs.
+#
+# Both suites compile through ccache, with paths taken relative to the
+# checkout, so that a run in a fresh clone reuses what an earlier run on
+# this machine compiled. The package is never built through it: its test
+# compares two builds of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --test
 jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+cache_args=()
+if command -v ccache >/dev/null; then
+  cache_args=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$(pwd -P)" CCACHE_NOHASHDIR=true
+fi
 
 # run_suite DIR [CMAKE_ARGS...] [-- CTEST_ARGS...]
 run_suite() {
@@ -20,7 +30,7 @@ run_suite() {
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do cmake_args+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   ctest_args=("$@")
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DKELVORA_WERROR=ON "${cmake_args[@]}" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DKELVORA_WERROR=ON "${cache_args[@]}" "${cmake_args[@]}" >/dev/null
   cmake --build "$dir" --parallel "$jobs"
   ctest --test-dir "$dir" --output-on-failure --parallel "$jobs" "${ctest_args[@]}"
 }
