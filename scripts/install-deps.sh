@@ -26,9 +26,10 @@ packages=(
 # entry and metadata, man for the manual pages, what builds and checks
 # the Debian package, the sqlite3 shell the history benchmark reads with, and
 # the Prometheus server and promtool that read the probe's metrics; the
-# compiler cache that spares a test run what an earlier run compiled.
+# compiler cache that spares a test run what an earlier run compiled, and
+# the faster linker the test builds use.
 test_packages=(
-  libbenchmark-dev sqlite3 prometheus ccache
+  libbenchmark-dev sqlite3 prometheus ccache lld
   xvfb xauth x11-utils imagemagick xdotool libxcb1-dev openbox
   iproute2 util-linux dbus-daemon
   desktop-file-utils appstream man-db
