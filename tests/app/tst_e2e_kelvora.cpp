@@ -151,13 +151,9 @@ std::optional<E2eWindow> TestE2eKelvora::CheckingLoopback()
     desktop_->TripleClick(client + QPoint(270, 553));
     desktop_->Type(QStringLiteral("1"));
     const QColor orange(255, 128, 0);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 15000) {
-        if (desktop_->Shot(*window).pixelColor(1, 300) == orange)
-            return window;
-    }
-    return std::nullopt;
+    if (desktop_->WaitForBackground(*window, {orange}, 15000).isNull())
+        return std::nullopt;
+    return window;
 }
 
 void TestE2eKelvora::terminationSignalDuringAHungCheckEndsAtOnce_data()

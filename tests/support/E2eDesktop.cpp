@@ -316,6 +316,17 @@ QImage E2eDesktop::Shot(const E2eWindow &window)
     return Screenshot().copy(window.geometry);
 }
 
+QImage E2eDesktop::WaitForBackground(const E2eWindow &window, const QList<QColor> &colours, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    do {
+        QImage shot = Shot(window);
+        if (colours.contains(shot.pixelColor(1, 300)))
+            return shot;
+    } while (!deadline.hasExpired());
+    return QImage();
+}
+
 void E2eDesktop::Click(QPoint screen)
 {
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screen.x()),

@@ -8,7 +8,9 @@
 // thing in main(), so the program, whatever host it is given, can reach
 // nothing but this process's own loopback.
 
+#include <QColor>
 #include <QImage>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
@@ -75,6 +77,10 @@ public:
     QImage Screenshot();
     // The window's area of a fresh screenshot.
     QImage Shot(const E2eWindow &window);
+    // The first shot of the main window whose background (the form's own
+    // pixel at 1,300) is one of `colours`, taken again and again for up to
+    // `timeoutMs`; a null image when none was.
+    QImage WaitForBackground(const E2eWindow &window, const QList<QColor> &colours, int timeoutMs);
 
     void Click(QPoint screen);
     void TripleClick(QPoint screen);

@@ -11,7 +11,6 @@
 #include "history/HistoryReader.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,16 +48,7 @@ bool FirstCheckEnded(E2eDesktop &desktop, const E2eWindow &window)
 {
     desktop.TripleClick(window.geometry.topLeft() + kIntervalField);
     desktop.Type(QStringLiteral("1"));
-    const QColor red(255, 0, 0);
-    const QColor lime(0, 255, 0);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 15000) {
-        const QColor shown = desktop.Shot(window).pixelColor(1, 300);
-        if (shown == red || shown == lime)
-            return true;
-    }
-    return false;
+    return !desktop.WaitForBackground(window, {QColor(255, 0, 0), QColor(0, 255, 0)}, 15000).isNull();
 }
 
 unsigned ModeOf(const QString &path)

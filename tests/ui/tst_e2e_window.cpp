@@ -8,7 +8,6 @@
 #include "support/PixelCount.h"
 #include "support/PrivateNetwork.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 namespace {
@@ -142,14 +141,7 @@ void TestE2eWindow::orangeAndFullWhileTheCheckBlocksThenRed()
     desktop_->TripleClick(client + QPoint(270, 553));
     desktop_->Type(QStringLiteral("2"));
 
-    QImage checking;
-    QElapsedTimer clock;
-    clock.start();
-    while (checking.isNull() && clock.elapsed() < 20000) {
-        const QImage shot = desktop_->Shot(*window_);
-        if (shot.pixelColor(1, 300) == kOrange)
-            checking = shot;
-    }
+    const QImage checking = desktop_->WaitForBackground(*window_, {kOrange}, 20000);
     QVERIFY2(!checking.isNull(), "the window never turned orange");
     // The program is blocked in the connection attempt now; the picture
     // shows what it painted before.
@@ -160,12 +152,7 @@ void TestE2eWindow::orangeAndFullWhileTheCheckBlocksThenRed()
     QCOMPARE(checking.pixelColor(8, 568), kOrange);
     VerifyReadout(checking);
 
-    QImage failed;
-    while (failed.isNull() && clock.elapsed() < 30000) {
-        const QImage shot = desktop_->Shot(*window_);
-        if (shot.pixelColor(1, 300) == kRed)
-            failed = shot;
-    }
+    const QImage failed = desktop_->WaitForBackground(*window_, {kRed}, 30000);
     QVERIFY2(!failed.isNull(), "the window never turned red");
     QCOMPARE(failed.pixelColor(200, 400), kRed);
     QCOMPARE(failed.pixelColor(8, 568), kRed);
