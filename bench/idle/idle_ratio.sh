@@ -98,8 +98,9 @@ cleanup()
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The server picks a free display and writes its number.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# The server picks a free display and writes its number; -noreset keeps it
+# from resetting (and refusing connections) whenever its last client leaves.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 server=$!
 for _ in $(seq 100); do
     [[ -s $work/display ]] && break

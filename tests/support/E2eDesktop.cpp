@@ -81,9 +81,15 @@ bool E2eDesktop::Start(QString *error, QSize screen)
         server_ = std::make_unique<QProcess>();
         server_->setProcessChannelMode(QProcess::SeparateChannels);
         // -displayfd: the server writes its number once it takes clients.
+        // -noreset: by default the server resets itself whenever its last
+        // client leaves, and refuses connections while it does. Until the
+        // program has connected, every look at the window list (xwininfo)
+        // is that last client, and a busy machine lost one start in a few
+        // dozen that way ("could not connect to display").
         server_->start(QStringLiteral("Xvfb"),
-                       {display, QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), size, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                       {display, QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                        QStringLiteral("-screen"), QStringLiteral("0"), size, QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         QByteArray number;
         const QDeadlineTimer deadline(20000);
         while (!number.contains('\n') && !deadline.hasExpired()) {
