@@ -244,6 +244,23 @@ std::optional<int> E2eDesktop::WaitForExit(int timeoutMs)
     return program_->exitCode();
 }
 
+QString E2eDesktop::ProgramReport()
+{
+    if (!program_)
+        return QStringLiteral("the program was never launched");
+    QString state;
+    if (Running())
+        state = QStringLiteral("the program is still running");
+    else if (program_->error() == QProcess::FailedToStart)
+        state = QStringLiteral("the program could not start: ") + program_->errorString();
+    else if (program_->exitStatus() == QProcess::CrashExit)
+        state = QStringLiteral("the program crashed");
+    else
+        state = QStringLiteral("the program ended with exit code %1").arg(program_->exitCode());
+    const QByteArray printed = program_->readAllStandardError();
+    return printed.isEmpty() ? state : state + QStringLiteral("; it printed:\n") + QString::fromLocal8Bit(printed);
+}
+
 bool E2eDesktop::RunTool(const QString &tool, const QStringList &arguments, QByteArray *output,
                          int timeoutMs)
 {
@@ -340,12 +357,15 @@ void E2eDesktop::Click(QPoint screen)
                                         QStringLiteral("1")});
 }
 
-void E2eDesktop::TripleClick(QPoint screen)
+void E2eDesktop::ReplaceText(QPoint field, const QString &text)
 {
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screen.x()),
-                                        QString::number(screen.y()), QStringLiteral("click"),
-                                        QStringLiteral("--repeat"), QStringLiteral("3"),
-                                        QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("1")});
+    // Not a triple click: a busy program can let the field's triple-click
+    // timer run out between the second click and the third and take the
+    // third for a plain click, which leaves the old text in. Keys reach the
+    // field in order however late the program reads them.
+    Click(field);
+    PressKeys(QStringLiteral("ctrl+a"));
+    Type(text);
 }
 
 void E2eDesktop::Type(const QString &text)

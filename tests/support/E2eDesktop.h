@@ -53,6 +53,10 @@ public:
     // end in time or crashed.
     std::optional<int> WaitForExit(int timeoutMs);
     bool Running() const;
+    // What became of the program, for a failure message: still running,
+    // never started, crashed, or ended with its exit code; then what it
+    // printed on standard error.
+    QString ProgramReport();
 
     // The top-level window with exactly this title, once it is mapped (or,
     // with `mappedOnly` false, once it exists: a minimized window is not
@@ -83,7 +87,9 @@ public:
     QImage WaitForBackground(const E2eWindow &window, const QList<QColor> &colours, int timeoutMs);
 
     void Click(QPoint screen);
-    void TripleClick(QPoint screen);
+    // Clicks into the text field at `field`, selects its text and types
+    // `text` over it.
+    void ReplaceText(QPoint field, const QString &text);
     void Type(const QString &text);
     // Presses a key combination ("ctrl+i") in the focused window; true when
     // it could be sent.

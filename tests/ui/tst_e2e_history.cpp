@@ -46,8 +46,7 @@ QStringList KelvoraPaths(const QString &folder)
 // or lime. The host is the preset one, which the empty network cannot reach.
 bool FirstCheckEnded(E2eDesktop &desktop, const E2eWindow &window)
 {
-    desktop.TripleClick(window.geometry.topLeft() + kIntervalField);
-    desktop.Type(QStringLiteral("1"));
+    desktop.ReplaceText(window.geometry.topLeft() + kIntervalField, QStringLiteral("1"));
     return !desktop.WaitForBackground(window, {QColor(255, 0, 0), QColor(0, 255, 0)}, 15000).isNull();
 }
 
@@ -97,7 +96,7 @@ void TestE2eHistory::aRunToldNothingWritesNothing()
     QVERIFY2(desktop.Start(&error), qPrintable(error));
     desktop.Launch(kProgram, {}, environment);
     const std::optional<E2eWindow> main = desktop.WaitForWindow(kMainTitle, kStartMs);
-    QVERIFY(main);
+    QVERIFY2(main, qPrintable(desktop.ProgramReport()));
     QVERIFY2(FirstCheckEnded(desktop, *main), "no check ended");
     desktop.Click(main->geometry.topLeft() + QPoint(500, 350));
     QVERIFY(desktop.PressKeys(QStringLiteral("ctrl+h")));
@@ -120,7 +119,7 @@ void TestE2eHistory::historyOptionCreatesTheDefaultFile()
     QVERIFY2(desktop.Start(&error), qPrintable(error));
     desktop.Launch(kProgram, {QStringLiteral("--history")}, environment);
     const std::optional<E2eWindow> main = desktop.WaitForWindow(kMainTitle, kStartMs);
-    QVERIFY(main);
+    QVERIFY2(main, qPrintable(desktop.ProgramReport()));
     const QString file = home.filePath(QStringLiteral("state/kelvora/history.sqlite"));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(file), 10000);
     QVERIFY2(FirstCheckEnded(desktop, *main), "no check ended");

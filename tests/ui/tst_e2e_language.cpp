@@ -77,7 +77,7 @@ void TestE2eLanguage::theChosenLanguageWithTheOutlinedReadout()
     QVERIFY2(desktop.Start(&error), qPrintable(error));
     desktop.Launch(kProgram, arguments, Locale(lang, language));
     const std::optional<E2eWindow> main = desktop.WaitForWindow(kMainTitle, kStartMs);
-    QVERIFY(main);
+    QVERIFY2(main, qPrintable(desktop.ProgramReport()));
 
     // The readout at the top left: white letters, edged in blue by the four
     // copies around them. A loaded machine may map the window before it

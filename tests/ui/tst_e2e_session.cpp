@@ -38,7 +38,7 @@ void TestE2eSession::ctrlIOpensTheSessionWindowOnceWithoutATray()
     QVERIFY2(desktop.Start(&error), qPrintable(error));
     desktop.Launch(kProgram);
     const std::optional<E2eWindow> main = desktop.WaitForWindow(kMainTitle, kStartMs);
-    QVERIFY(main);
+    QVERIFY2(main, qPrintable(desktop.ProgramReport()));
     QCOMPARE(desktop.WindowsTitled(kSessionTitle), 0);
 
     // The pointer on the gauge, a click there to be sure of the focus, then the key.
